@@ -1,0 +1,171 @@
+#include "ColumnValue.h"
+
+#include "DatabaseError.h"
+
+#include <OleDateTime.h>
+
+#include <QDate>
+#include <QTime>
+
+namespace {
+
+void Check(SQLRETURN rc, SQLHSTMT statement)
+{
+    CheckOdbc(rc, SQL_HANDLE_STMT, statement, "SQLGetData");
+}
+
+template <typename T>
+Variant ReadFixed(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT cType, T& value, bool& isNull)
+{
+    SQLLEN indicator = 0;
+    Check(SQLGetData(statement, column, cType, &value, sizeof value, &indicator), statement);
+    isNull = indicator == SQL_NULL_DATA;
+    return {};
+}
+
+double DayNumber(const SQL_TIMESTAMP_STRUCT& ts)
+{
+    const QDate date(ts.year, ts.month, ts.day);
+    if (!date.isValid())
+        return 0.0;
+    const QTime time(ts.hour, ts.minute, ts.second, static_cast<int>(ts.fraction / 1000000));
+    return OleDateTime::FromDateTime(QDateTime(date, time.isValid() ? time : QTime(0, 0))).dayNumber();
+}
+
+// Reads character data in pieces until the driver has given it all.
+Variant ReadText(SQLHSTMT statement, SQLUSMALLINT column)
+{
+    QString text;
+    std::vector<SQLWCHAR> buffer(1024);
+    for (;;) {
+        SQLLEN indicator = 0;
+        const SQLRETURN rc = SQLGetData(statement, column, SQL_C_WCHAR, buffer.data(),
+                                        static_cast<SQLLEN>(buffer.size() * sizeof(SQLWCHAR)), &indicator);
+        if (rc == SQL_NO_DATA)
+            break;
+        Check(rc, statement);
+        if (indicator == SQL_NULL_DATA)
+            return Variant::Null();
+        const qsizetype capacity = static_cast<qsizetype>(buffer.size()) - 1;
+        const qsizetype got = (indicator == SQL_NO_TOTAL || indicator / static_cast<SQLLEN>(sizeof(SQLWCHAR)) > capacity)
+            ? capacity
+            : indicator / static_cast<qsizetype>(sizeof(SQLWCHAR));
+        text.append(FromSqlWChar(buffer.data(), got));
+        if (rc == SQL_SUCCESS)
+            break;
+    }
+    return Variant::FromString(text);
+}
+
+Variant ReadBinary(SQLHSTMT statement, SQLUSMALLINT column)
+{
+    QByteArray bytes;
+    std::vector<char> buffer(8192);
+    for (;;) {
+        SQLLEN indicator = 0;
+        const SQLRETURN rc = SQLGetData(statement, column, SQL_C_BINARY, buffer.data(),
+                                        static_cast<SQLLEN>(buffer.size()), &indicator);
+        if (rc == SQL_NO_DATA)
+            break;
+        Check(rc, statement);
+        if (indicator == SQL_NULL_DATA)
+            return Variant::Null();
+        const qsizetype got = (indicator == SQL_NO_TOTAL || indicator > static_cast<SQLLEN>(buffer.size()))
+            ? static_cast<qsizetype>(buffer.size())
+            : static_cast<qsizetype>(indicator);
+        bytes.append(buffer.data(), got);
+        if (rc == SQL_SUCCESS)
+            break;
+    }
+    return Variant::FromBinary(bytes);
+}
+
+} // namespace
+
+std::vector<ResultColumn> DescribeResult(SQLHSTMT statement)
+{
+    SQLSMALLINT count = 0;
+    CheckOdbc(SQLNumResultCols(statement, &count), SQL_HANDLE_STMT, statement, "SQLNumResultCols");
+    std::vector<ResultColumn> columns;
+    columns.reserve(count);
+    for (SQLUSMALLINT i = 1; i <= count; ++i) {
+        SQLWCHAR name[512] = {};
+        SQLSMALLINT nameLength = 0;
+        SQLSMALLINT type = 0;
+        SQLULEN size = 0;
+        SQLSMALLINT digits = 0;
+        SQLSMALLINT nullable = 0;
+        CheckOdbc(SQLDescribeColW(statement, i, name, 512, &nameLength, &type, &size, &digits, &nullable),
+                  SQL_HANDLE_STMT, statement, "SQLDescribeCol");
+        columns.push_back({FromSqlWChar(name, std::min<qsizetype>(nameLength, 511)), type, size});
+    }
+    return columns;
+}
+
+Variant ReadColumnValue(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT sqlType)
+{
+    bool isNull = false;
+    switch (sqlType) {
+    case SQL_SMALLINT: {
+        SQLSMALLINT v = 0;
+        ReadFixed(statement, column, SQL_C_SSHORT, v, isNull);
+        return isNull ? Variant::Null() : Variant::FromInt16(v);
+    }
+    case SQL_INTEGER: {
+        SQLINTEGER v = 0;
+        ReadFixed(statement, column, SQL_C_SLONG, v, isNull);
+        return isNull ? Variant::Null() : Variant::FromInt32(v);
+    }
+    case SQL_BIGINT: {
+        SQLBIGINT v = 0;
+        ReadFixed(statement, column, SQL_C_SBIGINT, v, isNull);
+        return isNull ? Variant::Null() : Variant::FromInt64(v);
+    }
+    case SQL_TINYINT: {
+        SQLCHAR v = 0;
+        ReadFixed(statement, column, SQL_C_UTINYINT, v, isNull);
+        return isNull ? Variant::Null() : Variant::FromUInt8(v);
+    }
+    case SQL_BIT: {
+        SQLCHAR v = 0;
+        ReadFixed(statement, column, SQL_C_BIT, v, isNull);
+        return isNull ? Variant::Null() : Variant::FromBool(v != 0);
+    }
+    case SQL_REAL: {
+        SQLREAL v = 0;
+        ReadFixed(statement, column, SQL_C_FLOAT, v, isNull);
+        return isNull ? Variant::Null() : Variant::FromFloat(v);
+    }
+    case SQL_FLOAT:
+    case SQL_DOUBLE: {
+        SQLDOUBLE v = 0;
+        ReadFixed(statement, column, SQL_C_DOUBLE, v, isNull);
+        return isNull ? Variant::Null() : Variant::FromDouble(v);
+    }
+    case SQL_TYPE_DATE:
+    case SQL_DATE:
+    case SQL_TYPE_TIME:
+    case SQL_TIME:
+    case SQL_TYPE_TIMESTAMP:
+    case SQL_TIMESTAMP: {
+        SQL_TIMESTAMP_STRUCT v = {};
+        ReadFixed(statement, column, SQL_C_TYPE_TIMESTAMP, v, isNull);
+        if (isNull)
+            return Variant::Null();
+        if (sqlType == SQL_TYPE_TIME || sqlType == SQL_TIME) // a time of day lies on the base day
+            v.year = 1899, v.month = 12, v.day = 30;
+        return Variant::FromDate(DayNumber(v));
+    }
+    case SQL_NUMERIC:
+    case SQL_DECIMAL: {
+        const Variant text = ReadText(statement, column);
+        return text.isNull() ? text : Variant::FromDecimal(text.text());
+    }
+    case SQL_BINARY:
+    case SQL_VARBINARY:
+    case SQL_LONGVARBINARY:
+        return ReadBinary(statement, column);
+    default:
+        return ReadText(statement, column);
+    }
+}

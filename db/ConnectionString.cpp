@@ -1,0 +1,185 @@
+#include "ConnectionString.h"
+
+#include "OdbcApi.h"
+
+ConnectionString ConnectionString::Parse(const QString& text)
+{
+    ConnectionString result;
+    int pos = 0;
+    const int n = text.size();
+    while (pos < n) {
+        while (pos < n && (text.at(pos) == QLatin1Char(';') || text.at(pos).isSpace()))
+            ++pos;
+        if (pos >= n)
+            break;
+        const int eq = text.indexOf(QLatin1Char('='), pos);
+        if (eq < 0)
+            break;
+        const QString key = text.mid(pos, eq - pos).trimmed();
+        pos = eq + 1;
+        while (pos < n && text.at(pos).isSpace())
+            ++pos;
+        QString value;
+        const QChar open = pos < n ? text.at(pos) : QChar();
+        if (open == QLatin1Char('{') || open == QLatin1Char('"') || open == QLatin1Char('\'')) {
+            const QChar close = open == QLatin1Char('{') ? QLatin1Char('}') : open;
+            ++pos;
+            while (pos < n) {
+                if (text.at(pos) == close) {
+                    if (pos + 1 < n && text.at(pos + 1) == close) { // doubled: a literal
+                        value.append(close);
+                        pos += 2;
+                        continue;
+                    }
+                    ++pos;
+                    break;
+                }
+                value.append(text.at(pos++));
+            }
+            const int semi = text.indexOf(QLatin1Char(';'), pos);
+            pos = semi < 0 ? n : semi + 1;
+        } else {
+            const int semi = text.indexOf(QLatin1Char(';'), pos);
+            value = text.mid(pos, (semi < 0 ? n : semi) - pos).trimmed();
+            pos = semi < 0 ? n : semi + 1;
+        }
+        result.pairs_.emplace_back(key, value);
+    }
+    return result;
+}
+
+std::optional<QString> ConnectionString::value(const QString& key) const
+{
+    for (const auto& [k, v] : pairs_)
+        if (k.compare(key, Qt::CaseInsensitive) == 0)
+            return v;
+    return std::nullopt;
+}
+
+QString OdbcPair(const QString& key, const QString& value)
+{
+    const bool needsBraces = value.contains(QLatin1Char(';')) || value.contains(QLatin1Char('{'))
+        || value.contains(QLatin1Char('}')) || value.startsWith(QLatin1Char(' ')) || value.endsWith(QLatin1Char(' '));
+    if (!needsBraces)
+        return key + QLatin1Char('=') + value;
+    QString escaped = value;
+    escaped.replace(QLatin1Char('}'), QLatin1String("}}"));
+    return key + QLatin1String("={") + escaped + QLatin1Char('}');
+}
+
+QString AppendConnectionKey(const QString& connection, const QString& key, const QString& value)
+{
+    QString result = connection;
+    if (!result.trimmed().isEmpty() && !result.trimmed().endsWith(QLatin1Char(';')))
+        result += QLatin1Char(';');
+    return result + OdbcPair(key, value);
+}
+
+namespace {
+
+QString FirstOf(const ConnectionString& cs, std::initializer_list<const char*> keys)
+{
+    for (const char* key : keys)
+        if (auto v = cs.value(QLatin1String(key)))
+            return *v;
+    return {};
+}
+
+QString PreferredDriver(const QStringList& installed, const QStringList& preferences)
+{
+    for (const QString& wanted : preferences)
+        for (const QString& name : installed)
+            if (name.compare(wanted, Qt::CaseInsensitive) == 0)
+                return name;
+    return preferences.last();
+}
+
+bool IsTrue(const QString& v)
+{
+    const QString s = v.trimmed().toLower();
+    return s == QLatin1String("sspi") || s == QLatin1String("true") || s == QLatin1String("yes");
+}
+
+QString TranslateSqlServer(const ConnectionString& cs, const QStringList& installed)
+{
+    const QString driver = PreferredDriver(installed, {QStringLiteral("ODBC Driver 18 for SQL Server"),
+                                                       QStringLiteral("ODBC Driver 17 for SQL Server"),
+                                                       QStringLiteral("FreeTDS"), QStringLiteral("SQL Server")});
+    const bool freeTds = driver.compare(QLatin1String("FreeTDS"), Qt::CaseInsensitive) == 0;
+    QStringList parts{OdbcPair(QStringLiteral("Driver"), driver)};
+
+    QString server = FirstOf(cs, {"Data Source", "Server", "Address", "Addr", "Network Address"});
+    if (!server.isEmpty()) {
+        // FreeTDS takes the port as a key of its own rather than "host,port".
+        const int comma = server.indexOf(QLatin1Char(','));
+        if (freeTds && comma > 0) {
+            parts << OdbcPair(QStringLiteral("Server"), server.left(comma).trimmed());
+            parts << OdbcPair(QStringLiteral("Port"), server.mid(comma + 1).trimmed());
+        } else {
+            parts << OdbcPair(QStringLiteral("Server"), server);
+        }
+    }
+    const QString database = FirstOf(cs, {"Initial Catalog", "Database"});
+    if (!database.isEmpty())
+        parts << OdbcPair(QStringLiteral("Database"), database);
+    if (IsTrue(FirstOf(cs, {"Integrated Security", "Trusted_Connection"})))
+        parts << QStringLiteral("Trusted_Connection=Yes");
+    const QString user = FirstOf(cs, {"User ID", "UID", "User"});
+    if (!user.isEmpty())
+        parts << OdbcPair(QStringLiteral("UID"), user);
+    if (auto password = cs.value(QStringLiteral("Password")); password || cs.has(QStringLiteral("PWD")))
+        parts << OdbcPair(QStringLiteral("PWD"), password ? *password : *cs.value(QStringLiteral("PWD")));
+    return parts.join(QLatin1Char(';'));
+}
+
+QString TranslateJet(const ConnectionString& cs, const QStringList& installed)
+{
+    const QString driver = PreferredDriver(installed, {QStringLiteral("Microsoft Access Driver (*.mdb, *.accdb)"),
+                                                       QStringLiteral("Microsoft Access Driver (*.mdb)")});
+    QStringList parts{OdbcPair(QStringLiteral("Driver"), driver)};
+    parts << OdbcPair(QStringLiteral("DBQ"), FirstOf(cs, {"Data Source", "DBQ"}));
+    const QString user = FirstOf(cs, {"User ID", "UID"});
+    if (!user.isEmpty())
+        parts << OdbcPair(QStringLiteral("UID"), user);
+    const QString password = FirstOf(cs, {"Password", "PWD", "Jet OLEDB:Database Password"});
+    if (!password.isEmpty())
+        parts << OdbcPair(QStringLiteral("PWD"), password);
+    return parts.join(QLatin1Char(';'));
+}
+
+} // namespace
+
+QString TranslateConnectionString(const QString& connection, const QStringList& installedDrivers)
+{
+    if (!connection.trimmed().startsWith(QLatin1String("Provider="), Qt::CaseInsensitive))
+        return connection;
+    const ConnectionString cs = ConnectionString::Parse(connection);
+    const QString provider = cs.value(QStringLiteral("Provider")).value_or(QString()).trimmed().toLower();
+    if (provider.startsWith(QLatin1String("sqloledb")) || provider.startsWith(QLatin1String("sqlncli"))
+        || provider.startsWith(QLatin1String("msoledbsql")))
+        return TranslateSqlServer(cs, installedDrivers);
+    if (provider.startsWith(QLatin1String("microsoft.jet.oledb")))
+        return TranslateJet(cs, installedDrivers);
+    return connection;
+}
+
+QStringList InstalledOdbcDrivers()
+{
+    QStringList names;
+    SQLHENV env = SQL_NULL_HENV;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)))
+        return names;
+    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    SQLWCHAR description[512];
+    SQLWCHAR attributes[2048];
+    SQLSMALLINT descriptionLength = 0;
+    SQLSMALLINT attributesLength = 0;
+    SQLUSMALLINT direction = SQL_FETCH_FIRST;
+    while (SQL_SUCCEEDED(SQLDriversW(env, direction, description, 512, &descriptionLength, attributes, 2048,
+                                     &attributesLength))) {
+        names << FromSqlWChar(description, std::min<qsizetype>(descriptionLength, 511));
+        direction = SQL_FETCH_NEXT;
+    }
+    SQLFreeHandle(SQL_HANDLE_ENV, env);
+    return names;
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+
+// The program's string table: every text a user sees is taken from here.
+enum StringId {
+    IDS_ABOUTBOX = 101,
+    IDS_ADO_ERROR = 106,
+    IDS_STAGE = 107,
+    IDS_CREATING_FIELDS = 108,
+    IDS_RECORDS_COPIED = 109,
+    IDS_DELETING_RECORDS = 110,
+    IDS_OPENING_DATABASES = 111,
+    IDS_CLEANUP_SUCCESSFUL = 112,
+    IDS_YES = 113,
+    IDS_NO = 114,
+    IDS_LIST_TABLES_DELETED = 115,
+    IDS_SURVEY_TABLES_DELETED = 116,
+    IDS_WEB_TABLES_DELETED = 117,
+};
+
+// The text of a string-table entry; empty for an id the table does not hold.
+QString LoadString(int id);
+
+// Captions and texts of the dialog templates.
+namespace DialogText {
+inline constexpr const char* MainTitle = "QelCleanup";
+inline constexpr const char* MainFont = "Arial Unicode MS";
+inline constexpr const char* AboutTitle = "About QelBackup";
+inline constexpr const char* AboutFont = "MS Sans Serif";
+inline constexpr const char* AboutVersion = "QelBackup Version 1.0";
+inline constexpr const char* AboutSecondLine = "Database clean-up for the contact centre";
+inline constexpr const char* SurveysTitle = "Surveys";
+inline constexpr const char* SurveysFont = "MS Sans Serif";
+inline constexpr const char* Never = "Never";
+inline constexpr const char* Legacy = "Legacy";
+inline constexpr const char* New = "New";
+inline constexpr const char* None = "None";
+inline constexpr const char* InvalidDateTime = "Invalid DateTime";
+inline constexpr const char* AccessFileFilter = "Access file (*.mdb)|*.mdb|All files (*.*)|*.*||";
+inline constexpr const char* AccessDefaultExtension = "mdb";
+inline constexpr const char* JetConnectionFormat = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%s";
+} // namespace DialogText

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <Feedback.h>
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// Feedback that writes nothing on screen: it keeps every status text,
+// counts the pumps and records message boxes in order, so tests read what
+// the user would have seen without ever blocking on a modal box.
+class RecordingFeedback : public Feedback {
+public:
+    struct Message {
+        QString text;
+        MessageKind kind;
+    };
+
+    void ShowStatus(const QString& text) override { statuses.push_back(text); }
+    void PumpMessages() override
+    {
+        ++pumps;
+        if (onPump)
+            onPump();
+    }
+    void ShowMessage(const QString& text, MessageKind kind) override { messages.push_back({text, kind}); }
+
+    QStringList messageTexts() const
+    {
+        QStringList texts;
+        for (const auto& m : messages)
+            texts << m.text;
+        return texts;
+    }
+    QString lastStatus() const { return statuses.isEmpty() ? QString() : statuses.last(); }
+
+    QStringList statuses;
+    int pumps = 0;
+    std::vector<Message> messages;
+    std::function<void()> onPump; // lets a test act in the middle of an operation
+};
