@@ -128,7 +128,8 @@ void Catalog::AppendTable(const QString& name, const std::vector<ColumnDefinitio
         parts << ColumnDdl(column);
     connection_.Execute(QStringLiteral("CREATE TABLE %1 (%2)")
                             .arg(connection_.dialect().quoteIdentifier(name), parts.join(QStringLiteral(", "))));
-    Tables().push_back({name, QStringLiteral("TABLE")});
+    if (tables_) // a list read later finds the new table by itself
+        tables_->push_back({name, QStringLiteral("TABLE")});
 }
 
 void Catalog::AppendColumn(const QString& table, const ColumnDefinition& column)

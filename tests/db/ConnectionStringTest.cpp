@@ -1,1 +1,57 @@
+#include <ConnectionString.h>
+
 #include <gtest/gtest.h>
+
+namespace {
+const QStringList kLinuxDrivers{QStringLiteral("FreeTDS"), QStringLiteral("SQLite"), QStringLiteral("SQLite3")};
+const QStringList kWindowsDrivers{QStringLiteral("SQL Server"), QStringLiteral("ODBC Driver 17 for SQL Server"),
+                                  QStringLiteral("Microsoft Access Driver (*.mdb, *.accdb)")};
+} // namespace
+
+TEST(ConnectionStringTranslation, SqlServerProvidersBecomeTheBestInstalledDriver)
+{
+    EXPECT_EQ(TranslateConnectionString(
+                  QStringLiteral("Provider=SQLOLEDB.1;Data Source=db01,1433;Initial Catalog=QEL;User ID=sa;Password=p;w"),
+                  kLinuxDrivers),
+              QStringLiteral("Driver=FreeTDS;Server=db01;Port=1433;Database=QEL;UID=sa;PWD=p"));
+    EXPECT_EQ(TranslateConnectionString(
+                  QStringLiteral("Provider=SQLNCLI11;Server=db01\\INST;Database=Stats;Integrated Security=SSPI"),
+                  kWindowsDrivers),
+              QStringLiteral("Driver=ODBC Driver 17 for SQL Server;Server=db01\\INST;Database=Stats;Trusted_Connection=Yes"));
+    EXPECT_EQ(TranslateConnectionString(
+                  QStringLiteral("Provider=MSOLEDBSQL19;Data Source=h;Initial Catalog=d;User ID=u;Password=\"a;b}\""),
+                  kWindowsDrivers),
+              QStringLiteral("Driver=ODBC Driver 17 for SQL Server;Server=h;Database=d;UID=u;PWD={a;b}}}"));
+}
+
+TEST(ConnectionStringTranslation, JetProviderBecomesTheAccessDriver)
+{
+    EXPECT_EQ(TranslateConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\backup\\stats.mdb"),
+                                        kWindowsDrivers),
+              QStringLiteral("Driver=Microsoft Access Driver (*.mdb, *.accdb);DBQ=C:\\backup\\stats.mdb"));
+    // Where no Access driver is installed the string still names one, and
+    // the driver manager's own error says it is missing.
+    EXPECT_EQ(TranslateConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/tmp/x.mdb"),
+                                        kLinuxDrivers),
+              QStringLiteral("Driver=Microsoft Access Driver (*.mdb);DBQ=/tmp/x.mdb"));
+}
+
+TEST(ConnectionStringTranslation, EveryOtherTextPassesUnchanged)
+{
+    for (const QString& s : {QStringLiteral("Driver=SQLite3;Database=/tmp/a.db"), QStringLiteral("DSN=Stats;UID=x"),
+                             QStringLiteral("Provider=MSDASQL;DSN=Stats"), QString(), QStringLiteral("garbage ;;= text"),
+                             QStringLiteral(" Driver={SQL Server};Server=x")})
+        EXPECT_EQ(TranslateConnectionString(s, kLinuxDrivers), s) << s.toStdString();
+}
+
+TEST(ConnectionStringParsing, BracesQuotesAndCase)
+{
+    const auto cs = ConnectionString::Parse(QStringLiteral("Driver={SQL Server};pwd={a;b}}c};Name='x;y';Empty="));
+    EXPECT_EQ(cs.value(QStringLiteral("DRIVER")), QStringLiteral("SQL Server"));
+    EXPECT_EQ(cs.value(QStringLiteral("PWD")), QStringLiteral("a;b}c"));
+    EXPECT_EQ(cs.value(QStringLiteral("name")), QStringLiteral("x;y"));
+    EXPECT_EQ(cs.value(QStringLiteral("Empty")), QString());
+    EXPECT_FALSE(cs.has(QStringLiteral("Missing")));
+    EXPECT_EQ(AppendConnectionKey(QStringLiteral("Driver=SQLite3;Database=a"), QStringLiteral("Timeout"), QStringLiteral("5000")),
+              QStringLiteral("Driver=SQLite3;Database=a;Timeout=5000"));
+}

@@ -1,0 +1,8 @@
+#include "CleanupOperations.h"
+
+void CleanupOperations::CleanSurveyTables(IdentifierSet legacySurveys, IdentifierSet newSurveys)
+{
+    (void)legacySurveys, (void)newSurveys;
+}
+
+void CleanupOperations::CleanDeletedSurveys() {}

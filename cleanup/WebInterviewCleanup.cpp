@@ -1,0 +1,3 @@
+#include "CleanupOperations.h"
+
+void CleanupOperations::CleanUnusedWebInterviewTables() {}
