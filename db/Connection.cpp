@@ -75,9 +75,9 @@ namespace {
 
 // SQLite ignores the statement time-out while it waits for another
 // connection's lock; its own busy time-out, a connection key in
-// milliseconds, has to carry the command time-out instead. Rows are read
-// with the driver's step mode so that a large selection is streamed rather
-// than loaded into memory whole.
+// milliseconds, has to carry the command time-out instead. (The driver's
+// step mode, which would stream large results, is left off: in that mode a
+// statement that begins with WITH is never run.)
 QString WithSQLiteKeys(const QString& connection, std::optional<int> commandTimeout)
 {
     const ConnectionString parsed = ConnectionString::Parse(connection);
@@ -86,8 +86,6 @@ QString WithSQLiteKeys(const QString& connection, std::optional<int> commandTime
         const long long ms = *commandTimeout == 0 ? INT_MAX : static_cast<long long>(*commandTimeout) * 1000;
         result = AppendConnectionKey(result, QStringLiteral("Timeout"), QString::number(std::min<long long>(ms, INT_MAX)));
     }
-    if (!parsed.has(QStringLiteral("StepAPI")))
-        result = AppendConnectionKey(result, QStringLiteral("StepAPI"), QStringLiteral("1"));
     return result;
 }
 

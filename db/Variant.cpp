@@ -106,6 +106,9 @@ std::int64_t Variant::toInt64() const
     case Type::UInt8:
     case Type::Bool:
         return integer_;
+    case Type::String: // computed columns reach some drivers as text
+    case Type::Decimal:
+        return text_.trimmed().toLongLong();
     default:
         return 0;
     }

@@ -49,7 +49,8 @@ public:
     const QString& text() const { return text_; }     // String, Decimal
     const QByteArray& bytes() const { return bytes_; } // Binary
 
-    // The integer value of any integer kind or of a boolean; 0 otherwise.
+    // The integer value of an integer kind, a boolean, or a text holding a
+    // whole number; 0 otherwise.
     std::int64_t toInt64() const;
 
 private:

@@ -1,0 +1,171 @@
+#include "RecordTransfer.h"
+
+#include "Connection.h"
+#include "DatabaseError.h"
+#include "ErrorReport.h"
+#include "RowCopy.h"
+
+#include <Format.h>
+#include <Progress.h>
+
+QString BuildOrCondition(const QString& column, const IdentifierArray& ids)
+{
+    QString condition;
+    for (const quint32 id : ids) {
+        const QString piece = Format(QStringLiteral(" (%s = %ld)"), {column, static_cast<qint32>(id)});
+        if (!condition.isEmpty())
+            condition += QStringLiteral("OR ");
+        condition += piece;
+    }
+    return condition;
+}
+
+QString DateLiteral(const Dialect& dialect, const OleDateTime& date)
+{
+    return dialect.dateLiteral(date).left(256);
+}
+
+QString RecordTransfer::QuotedDate(const Dialect& source, const OleDateTime& cutoff) const
+{
+    const QString literal = DateLiteral(source, cutoff);
+    return fields_.SourceSQL ? QStringLiteral("'%1'").arg(literal) : QStringLiteral("#%1#").arg(literal);
+}
+
+bool RecordTransfer::ReplicateAndCopy(const TransferHandles& h, const QString& table,
+                                      const std::function<bool(const FieldNameList&)>& copy)
+{
+    FieldNameList fieldNames;
+    SchemaReplication replication(fields_, feedback_);
+    if (!replication.CreateFieldInTarget(h.sourceCatalog, *h.targetCatalog, table, fieldNames))
+        return false;
+    return copy(fieldNames);
+}
+
+bool RecordTransfer::BackupAndDeleteByCallID(const TransferHandles& h, const QString& table, const QString& columnSuffix,
+                                             const QString& callSelection, long long& deletedRecords)
+{
+    ++fields_.stage;
+    if (fields_.BackupType != 0
+        && !ReplicateAndCopy(h, table, [&](const FieldNameList& names) {
+               return CopyRecordsByCallID(h.source, *h.target, table, columnSuffix, callSelection, names);
+           }))
+        return false;
+    return DeleteRecordsByCallID(h.source, table, columnSuffix, callSelection, deletedRecords);
+}
+
+bool RecordTransfer::BackupAndDeleteWhere(const TransferHandles& h, const QString& table, const QString& conditionColumn,
+                                          const IdentifierArray& ids, long long& deletedRecords)
+{
+    ++fields_.stage;
+    if (fields_.BackupType != 0
+        && !ReplicateAndCopy(h, table, [&](const FieldNameList& names) {
+               return CopyRecordsWhere(h.source, *h.target, table, conditionColumn, ids, names);
+           }))
+        return false;
+    return DeleteRecordsWhere(h.source, table, conditionColumn, ids, deletedRecords);
+}
+
+bool RecordTransfer::BackupAndDeleteBeforeDate(const TransferHandles& h, const QString& table, const QString& dateColumn,
+                                               const OleDateTime& cutoff, long long& deletedRecords)
+{
+    ++fields_.stage;
+    if (fields_.BackupType != 0
+        && !ReplicateAndCopy(h, table, [&](const FieldNameList& names) {
+               return CopyRecordsBeforeDate(h.source, *h.target, table, dateColumn, cutoff, names);
+           }))
+        return false;
+    return DeleteRecordsBeforeDate(h.source, table, dateColumn, cutoff, deletedRecords);
+}
+
+bool RecordTransfer::BackupWholeTable(const TransferHandles& h, const QString& table)
+{
+    ++fields_.stage;
+    if (fields_.BackupType == 0)
+        return true;
+    return ReplicateAndCopy(h, table,
+                            [&](const FieldNameList& names) { return CopyWholeTable(h.source, *h.target, table, names); });
+}
+
+bool RecordTransfer::CopySelection(Connection& source, Connection& target, const QString& table, const QString& filter,
+                                   const FieldNameList& fields)
+{
+    try {
+        CopyRows(source, target, table, filter, fields, feedback_, fields_.stage);
+        return true;
+    } catch (const DatabaseError& e) {
+        ReportDatabaseError(feedback_, table, e);
+        return false;
+    }
+}
+
+bool RecordTransfer::CopyRecordsByCallID(Connection& source, Connection& target, const QString& table,
+                                         const QString& columnSuffix, const QString& callSelection,
+                                         const FieldNameList& fields)
+{
+    return CopySelection(source, target, table, Format(QStringLiteral(" WHERE CallID%s in (%s)"), {columnSuffix, callSelection}),
+                         fields);
+}
+
+bool RecordTransfer::CopyRecordsWhere(Connection& source, Connection& target, const QString& table,
+                                      const QString& conditionColumn, const IdentifierArray& ids,
+                                      const FieldNameList& fields)
+{
+    return CopySelection(source, target, table, QStringLiteral(" WHERE ") + BuildOrCondition(conditionColumn, ids), fields);
+}
+
+bool RecordTransfer::CopyRecordsBeforeDate(Connection& source, Connection& target, const QString& table,
+                                           const QString& dateColumn, const OleDateTime& cutoff,
+                                           const FieldNameList& fields)
+{
+    return CopySelection(source, target, table,
+                         Format(QStringLiteral(" WHERE %s < %s"), {dateColumn, QuotedDate(source.dialect(), cutoff)}), fields);
+}
+
+bool RecordTransfer::CopyWholeTable(Connection& source, Connection& target, const QString& table,
+                                    const FieldNameList& fields)
+{
+    try {
+        // The target copy of a reference table always equals the source.
+        target.Execute(QStringLiteral("DELETE FROM ") + target.dialect().quoteIdentifier(table));
+        CopyRows(source, target, table, QString(), fields, feedback_, fields_.stage);
+        return true;
+    } catch (const DatabaseError& e) {
+        ReportDatabaseError(feedback_, table, e);
+        return false;
+    }
+}
+
+bool RecordTransfer::DeleteSelection(Connection& source, const QString& table, const QString& filter,
+                                     long long& deletedRecords)
+{
+    try {
+        feedback_.ShowStatus(DeletingRecordsText(fields_.stage));
+        feedback_.PumpMessages();
+        deletedRecords += source.Execute(QStringLiteral("DELETE  FROM ") + table + filter);
+        return true;
+    } catch (const DatabaseError& e) {
+        ReportDatabaseError(feedback_, table, e);
+        return false;
+    }
+}
+
+bool RecordTransfer::DeleteRecordsByCallID(Connection& source, const QString& table, const QString& columnSuffix,
+                                           const QString& callSelection, long long& deletedRecords)
+{
+    return DeleteSelection(source, table, Format(QStringLiteral(" WHERE CallID%s in (%s)"), {columnSuffix, callSelection}),
+                           deletedRecords);
+}
+
+bool RecordTransfer::DeleteRecordsWhere(Connection& source, const QString& table, const QString& conditionColumn,
+                                        const IdentifierArray& ids, long long& deletedRecords)
+{
+    return DeleteSelection(source, table, QStringLiteral(" WHERE ") + BuildOrCondition(conditionColumn, ids),
+                           deletedRecords);
+}
+
+bool RecordTransfer::DeleteRecordsBeforeDate(Connection& source, const QString& table, const QString& dateColumn,
+                                             const OleDateTime& cutoff, long long& deletedRecords)
+{
+    return DeleteSelection(source, table, Format(QStringLiteral(" WHERE %s < %s"), {dateColumn, QuotedDate(source.dialect(), cutoff)}),
+                           deletedRecords);
+}

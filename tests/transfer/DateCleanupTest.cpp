@@ -1,0 +1,199 @@
+#include <CleanupOperations.h>
+#include <Connection.h>
+#include <Recordset.h>
+#include <StatisticsCatalogue.h>
+#include <StatisticsSchema.h>
+
+#include <ProductDatabases.h>
+#include <RecordingFeedback.h>
+#include <TempDatabases.h>
+
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kCutoff = QStringLiteral("2024-03-05");
+
+// Rows of every statistics table, split at the cut-off: the rows the clean-up
+// by date must remove and the rows it must keep.
+struct Census {
+    std::map<QString, long long> doomed;
+    std::map<QString, long long> kept;
+    long long totalDoomed() const
+    {
+        long long n = 0;
+        for (const auto& [table, count] : doomed)
+            n += count;
+        return n;
+    }
+};
+
+Census TakeCensus(const QString& statistics)
+{
+    Census census;
+    const QString oldCalls = QStringLiteral("SELECT CallID FROM Statistic_Call WHERE Start_Time < '%1'").arg(kCutoff);
+    const QStringList present = TableNames(statistics);
+    for (const auto& t : StatisticsTables()) {
+        if (!present.contains(t.name))
+            continue;
+        const QString doomed = t.callColumn.isEmpty() ? QStringLiteral("%1 < '%2'").arg(t.dateColumn, kCutoff)
+                                                      : QStringLiteral("%1 IN (%2)").arg(t.callColumn, oldCalls);
+        census.doomed[t.name] = CountRows(statistics, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2").arg(t.name, doomed));
+        census.kept[t.name] = CountRows(statistics, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE NOT (%2)").arg(t.name, doomed));
+    }
+    return census;
+}
+
+long long Rows(const QString& connection, const QString& table)
+{
+    return CountRows(connection, QStringLiteral("SELECT COUNT(*) FROM ") + table);
+}
+
+} // namespace
+
+class DateCleanupTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        product.CreateAll(options);
+        product.ApplyTo(fields);
+        fields.Timeout = QStringLiteral("30");
+        fields.removalDate = OleDateTime::FromDate(2024, 3, 5, 15, 45);
+    }
+    bool Run() { return CleanupOperations(fields, feedback).DoSQLCleanup(BuildTargetConnection(fields)); }
+
+    TempDatabases temp;
+    FixtureOptions options;
+    ProductDatabases product{temp.path(QStringLiteral("product"))};
+    BackupFields fields;
+    RecordingFeedback feedback;
+};
+
+TEST_F(DateCleanupTest, DeletesExactlyTheOldRowsOfEveryTableAndCountsThem)
+{
+    const Census before = TakeCensus(product.statistics());
+    ASSERT_GT(before.totalDoomed(), 0);
+    ASSERT_TRUE(Run());
+
+    ASSERT_EQ(feedback.messages.size(), 1u);
+    EXPECT_EQ(feedback.messages[0].text,
+              QStringLiteral("Clean up successful : %1 records deleted!").arg(before.totalDoomed()));
+    EXPECT_EQ(feedback.messages[0].kind, MessageKind::Information);
+    for (const auto& t : StatisticsTables()) {
+        EXPECT_EQ(Rows(product.statistics(), t.name), before.kept.at(t.name)) << t.name.toStdString();
+        if (!t.dateColumn.isEmpty()) // rows of the cut-off day itself stay
+            EXPECT_GT(CountRows(product.statistics(), QStringLiteral("SELECT COUNT(*) FROM %1 WHERE date(%2) = '%3'")
+                                                          .arg(t.name, t.dateColumn, kCutoff)),
+                      0) << t.name.toStdString();
+    }
+    EXPECT_EQ(fields.stage, 25);
+    EXPECT_EQ(feedback.statuses.first(), QStringLiteral("Opening databases"));
+    EXPECT_EQ(feedback.statuses.at(1), QStringLiteral("Stage 1/21: Deleting records"));
+    EXPECT_TRUE(feedback.statuses.contains(QStringLiteral("Stage 22/21: Deleting records")));
+    EXPECT_TRUE(TableNames(product.backup()).isEmpty()); // no backup: the target is never opened
+
+    // Nothing is left to delete the second time.
+    feedback = RecordingFeedback();
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(feedback.messageTexts(), QStringList{QStringLiteral("Clean up successful : 0 records deleted!")});
+}
+
+TEST_F(DateCleanupTest, WithABackupEveryDeletedRowIsInTheTargetFirst)
+{
+    fields.BackupType = 1;
+    const Census before = TakeCensus(product.statistics());
+    ASSERT_TRUE(Run());
+    ASSERT_EQ(feedback.messages.size(), 1u) << feedback.messages[0].text.toStdString();
+    for (const auto& t : StatisticsTables())
+        EXPECT_EQ(Rows(product.backup(), t.name), before.doomed.at(t.name)) << t.name.toStdString();
+    for (const QString& reference : {QStringLiteral("Agents"), QStringLiteral("Surveys"), QStringLiteral("Lists")})
+        EXPECT_EQ(Rows(product.backup(), reference), Rows(product.callCenter(), reference));
+    EXPECT_TRUE(feedback.statuses.contains(QStringLiteral("Stage 1/21: Creating fields in target")));
+
+    // A second backup of the same source adds the new old rows and changes no column.
+    const QString definition = QStringLiteral("SELECT group_concat(sql, ';') FROM sqlite_master");
+    auto readDefinitions = [&] {
+        auto c = OpenConnection(product.backup());
+        return OpenRecordset(*c, definition)->ReadField(0).text();
+    };
+    const QString definitionsBefore = readDefinitions();
+    fields.removalDate = OleDateTime::FromDate(2024, 6, 1);
+    const Census second = TakeCensus(product.statistics()); // still counted against the first cut-off
+    feedback = RecordingFeedback();
+    ASSERT_TRUE(Run());
+    EXPECT_EQ(readDefinitions(), definitionsBefore);
+    EXPECT_EQ(Rows(product.backup(), QStringLiteral("Agents")), Rows(product.callCenter(), QStringLiteral("Agents")));
+    (void)second;
+}
+
+TEST_F(DateCleanupTest, WithoutSqlServerSyntaxTheSqlOnlyTablesAreLeftAndDatesUseHashSigns)
+{
+    fields.SourceSQL = 0;
+    const Census before = TakeCensus(product.statistics());
+    EXPECT_FALSE(Run());
+    // SQLite does not read #...# dates: the first step reports and nothing is deleted.
+    ASSERT_EQ(feedback.messages.size(), 1u);
+    EXPECT_TRUE(feedback.messages[0].text.startsWith(QStringLiteral("ADO error in Statistic_Agent ('SQLite' : ")))
+        << feedback.messages[0].text.toStdString();
+    EXPECT_EQ(Rows(product.statistics(), QStringLiteral("Statistic_Agent")),
+              before.kept.at(QStringLiteral("Statistic_Agent")) + before.doomed.at(QStringLiteral("Statistic_Agent")));
+}
+
+TEST(DateCleanupSteps, TwentyStepsWhenTheSourceIsNotSqlServer)
+{
+    int steps = 0;
+    for (const auto& step : DateCleanupSteps())
+        steps += step.sqlOnly ? 0 : 1;
+    EXPECT_EQ(steps, 20);
+    EXPECT_EQ(DateCleanupSteps().size(), 25u);
+    EXPECT_EQ(DateCleanupSteps()[8].table, QStringLiteral("Statistic_TransferMC"));
+    EXPECT_EQ(DateCleanupSteps()[8].column, QStringLiteral("1"));
+}
+
+TEST_F(DateCleanupTest, AWrongConnectionStringIsReportedAndChangesNothing)
+{
+    const Census before = TakeCensus(product.statistics());
+    fields.StatSrc = QStringLiteral("Driver=No Such Driver;Database=x");
+    EXPECT_FALSE(Run());
+    ASSERT_EQ(feedback.messages.size(), 1u);
+    EXPECT_TRUE(feedback.messages[0].text.startsWith(QStringLiteral("ADO error in DoSQLCleanup ('unixODBC Driver Manager' : ")))
+        << feedback.messages[0].text.toStdString();
+    EXPECT_EQ(TakeCensus(product.statistics()).doomed, before.doomed);
+}
+
+TEST_F(DateCleanupTest, AMissingTableStopsTheRunWhereItStands)
+{
+    ExecuteAll(product.statistics(), {QStringLiteral("DROP TABLE Statistic_Messages")});
+    const Census before = TakeCensus(product.statistics());
+    EXPECT_FALSE(Run());
+    ASSERT_EQ(feedback.messages.size(), 1u);
+    EXPECT_TRUE(feedback.messages[0].text.startsWith(QStringLiteral("ADO error in Statistic_Messages (")));
+    EXPECT_EQ(CountRows(product.statistics(), QStringLiteral("SELECT COUNT(*) FROM Statistic_Call WHERE Start_Time < '2024-03-05'")), 0);
+    EXPECT_EQ(Rows(product.statistics(), QStringLiteral("Statistic_Predictive")),
+              before.kept.at(QStringLiteral("Statistic_Predictive")) + before.doomed.at(QStringLiteral("Statistic_Predictive")));
+}
+
+TEST_F(DateCleanupTest, AMissingTableWithABackupIsReportedBeforeAnythingOfItIsTouched)
+{
+    fields.BackupType = 1;
+    ExecuteAll(product.statistics(), {QStringLiteral("DROP TABLE Statistic_Location")});
+    EXPECT_FALSE(Run());
+    ASSERT_EQ(feedback.messages.size(), 1u);
+    EXPECT_TRUE(feedback.messages[0].text.startsWith(QStringLiteral("ADO error in CreateFieldInTarget(1) (")));
+    EXPECT_FALSE(TableNames(product.backup()).contains(QStringLiteral("Statistic_Location")));
+    EXPECT_GT(CountRows(product.statistics(), QStringLiteral("SELECT COUNT(*) FROM Statistic_Call WHERE Start_Time < '2024-03-05'")), 0);
+}
+
+TEST_F(DateCleanupTest, AJetTargetThatCannotOpenIsReportedAndDeletesNothing)
+{
+    fields.BackupType = 2;
+    fields.AccessTgt = temp.path(QStringLiteral("backup.mdb"));
+    const Census before = TakeCensus(product.statistics());
+    EXPECT_FALSE(Run());
+    EXPECT_TRUE(fields.accessTarget);
+    ASSERT_EQ(feedback.messages.size(), 1u);
+    EXPECT_TRUE(feedback.messages[0].text.startsWith(QStringLiteral("ADO error in DoSQLCleanup (")));
+    EXPECT_EQ(TakeCensus(product.statistics()).doomed, before.doomed);
+}

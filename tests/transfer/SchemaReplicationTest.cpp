@@ -1,0 +1,176 @@
+#include <Catalog.h>
+#include <Connection.h>
+#include <DatabaseError.h>
+#include <Recordset.h>
+#include <SchemaReplication.h>
+
+#include <ProductDatabases.h>
+#include <RecordingFeedback.h>
+#include <TempDatabases.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// The CREATE text SQLite keeps for a table: any change of a column shows.
+QString StoredDefinition(Connection& c, const QString& table)
+{
+    auto rs = OpenRecordset(c, QStringLiteral("SELECT sql FROM sqlite_master WHERE name = '%1'").arg(table));
+    return rs->IsEOF() ? QString() : rs->ReadField(0).text();
+}
+
+} // namespace
+
+class SchemaReplicationTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        source = OpenConnection(temp.connection(QStringLiteral("source.db")));
+        target = OpenConnection(temp.connection(QStringLiteral("target.db")));
+        sourceCatalog = BindCatalog(*source);
+        targetCatalog = BindCatalog(*target);
+        fields.accessTarget = false;
+        fields.stage = 3;
+    }
+
+    bool Replicate(const QString& table, FieldNameList& names)
+    {
+        // Each run binds fresh catalogues, as each clean-up does.
+        sourceCatalog = BindCatalog(*source);
+        targetCatalog = BindCatalog(*target);
+        return SchemaReplication(fields, feedback).CreateFieldInTarget(*sourceCatalog, *targetCatalog, table, names);
+    }
+
+    TempDatabases temp;
+    BackupFields fields;
+    RecordingFeedback feedback;
+    std::unique_ptr<Connection> source, target;
+    std::unique_ptr<Catalog> sourceCatalog, targetCatalog;
+};
+
+TEST_F(SchemaReplicationTest, CreatesTheTableWithEverySourceColumnInOrderAndChangesNothingOnTheNextRun)
+{
+    source->Execute(QStringLiteral("CREATE TABLE Statistic_Call (CallID int NOT NULL, Start_Time datetime, Caller nvarchar(255), "
+                                   "Remarks text, Route varchar(300), Done bit, Score double precision, Big bigint, Tiny tinyint)"));
+    FieldNameList names;
+    ASSERT_TRUE(Replicate(QStringLiteral("Statistic_Call"), names));
+    EXPECT_EQ(names, (QStringList{"CallID", "Start_Time", "Caller", "Remarks", "Route", "Done", "Score", "Big", "Tiny"}));
+    EXPECT_EQ(feedback.statuses, QStringList{QStringLiteral("Stage 3/21: Creating fields in target")});
+    EXPECT_EQ(feedback.pumps, 1);
+
+    const auto sourceColumns = BindCatalog(*source)->Columns(QStringLiteral("Statistic_Call"));
+    const auto targetColumns = BindCatalog(*target)->Columns(QStringLiteral("Statistic_Call"));
+    ASSERT_EQ(targetColumns.size(), sourceColumns.size());
+    for (std::size_t i = 0; i < sourceColumns.size(); ++i) {
+        EXPECT_EQ(targetColumns[i].name, sourceColumns[i].name);
+        EXPECT_EQ(targetColumns[i].type, sourceColumns[i].type) << sourceColumns[i].name.toStdString();
+        EXPECT_EQ(targetColumns[i].definedSize, sourceColumns[i].definedSize) << sourceColumns[i].name.toStdString();
+    }
+
+    const QString before = StoredDefinition(*target, QStringLiteral("Statistic_Call"));
+    FieldNameList again;
+    ASSERT_TRUE(Replicate(QStringLiteral("Statistic_Call"), again));
+    EXPECT_EQ(again, names); // names of columns that already matched are listed too
+    EXPECT_EQ(StoredDefinition(*target, QStringLiteral("Statistic_Call")), before);
+    EXPECT_TRUE(feedback.messages.empty());
+}
+
+TEST_F(SchemaReplicationTest, EveryFixtureTableRoundTripsExactly)
+{
+    ProductDatabases product(temp.path(QStringLiteral("product")));
+    product.CreateStatistics({/*calls*/ 5}, {1, 2});
+    auto stats = OpenConnection(product.statistics());
+    auto statsCatalog = BindCatalog(*stats);
+    for (int position = 0; position < statsCatalog->TableCount(); ++position) {
+        const QString table = statsCatalog->TableName(position);
+        FieldNameList first, second;
+        SchemaReplication replication(fields, feedback);
+        ASSERT_TRUE(replication.CreateFieldInTarget(*statsCatalog, *BindCatalog(*target), table, first));
+        const QString created = StoredDefinition(*target, table);
+        ASSERT_TRUE(replication.CreateFieldInTarget(*statsCatalog, *BindCatalog(*target), table, second));
+        EXPECT_EQ(StoredDefinition(*target, table), created) << table.toStdString();
+    }
+    EXPECT_TRUE(feedback.messages.empty());
+}
+
+TEST_F(SchemaReplicationTest, ChangedAndNewSourceColumnsAreCarriedIntoAnExistingTarget)
+{
+    source->Execute(QStringLiteral("CREATE TABLE T (Id int, Name varchar(50), Note varchar(20))"));
+    FieldNameList names;
+    ASSERT_TRUE(Replicate(QStringLiteral("T"), names));
+    target->Execute(QStringLiteral("INSERT INTO T VALUES (1, 'kept', 'lost')"));
+    target->Execute(QStringLiteral("ALTER TABLE T ADD Extra int")); // the target's own column stays
+
+    source->Execute(QStringLiteral("ALTER TABLE T DROP COLUMN Note"));
+    source->Execute(QStringLiteral("ALTER TABLE T ADD Note nvarchar(20)")); // another type
+    source->Execute(QStringLiteral("ALTER TABLE T ADD Added datetime"));
+    names.clear();
+    ASSERT_TRUE(Replicate(QStringLiteral("T"), names));
+
+    const auto columns = BindCatalog(*target)->Columns(QStringLiteral("T"));
+    QStringList described;
+    for (const auto& c : columns)
+        described << QStringLiteral("%1:%2:%3").arg(c.name).arg(c.type).arg(c.definedSize);
+    EXPECT_EQ(described, (QStringList{"Id:3:4", "Name:200:50", "Extra:3:4", "Note:202:20", "Added:135:16"}));
+    auto rs = OpenRecordset(*target, QStringLiteral("SELECT Name, Note FROM T"));
+    EXPECT_EQ(rs->ReadField(0).text(), QStringLiteral("kept"));
+    EXPECT_TRUE(rs->ReadField(1).isNull()); // the replaced column lost its values
+}
+
+TEST_F(SchemaReplicationTest, ALongerTextColumnIsReplaced)
+{
+    source->Execute(QStringLiteral("CREATE TABLE T (Id int, Name varchar(50))"));
+    FieldNameList names;
+    ASSERT_TRUE(Replicate(QStringLiteral("T"), names));
+    source->Execute(QStringLiteral("ALTER TABLE T DROP COLUMN Name"));
+    source->Execute(QStringLiteral("ALTER TABLE T ADD Name varchar(80)"));
+    names.clear();
+    ASSERT_TRUE(Replicate(QStringLiteral("T"), names));
+    EXPECT_EQ(BindCatalog(*target)->Columns(QStringLiteral("T")).at(1).definedSize, 80);
+}
+
+TEST_F(SchemaReplicationTest, AMissingSourceTableIsReportedAndTheTargetStaysUnchanged)
+{
+    FieldNameList names;
+    EXPECT_FALSE(Replicate(QStringLiteral("Statistic_Nowhere"), names));
+    ASSERT_EQ(feedback.messages.size(), 1u);
+    EXPECT_TRUE(feedback.messages[0].text.startsWith(QStringLiteral("ADO error in CreateFieldInTarget(1) (")))
+        << feedback.messages[0].text.toStdString();
+    EXPECT_TRUE(TableNames(temp.connection(QStringLiteral("target.db"))).isEmpty());
+}
+
+TEST_F(SchemaReplicationTest, FailuresToCreateAreReportedWithTheirContexts)
+{
+    source->Execute(QStringLiteral("CREATE TABLE T (Id int, Name varchar(50))"));
+    target->Execute(QStringLiteral("CREATE TABLE T (Id int)"));
+    target->Execute(QStringLiteral("PRAGMA query_only = 1")); // every write of the target fails
+
+    FieldNameList names;
+    EXPECT_FALSE(Replicate(QStringLiteral("T"), names));
+    ASSERT_EQ(feedback.messages.size(), 1u);
+    EXPECT_TRUE(feedback.messages[0].text.startsWith(QStringLiteral("ADO error in CDBListADO::CreateField (")));
+
+    source->Execute(QStringLiteral("CREATE TABLE U (Id int)"));
+    EXPECT_FALSE(Replicate(QStringLiteral("U"), names));
+    ASSERT_EQ(feedback.messages.size(), 2u);
+    EXPECT_TRUE(feedback.messages[1].text.startsWith(QStringLiteral("ADO error in CreateFieldInTarget(2) (")));
+}
+
+TEST(TargetTypeMapping, AccessAndSqlTargets)
+{
+    auto mapped = [](int type, int size, bool access) {
+        const ColumnDefinition c = MapColumnForTarget(QStringLiteral("c"), type, size, access);
+        return std::make_pair(c.type, c.definedSize);
+    };
+    EXPECT_EQ(mapped(adDate, 8, false), std::make_pair(int(adDBTimeStamp), 8));
+    EXPECT_EQ(mapped(adDBTimeStamp, 16, false), std::make_pair(int(adDBTimeStamp), 16));
+    EXPECT_EQ(mapped(adVarChar, 300, false), std::make_pair(int(adVarChar), 300));
+    EXPECT_EQ(mapped(adDBTimeStamp, 16, true), std::make_pair(int(adDate), 16));
+    EXPECT_EQ(mapped(adVarChar, 255, true), std::make_pair(int(adVarWChar), 255));
+    EXPECT_EQ(mapped(adVarChar, 256, true), std::make_pair(int(adLongVarWChar), 0));
+    EXPECT_EQ(mapped(adVarWChar, 255, true), std::make_pair(int(adVarWChar), 255));
+    EXPECT_EQ(mapped(adVarWChar, 300, true), std::make_pair(int(adLongVarWChar), 0));
+    EXPECT_EQ(mapped(adLongVarWChar, kLongWideTextSize, true), std::make_pair(int(adLongVarWChar), 0));
+    EXPECT_EQ(mapped(adLongVarChar, kLongTextSize, true), std::make_pair(int(adLongVarChar), kLongTextSize));
+    EXPECT_EQ(mapped(adBoolean, 2, true), std::make_pair(int(adBoolean), 2));
+}
