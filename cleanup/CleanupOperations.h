@@ -32,6 +32,9 @@ public:
     // Drops the tables of the lists of the given surveys from the list database.
     void CleanListTables(const IdentifierArray& surveyIds);
 
+    // Drops the web-interview tables named in the set and shows the count.
+    void DropWebInterviewTables(const TableNameSet& names);
+
     // The work of the three table-removal buttons after their prologue:
     // surveys marked deleted, lists marked deleted, web-interview tables of
     // titles no longer in use.
