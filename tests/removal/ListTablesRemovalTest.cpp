@@ -1,0 +1,123 @@
+#include "RemovalFixture.h"
+
+namespace {
+
+const QString kReport = QStringLiteral("OnCmdListcleanup");
+
+QStringList TablesOfLists(std::initializer_list<int> ids)
+{
+    QStringList names;
+    for (int id : ids)
+        names << QStringLiteral("ZEBCall%1").arg(id) << QStringLiteral("ZEBList%1").arg(id)
+              << QStringLiteral("ZEBEmail%1").arg(id);
+    return names;
+}
+
+} // namespace
+
+using ListTablesRemoval = RemovalTest;
+
+TEST_F(ListTablesRemoval, RemovesTheTablesOfEveryDeletedListAndASecondRunFindsNone)
+{
+    db.CreateAll();
+    const auto before = Contents(db.lists());
+    const auto callCenterBefore = Contents(db.callCenter());
+
+    ops.CleanDeletedLists();
+
+    ExpectOnlyMessage(Counted(IDS_LIST_TABLES_DELETED, 12));
+    EXPECT_EQ(Contents(db.lists()), Without(before, TablesOfLists({1, 3, 5, 8})));
+    EXPECT_EQ(Contents(db.callCenter()), callCenterBefore);
+
+    feedback.messages.clear();
+    ops.CleanDeletedLists();
+    ExpectOnlyMessage(Counted(IDS_LIST_TABLES_DELETED, 0));
+}
+
+TEST_F(ListTablesRemoval, MissingTablesArePassedOverAndNotCounted)
+{
+    const std::vector<ListRow> lists = {{7, 1, true}, {9, 1, true}, {11, 2, false}};
+    db.CreateCallCenter({}, lists);
+    db.CreateListTables(lists);
+    // List 7 keeps only ZEBList7; list 9's tables are all gone.
+    ExecuteAll(db.lists(), {QStringLiteral("DROP TABLE ZEBCall7"), QStringLiteral("DROP TABLE ZEBEmail7"),
+                            QStringLiteral("DROP TABLE ZEBCall9"), QStringLiteral("DROP TABLE ZEBList9"),
+                            QStringLiteral("DROP TABLE ZEBEmail9")});
+    const auto before = Contents(db.lists());
+
+    ops.CleanDeletedLists();
+
+    ExpectOnlyMessage(Counted(IDS_LIST_TABLES_DELETED, 1));
+    EXPECT_EQ(Contents(db.lists()), Without(before, {"ZEBList7"}));
+}
+
+TEST_F(ListTablesRemoval, NoDeletedListShowsNothingAndLeavesTheListDatabaseAlone)
+{
+    db.CreateCallCenter({}, {{1, 1, false}, {2, 2, false}});
+    fields.ListDB = Unopenable();
+
+    ops.CleanDeletedLists();
+
+    EXPECT_TRUE(feedback.messages.empty()) << feedback.messageTexts().join(QLatin1Char('\n')).toStdString();
+}
+
+TEST_F(ListTablesRemoval, FailuresOutsideSingleTablesAreReported)
+{
+    db.CreateAll();
+    const auto before = Contents(db.lists());
+
+    fields.ListDB = Unopenable();
+    ops.CleanDeletedLists();
+    ExpectOnlyReport(kReport);
+
+    feedback.messages.clear();
+    fields.CallCenterSrc = Unopenable();
+    ops.CleanDeletedLists();
+    ExpectOnlyReport(kReport);
+
+    feedback.messages.clear();
+    ops.CleanListTables({1});
+    ExpectOnlyReport(kReport);
+
+    db.ApplyTo(fields);
+    EXPECT_EQ(Contents(db.lists()), before);
+}
+
+TEST_F(ListTablesRemoval, OperationRemovesTheListsOfTheGivenSurveysDeletedOrNot)
+{
+    db.CreateAll();
+    const auto before = Contents(db.lists());
+
+    // Survey 42 has a live list 7 and a deleted list 8; survey 1 has list 1.
+    ops.CleanListTables({42, 1});
+
+    ExpectOnlyMessage(Counted(IDS_LIST_TABLES_DELETED, 9));
+    EXPECT_EQ(Contents(db.lists()), Without(before, TablesOfLists({1, 7, 8})));
+}
+
+TEST_F(ListTablesRemoval, OperationWritesSurveyIdentifiersAsSignedNumbers)
+{
+    const std::vector<ListRow> lists = {{3, -1, false}, {4, 7, false}};
+    db.CreateCallCenter({}, lists);
+    db.CreateListTables(lists);
+    const auto before = Contents(db.lists());
+
+    ops.CleanListTables({0xFFFFFFFFu});
+
+    ExpectOnlyMessage(Counted(IDS_LIST_TABLES_DELETED, 3));
+    EXPECT_EQ(Contents(db.lists()), Without(before, TablesOfLists({3})));
+}
+
+TEST_F(ListTablesRemoval, OperationWithoutListsShowsNothingAndLeavesTheListDatabaseAlone)
+{
+    db.CreateAll();
+    fields.ListDB = Unopenable();
+
+    ops.CleanListTables({999});
+    EXPECT_TRUE(feedback.messages.empty()) << feedback.messageTexts().join(QLatin1Char('\n')).toStdString();
+
+    // "IN ()" is sent as it is: SQLite reads it as an empty list and finds no
+    // list, where SQL Server rejects it and the report is shown.
+    ops.CleanListTables({});
+    EXPECT_TRUE(feedback.messages.empty()) << feedback.messageTexts().join(QLatin1Char('\n')).toStdString();
+}

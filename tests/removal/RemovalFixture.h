@@ -1,0 +1,84 @@
+#pragma once
+
+#include <BackupFields.h>
+#include <Connection.h>
+#include <Recordset.h>
+#include <CleanupOperations.h>
+#include <Format.h>
+#include <ProductDatabases.h>
+#include <StringTable.h>
+
+#include <RecordingFeedback.h>
+#include <TempDatabases.h>
+
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+// The product's databases in a temporary folder, the window's fields
+// pointing at them, and the operations reporting into a recorder.
+class RemovalTest : public ::testing::Test {
+protected:
+    RemovalTest() : db(temp.path(QStringLiteral("product"))) {}
+
+    void SetUp() override
+    {
+        db.ApplyTo(fields);
+        fields.Timeout = QStringLiteral("30");
+    }
+
+    // A connection string that fails as soon as anything tries to open it,
+    // so a test can prove that a database was never opened.
+    QString Unopenable() const
+    {
+        return SQLiteConnection(temp.path(QStringLiteral("no such folder/never.db")));
+    }
+
+    // Every table and view with its number of rows. SQLite reports a
+    // computed column as text, so the count is read from either.
+    static std::map<QString, long long> Contents(const QString& connection)
+    {
+        std::map<QString, long long> contents;
+        auto c = OpenConnection(connection);
+        for (const QString& name : TableNames(connection)) {
+            auto rs = OpenRecordset(*c, QStringLiteral("SELECT COUNT(*) FROM %1").arg(c->dialect().quoteIdentifier(name)));
+            const Variant& count = rs->ReadField(0);
+            contents[name] = count.type() == Variant::Type::String ? count.text().toLongLong() : count.toInt64();
+        }
+        return contents;
+    }
+
+    // What Contents gave before, less the named tables.
+    static std::map<QString, long long> Without(std::map<QString, long long> contents, const QStringList& names)
+    {
+        for (const QString& name : names)
+            EXPECT_EQ(contents.erase(name), 1u) << "no table " << name.toStdString() << " to begin with";
+        return contents;
+    }
+
+    static QString Counted(int id, int count) { return Format(LoadString(id), {count}); }
+
+    void ExpectOnlyMessage(const QString& text)
+    {
+        ASSERT_EQ(feedback.messages.size(), 1u) << feedback.messageTexts().join(QLatin1Char('\n')).toStdString();
+        EXPECT_EQ(feedback.messages[0].text, text);
+        EXPECT_EQ(feedback.messages[0].kind, MessageKind::Information);
+    }
+
+    // One database-error report with this context word and nothing else.
+    void ExpectOnlyReport(const QString& context)
+    {
+        ASSERT_EQ(feedback.messages.size(), 1u) << feedback.messageTexts().join(QLatin1Char('\n')).toStdString();
+        EXPECT_EQ(feedback.messages[0].kind, MessageKind::DatabaseError);
+        EXPECT_TRUE(feedback.messages[0].text.startsWith(QStringLiteral("ADO error in %1 ('").arg(context)))
+            << feedback.messages[0].text.toStdString();
+    }
+
+    TempDatabases temp;
+    ProductDatabases db;
+    BackupFields fields;
+    RecordingFeedback feedback;
+    CleanupOperations ops{fields, feedback};
+};
