@@ -6,7 +6,9 @@
 
 namespace {
 
-const QDate kBaseDay(1899, 12, 30);
+// 30 December 1899, as a constant so that it is ready before any other
+// static object of the program uses it.
+constexpr QDate kBaseDay = QDate::fromJulianDay(2415019);
 
 // The signed day number maps onto a continuous scale and back, so that
 // subtracting days works the same on both sides of the base day.

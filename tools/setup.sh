@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev unixodbc unixodbc-dev odbcinst
-          libsqliteodbc tdsodbc sqlite3 libgtest-dev libbenchmark-dev xvfb xauth)
+          libsqliteodbc tdsodbc sqlite3 bc libgtest-dev libbenchmark-dev xvfb xauth)
 
 missing=()
 for p in "${packages[@]}"; do
