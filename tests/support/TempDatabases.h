@@ -3,6 +3,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include "QtPrinters.h"
+
 #include <ProductDatabases.h>
 
 // A temporary folder for a test's database files, removed afterwards.

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "CleaningHistory.h"
+
+#include <Identifiers.h>
+#include <Variant.h>
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <vector>
+
+class Connection;
+
+// One survey as the selection dialog lists it: its identifier and the
+// eight cell texts (Id, Name, Storage, Deleted and the four cleaning dates).
+struct SurveyListRow {
+    quint32 id = 0;
+    QStringList cells;
+};
+
+// The text of a field value in the survey list: integers in decimal,
+// floating point with "%.16g", dates in the user's locale, booleans as
+// "Yes" or "No", texts as they are; anything else gives empty text.
+QString SurveyCellText(const Variant& value);
+
+// "Legacy" for storage kind 1, "New" for 2, "None" for anything else.
+QString StorageKindText(const Variant& interviewStorage);
+
+// Makes sure CleaningHistory exists, then reads every survey, handing each
+// row over as soon as it is read. A database failure leaves as a
+// DatabaseError; the rows handed over before it stay handed over.
+void LoadSurveyList(Connection& callCenter, const std::function<void(const SurveyListRow&)>& onRow);
+
+// What the dialog returns for the selected rows, taken in list order: the
+// titles, and the identifiers split by storage kind. A survey of storage
+// "None" gives its title but no identifier.
+struct SurveySelection {
+    TableNameSet surveyNames;
+    IdentifierArray legacySurveyIds;
+    IdentifierArray newSurveyIds;
+};
+SurveySelection SelectionOf(const std::vector<SurveyListRow>& selectedRows);
