@@ -1,1 +1,11 @@
 #pragma once
+
+#include <QDialog>
+
+// The About box: the application icon, the version and a line about the
+// tool, and an OK button.
+class CAboutDlg : public QDialog {
+    Q_OBJECT
+public:
+    explicit CAboutDlg(QWidget* parent = nullptr);
+};
