@@ -36,16 +36,14 @@ protected:
         return SQLiteConnection(temp.path(QStringLiteral("no such folder/never.db")));
     }
 
-    // Every table and view with its number of rows. SQLite reports a
-    // computed column as text, so the count is read from either.
+    // Every table and view with its number of rows.
     static std::map<QString, long long> Contents(const QString& connection)
     {
         std::map<QString, long long> contents;
         auto c = OpenConnection(connection);
         for (const QString& name : TableNames(connection)) {
             auto rs = OpenRecordset(*c, QStringLiteral("SELECT COUNT(*) FROM %1").arg(c->dialect().quoteIdentifier(name)));
-            const Variant& count = rs->ReadField(0);
-            contents[name] = count.type() == Variant::Type::String ? count.text().toLongLong() : count.toInt64();
+            contents[name] = rs->ReadField(0).toInt64();
         }
         return contents;
     }
