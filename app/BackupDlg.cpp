@@ -154,7 +154,7 @@ void CBackupDlg::OnCmdBysurveycleanup()
         return;
     UpdateData(true);
 
-    CSelectSurveysDlg selection(m_fields.CallCenterSrc, this);
+    CSelectSurveysDlg selection(m_fields.CallCenterSrc, m_feedback, this);
     if (RunSelectSurveys(selection) != QDialog::Accepted)
         return;
     if (selection.m_LegacySurveyIds.empty() && selection.m_NewSurveyIds.empty())

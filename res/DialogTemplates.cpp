@@ -53,3 +53,21 @@ const DialogTemplate& AboutBoxTemplate()
         }};
     return t;
 }
+
+const DialogTemplate& SelectSurveysTemplate()
+{
+    using K = ControlKind;
+    static const DialogTemplate t{
+        129, DialogText::SurveysTitle, DialogText::SurveysFont, 8, 645, 186,
+        {
+            {K::ListView, IDC_SURVEYLIST, nullptr, "", 7, 7, 629, 125},
+            {K::GroupBox, IDC_NONE, "groupCleanOptions", DialogText::CleanOptionsGroup, 171, 139, 235, 40},
+            {K::CheckBox, IDC_CLEAN_STATS, nullptr, DialogText::CleanStats, 184, 157, 45, 10},
+            {K::CheckBox, IDC_CLEAN_SURVEYS, nullptr, DialogText::CleanSurveys, 237, 157, 42, 10},
+            {K::CheckBox, IDC_CLEAN_WEBINTERVIEWS, nullptr, DialogText::CleanWebInterviews, 287, 157, 62, 10},
+            {K::CheckBox, IDC_CLEAN_LISTS, nullptr, DialogText::CleanLists, 359, 157, 32, 10},
+            {K::DefPushButton, IDC_OK, nullptr, DialogText::Ok, 572, 146, 50, 14},
+            {K::PushButton, IDC_CANCEL, nullptr, DialogText::Cancel, 572, 163, 50, 14},
+        }};
+    return t;
+}

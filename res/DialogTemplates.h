@@ -28,6 +28,13 @@ enum ControlId {
     IDC_WEBINTERVIEWDB = 1026,
     IDC_WEBPRODDB = 1027,
     IDC_TIMEOUT = 1031,
+    // The survey selection dialog.
+    IDC_CANCEL = 2,
+    IDC_SURVEYLIST = 1019,
+    IDC_CLEAN_STATS = 1033,
+    IDC_CLEAN_SURVEYS = 1034,
+    IDC_CLEAN_WEBINTERVIEWS = 1035,
+    IDC_CLEAN_LISTS = 1036,
 };
 
 enum class ControlKind {
@@ -40,6 +47,8 @@ enum class ControlKind {
     DefPushButton, // tab stop, default button
     Picture,       // the main window's picture
     Icon,          // the application icon
+    CheckBox,      // automatic check box, tab stop
+    ListView,      // report view, several rows selectable, selection always shown
 };
 
 struct ControlTemplate {
@@ -61,3 +70,4 @@ struct DialogTemplate {
 
 const DialogTemplate& MainWindowTemplate(); // 225
 const DialogTemplate& AboutBoxTemplate();   // 100
+const DialogTemplate& SelectSurveysTemplate(); // 129

@@ -40,4 +40,15 @@ inline constexpr const char* InvalidDateTime = "Invalid DateTime";
 inline constexpr const char* AccessFileFilter = "Access file (*.mdb)|*.mdb|All files (*.*)|*.*||";
 inline constexpr const char* AccessDefaultExtension = "mdb";
 inline constexpr const char* JetConnectionFormat = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%s";
+inline constexpr const char* SurveyListColumns[] = {"Id",           "Name",           "Storage",
+                                                    "Deleted",      "Stats Cleaned",  "Surveys Cleaned",
+                                                    "WebInterviews Cleaned", "Lists Cleaned"};
+inline constexpr int SurveyListColumnWidths[] = {60, 200, 80, 60, 130, 130, 130, 130};
+inline constexpr const char* CleanOptionsGroup = "Clean Options";
+inline constexpr const char* CleanStats = "Statistics";
+inline constexpr const char* CleanSurveys = "Surveys";
+inline constexpr const char* CleanWebInterviews = "WebInterviews";
+inline constexpr const char* CleanLists = "Lists";
+inline constexpr const char* Ok = "OK";
+inline constexpr const char* Cancel = "Cancel";
 } // namespace DialogText

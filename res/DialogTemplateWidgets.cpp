@@ -2,6 +2,7 @@
 
 #include <Artwork.h>
 
+#include <QCheckBox>
 #include <QDateEdit>
 #include <QDialog>
 #include <QGroupBox>
@@ -10,6 +11,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTreeWidget>
 
 namespace {
 
@@ -69,6 +71,21 @@ QWidget* MakeControl(QDialog& dialog, const ControlTemplate& c, const QRect& geo
         auto* picture = new QLabel(&dialog);
         picture->setPixmap(LogoPicture(geometry.size()));
         return picture;
+    }
+    case ControlKind::CheckBox: {
+        auto* check = new QCheckBox(text, &dialog);
+        check->setFocusPolicy(Qt::StrongFocus);
+        return check;
+    }
+    case ControlKind::ListView: {
+        auto* list = new QTreeWidget(&dialog);
+        list->setRootIsDecorated(false);
+        list->setItemsExpandable(false);
+        list->setUniformRowHeights(true);
+        list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+        list->setSelectionBehavior(QAbstractItemView::SelectRows);
+        list->setFocusPolicy(Qt::StrongFocus);
+        return list;
     }
     case ControlKind::Icon: {
         auto* icon = new QLabel(&dialog);
