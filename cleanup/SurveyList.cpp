@@ -8,6 +8,14 @@
 
 #include <QLocale>
 
+QStringList SurveyListColumnTitles()
+{
+    QStringList titles;
+    for (const char* title : DialogText::SurveyListColumns)
+        titles << QString::fromLatin1(title);
+    return titles;
+}
+
 QString SurveyCellText(const Variant& value)
 {
     switch (value.type()) {

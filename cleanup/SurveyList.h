@@ -20,6 +20,9 @@ struct SurveyListRow {
     QStringList cells;
 };
 
+// The titles of the list's eight columns.
+QStringList SurveyListColumnTitles();
+
 // The text of a field value in the survey list: integers in decimal,
 // floating point with "%.16g", dates in the user's locale, booleans as
 // "Yes" or "No", texts as they are; anything else gives empty text.

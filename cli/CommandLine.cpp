@@ -1,12 +1,287 @@
 #include "CommandLine.h"
 
+#include "ConsoleFeedback.h"
+
+#include <CleanupOperations.h>
+#include <Connection.h>
+#include <DatabaseError.h>
+#include <ErrorReport.h>
+#include <Recordset.h>
+#include <SettingsStore.h>
+#include <SurveyList.h>
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QRegularExpression>
+#include <QTextStream>
+
+#include <cstdio>
+#include <set>
+
+namespace {
+
+enum ExitStatus { kCompleted = 0, kDatabaseError = 1, kUsageError = 2 };
+
+const QStringList kCommands = {QStringLiteral("by-date"),        QStringLiteral("by-survey"),
+                               QStringLiteral("surveys"),        QStringLiteral("lists"),
+                               QStringLiteral("web-interviews"), QStringLiteral("list-surveys")};
+const QStringList kSwitches = {QStringLiteral("--set"), QStringLiteral("--save"), QStringLiteral("--verbose"),
+                               QStringLiteral("--help"), QStringLiteral("-h"), QStringLiteral("--help-all"),
+                               QStringLiteral("--version"), QStringLiteral("-v")};
+
+void PrintError(const QString& text)
+{
+    std::fprintf(stderr, "qelcleanup: %s\n", text.toLocal8Bit().constData());
+}
+
+int UsageError(const QString& text)
+{
+    PrintError(text);
+    std::fprintf(stderr, "Try 'qelcleanup --help' for more information.\n");
+    return kUsageError;
+}
+
+// Sets one of the eleven settings for this run; false for an unknown key or
+// an option that is not a whole number.
+bool ApplySetting(BackupFields& fields, const QString& assignment, QString& error)
+{
+    const int eq = assignment.indexOf(QLatin1Char('='));
+    if (eq <= 0) {
+        error = QStringLiteral("--set takes KEY=VALUE, not '%1'").arg(assignment);
+        return false;
+    }
+    const QString key = assignment.left(eq).trimmed();
+    const QString value = assignment.mid(eq + 1);
+    const std::pair<const char*, QString BackupFields::*> texts[] = {
+        {"CallCenterSrc", &BackupFields::CallCenterSrc}, {"StatSrc", &BackupFields::StatSrc},
+        {"Timeout", &BackupFields::Timeout},             {"StatTgt", &BackupFields::StatTgt},
+        {"AccessTgt", &BackupFields::AccessTgt},         {"ListDB", &BackupFields::ListDB},
+        {"SurveyDB", &BackupFields::SurveyDB},           {"WebInterviewDB", &BackupFields::WebInterviewDB},
+        {"WebProdDB", &BackupFields::WebProdDB}};
+    for (const auto& [name, member] : texts) {
+        if (key.compare(QLatin1String(name), Qt::CaseInsensitive) == 0) {
+            fields.*member = value;
+            return true;
+        }
+    }
+    const std::pair<const char*, qint32 BackupFields::*> numbers[] = {{"BackupType", &BackupFields::BackupType},
+                                                                       {"SourceSQL", &BackupFields::SourceSQL}};
+    for (const auto& [name, member] : numbers) {
+        if (key.compare(QLatin1String(name), Qt::CaseInsensitive) == 0) {
+            bool ok = false;
+            const int number = value.trimmed().toInt(&ok);
+            if (!ok) {
+                error = QStringLiteral("%1 takes a whole number, not '%2'").arg(QLatin1String(name), value);
+                return false;
+            }
+            fields.*member = number;
+            return true;
+        }
+    }
+    error = QStringLiteral("unknown setting '%1' (the settings are CallCenterSrc, StatSrc, Timeout, SourceSQL, StatTgt, "
+                           "AccessTgt, ListDB, BackupType, SurveyDB, WebInterviewDB, WebProdDB)").arg(key);
+    return false;
+}
+
+// "1,2,3" as identifiers; false when any part is not a whole number.
+bool ParseIdentifiers(const QString& text, std::vector<qint32>& ids)
+{
+    for (const QString& part : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const int id = part.trimmed().toInt(&ok);
+        if (!ok)
+            return false;
+        ids.push_back(id);
+    }
+    return !ids.empty();
+}
+
+void PrintSurveyTable(const std::vector<SurveyListRow>& rows)
+{
+    QStringList titles = SurveyListColumnTitles();
+    std::vector<int> widths;
+    for (const QString& t : titles)
+        widths.push_back(static_cast<int>(t.size()));
+    for (const auto& row : rows)
+        for (int i = 0; i < row.cells.size() && i < static_cast<int>(widths.size()); ++i)
+            widths[static_cast<std::size_t>(i)] = std::max(widths[static_cast<std::size_t>(i)], static_cast<int>(row.cells[i].size()));
+    QTextStream out(stdout);
+    auto line = [&](const QStringList& cells) {
+        QString text;
+        for (int i = 0; i < cells.size(); ++i)
+            text += (i ? QStringLiteral("  ") : QString()) + cells[i].leftJustified(widths[static_cast<std::size_t>(i)]);
+        out << text.trimmed() << '\n';
+    };
+    line(titles);
+    for (const auto& row : rows)
+        line(row.cells);
+}
+
+int ListSurveys(const BackupFields& fields, Feedback& feedback)
+{
+    std::vector<SurveyListRow> rows;
+    try {
+        auto connection = OpenConnection(fields.CallCenterSrc);
+        LoadSurveyList(*connection, [&](const SurveyListRow& row) { rows.push_back(row); });
+    } catch (const DatabaseError& e) {
+        ReportDatabaseError(feedback, QStringLiteral("CSelectSurveysDlg"), e);
+        PrintSurveyTable(rows); // what was read before the failure, as the dialog shows it
+        return kDatabaseError;
+    }
+    PrintSurveyTable(rows);
+    return kCompleted;
+}
+
+} // namespace
+
 bool IsCommandLineRun(const QStringList& arguments)
 {
-    return arguments.size() > 1;
+    if (arguments.size() < 2)
+        return false;
+    const QString first = arguments.at(1);
+    // Anything that is not an option is a command, known or not; the
+    // window keeps the toolkit's own options (-platform, -style, ...).
+    if (!first.startsWith(QLatin1Char('-')))
+        return true;
+    const QString name = first.section(QLatin1Char('='), 0, 0);
+    return kSwitches.contains(name);
 }
 
 int RunCommandLine(const QStringList& arguments)
 {
-    (void)arguments;
-    return 2;
+    QCoreApplication::setApplicationName(QStringLiteral("qelcleanup"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("5.3.5.1"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Cleans the contact centre's databases with the settings of the QelCleanup window.\n\n"
+        "Commands:\n"
+        "  by-date          delete statistics rows older than the removal date\n"
+        "  by-survey        clean the surveys given by --ids, kind by kind\n"
+        "  surveys          drop the data tables of surveys marked deleted\n"
+        "  lists            drop the tables of calling lists marked deleted\n"
+        "  web-interviews   drop the web-interview tables of titles no longer in use\n"
+        "  list-surveys     show every survey with its cleaning dates"));
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
+    const QCommandLineOption setOption(QStringLiteral("set"),
+                                       QStringLiteral("Use VALUE for the setting KEY in this run only (repeatable)."),
+                                       QStringLiteral("KEY=VALUE"));
+    const QCommandLineOption saveOption(QStringLiteral("save"), QStringLiteral("Store the settings, as the window's commands do."));
+    const QCommandLineOption verboseOption(QStringLiteral("verbose"),
+                                           QStringLiteral("Show progress on standard error also when it is not a terminal."));
+    const QCommandLineOption beforeOption(QStringLiteral("before"),
+                                          QStringLiteral("by-date: remove data before this day (default: 90 days ago)."),
+                                          QStringLiteral("YYYY-MM-DD"));
+    const QCommandLineOption idsOption(QStringLiteral("ids"), QStringLiteral("by-survey: the surveys to clean."),
+                                       QStringLiteral("ID,ID,..."));
+    const QCommandLineOption statsOption(QStringLiteral("stats"), QStringLiteral("by-survey: delete their statistics rows."));
+    const QCommandLineOption surveysOption(QStringLiteral("surveys"), QStringLiteral("by-survey: drop their interview data tables."));
+    const QCommandLineOption webOption(QStringLiteral("web-interviews"),
+                                       QStringLiteral("by-survey: drop their web-interview tables."));
+    const QCommandLineOption listsOption(QStringLiteral("lists"), QStringLiteral("by-survey: drop their calling-list tables."));
+    parser.addOptions({setOption, saveOption, verboseOption, beforeOption, idsOption, statsOption, surveysOption, webOption,
+                       listsOption});
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("The clean-up to run (see above)."));
+
+    if (!parser.parse(arguments))
+        return UsageError(parser.errorText());
+    if (parser.isSet(helpOption)) {
+        std::fprintf(stdout, "%s", parser.helpText().toLocal8Bit().constData());
+        return kCompleted;
+    }
+    if (parser.isSet(versionOption)) {
+        std::fprintf(stdout, "qelcleanup 5.3.5.1\n");
+        return kCompleted;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() != 1)
+        return UsageError(positional.isEmpty() ? QStringLiteral("no command given")
+                                               : QStringLiteral("one command at a time, not '%1'").arg(positional.join(QLatin1Char(' '))));
+    const QString command = positional.first();
+    if (!kCommands.contains(command))
+        return UsageError(QStringLiteral("unknown command '%1'").arg(command));
+
+    const bool bySurvey = command == QLatin1String("by-survey");
+    if (parser.isSet(beforeOption) && command != QLatin1String("by-date"))
+        return UsageError(QStringLiteral("--before belongs to by-date"));
+    for (const auto* option : {&idsOption, &statsOption, &surveysOption, &webOption, &listsOption})
+        if (parser.isSet(*option) && !bySurvey)
+            return UsageError(QStringLiteral("--%1 belongs to by-survey").arg(option->names().first()));
+
+    BackupFields fields;
+    const SettingsStore settings;
+    settings.LoadSettings(fields);
+    for (const QString& assignment : parser.values(setOption)) {
+        QString error;
+        if (!ApplySetting(fields, assignment, error))
+            return UsageError(error);
+    }
+
+    if (parser.isSet(beforeOption)) {
+        const QString text = parser.value(beforeOption);
+        const QDate date = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+        if (!date.isValid())
+            return UsageError(QStringLiteral("--before takes a date as YYYY-MM-DD, not '%1'").arg(text));
+        fields.removalDate = OleDateTime::FromDate(date.year(), date.month(), date.day());
+    }
+    std::vector<qint32> requestedIds;
+    if (bySurvey && !ParseIdentifiers(parser.value(idsOption), requestedIds))
+        return UsageError(QStringLiteral("by-survey takes --ids with survey identifiers, for example --ids 1,2,3"));
+
+    ConsoleFeedback feedback(parser.isSet(verboseOption));
+    CleanupOperations operations(fields, feedback);
+    const bool save = parser.isSet(saveOption);
+
+    if (command == QLatin1String("list-surveys")) {
+        if (save)
+            settings.SaveSettings(fields);
+        return ListSurveys(fields, feedback);
+    }
+
+    if (bySurvey) {
+        // The surveys as the selection dialog lists them; every identifier
+        // must be one of them before anything is changed.
+        std::vector<SurveyListRow> all;
+        try {
+            auto connection = OpenConnection(fields.CallCenterSrc);
+            std::set<qint32> known;
+            for (auto rs = OpenRecordset(*connection, QStringLiteral("Select SurveyID From Surveys")); !rs->IsEOF(); rs->MoveNext())
+                known.insert(static_cast<qint32>(rs->ReadField(0).toInt64()));
+            for (const qint32 id : requestedIds)
+                if (!known.count(id))
+                    return UsageError(QStringLiteral("there is no survey %1 in Surveys").arg(id));
+            LoadSurveyList(*connection, [&](const SurveyListRow& row) { all.push_back(row); });
+        } catch (const DatabaseError& e) {
+            ReportDatabaseError(feedback, QStringLiteral("CSelectSurveysDlg"), e);
+            return kDatabaseError;
+        }
+        std::vector<SurveyListRow> selected;
+        for (const auto& row : all)
+            if (std::find(requestedIds.begin(), requestedIds.end(), static_cast<qint32>(row.id)) != requestedIds.end())
+                selected.push_back(row);
+        const SurveySelection selection = SelectionOf(selected);
+        if (selection.legacySurveyIds.empty() && selection.newSurveyIds.empty()) {
+            PrintError(QStringLiteral("none of these surveys keeps legacy or new interview data; nothing to clean"));
+            return kCompleted;
+        }
+        if (save)
+            settings.SaveSettings(fields);
+        operations.DoSurveyCleanup(BuildTargetConnection(fields), selection.surveyNames, selection.legacySurveyIds,
+                                   selection.newSurveyIds, parser.isSet(statsOption), parser.isSet(surveysOption),
+                                   parser.isSet(webOption), parser.isSet(listsOption));
+    } else {
+        if (save)
+            settings.SaveSettings(fields);
+        if (command == QLatin1String("by-date"))
+            operations.DoSQLCleanup(BuildTargetConnection(fields));
+        else if (command == QLatin1String("surveys"))
+            operations.CleanDeletedSurveys();
+        else if (command == QLatin1String("lists"))
+            operations.CleanDeletedLists();
+        else
+            operations.CleanUnusedWebInterviewTables();
+    }
+    feedback.FinishProgress();
+    return feedback.reportedDatabaseError() ? kDatabaseError : kCompleted;
 }

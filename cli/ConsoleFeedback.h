@@ -1,0 +1,28 @@
+#pragma once
+
+#include <Feedback.h>
+
+// Feedback on the standard streams: message-box texts on standard output,
+// one per line; the database-error report on standard error; progress on
+// standard error as one line rewritten in place on a terminal, and
+// otherwise only when asked for, one line each.
+class ConsoleFeedback : public Feedback {
+public:
+    explicit ConsoleFeedback(bool verbose);
+    ~ConsoleFeedback() override;
+
+    void ShowStatus(const QString& text) override;
+    void PumpMessages() override {}
+    void ShowMessage(const QString& text, MessageKind kind) override;
+
+    bool reportedDatabaseError() const { return reportedDatabaseError_; }
+
+    // Ends the progress line so that what follows starts on a line of its own.
+    void FinishProgress();
+
+private:
+    bool terminal_;
+    bool verbose_;
+    bool progressLineOpen_ = false;
+    bool reportedDatabaseError_ = false;
+};

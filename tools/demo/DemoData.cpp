@@ -1,0 +1,96 @@
+// Writes a believable contact centre as the product's six SQLite databases,
+// and points the settings of the current settings folder at them:
+//   qelcleanup-demo FOLDER [--scale N]
+// At scale 1 the statistics hold a few hundred thousand rows over two
+// years; the scale multiplies the calls for benchmarks.
+#include <ProductDatabases.h>
+#include <SettingsStore.h>
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+
+#include <cstdio>
+
+namespace {
+
+std::vector<SurveyRow> DemoSurveys()
+{
+    return {
+        {1, QStringLiteral("Customer Satisfaction 2019"), 1, true},
+        {2, QStringLiteral("Brand Tracker"), 1, false},
+        {3, QStringLiteral("Product Launch"), 2, true},
+        {4, QStringLiteral("Election Poll"), 2, false},
+        {5, QStringLiteral("Paper Pilot"), 0, true},
+        {6, QStringLiteral("Employee Pulse"), 2, false},
+        {7, QStringLiteral("Brand Tracker"), 2, true},
+        {8, QStringLiteral("Holiday Bookings"), 1, true},
+        {9, QStringLiteral("Broadband Churn"), 2, true},
+        {10, QStringLiteral("Patient Experience"), 2, false},
+        {11, QStringLiteral("Mystery Shopper"), 1, false},
+        {12, QStringLiteral("Regional Study"), 1, true},
+        {14, QStringLiteral("Loyalty Programme"), 2, false},
+        {15, QStringLiteral("Fundraising Follow-up"), 2, true},
+        {42, QStringLiteral("Health Panel"), 2, false},
+    };
+}
+
+std::vector<ListRow> DemoLists()
+{
+    std::vector<ListRow> lists;
+    int id = 1;
+    for (const auto& s : DemoSurveys())
+        for (int n = 0; n < 2; ++n)
+            lists.push_back({id++, s.id, s.deleted.value_or(false) || n == 1 && s.id % 3 == 0});
+    return lists;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Writes the QelCleanup demo databases and settings."));
+    parser.addHelpOption();
+    const QCommandLineOption scale(QStringLiteral("scale"), QStringLiteral("Multiply the statistics by N."), QStringLiteral("N"),
+                                   QStringLiteral("1"));
+    parser.addOption(scale);
+    parser.addPositionalArgument(QStringLiteral("folder"), QStringLiteral("Where the databases are written."));
+    parser.process(app);
+    if (parser.positionalArguments().size() != 1)
+        parser.showHelp(2);
+
+    const QString folder = QDir(parser.positionalArguments().first()).absolutePath();
+    ProductDatabases product(folder);
+    const auto surveys = DemoSurveys();
+    std::vector<int> ids;
+    QStringList webTables;
+    for (const auto& s : surveys) {
+        ids.push_back(s.id);
+        if (!webTables.contains(s.title))
+            webTables << s.title;
+    }
+    webTables << QStringLiteral("_2019Survey") << QStringLiteral("WEB ONLY FEEDBACK");
+
+    FixtureOptions options;
+    options.calls = 20000 * std::max(1, parser.value(scale).toInt());
+    options.dateRows = options.calls / 2;
+    options.cutoff = QDate::currentDate().addDays(-365);
+    options.spanDays = 730;
+    product.CreateCallCenter(surveys, DemoLists());
+    product.CreateStatistics(options, ids);
+    product.CreateSurveyTables(surveys);
+    product.CreateListTables(DemoLists());
+    product.CreateWebInterviews(webTables);
+    product.CreateWebProduction({QStringLiteral("Employee Pulse"), QStringLiteral("Web Only Feedback"), QStringLiteral("2019Survey")});
+
+    BackupFields fields;
+    SettingsStore store;
+    store.LoadSettings(fields);
+    product.ApplyTo(fields);
+    fields.Timeout = QStringLiteral("300");
+    store.SaveSettings(fields);
+    std::printf("Demo databases written to %s\n", qPrintable(folder));
+    return 0;
+}
