@@ -81,17 +81,6 @@ TEST_F(WebInterviewCleanup, OnlyABooleanTrueMarksASurveyDeleted)
     EXPECT_TRUE(feedback.messages.empty()) << feedback.messageTexts().join(QLatin1Char('\n')).toStdString();
 }
 
-TEST_F(WebInterviewCleanup, SurveysWithoutIdentifierAboveZeroAreIgnored)
-{
-    db.CreateCallCenter({Survey(0, QStringLiteral("Zero"), true), Survey(-4, QStringLiteral("Negative"), true)}, {});
-    db.CreateWebProduction({});
-    fields.WebInterviewDB = Unopenable();
-
-    ops.CleanUnusedWebInterviewTables();
-
-    EXPECT_TRUE(feedback.messages.empty());
-}
-
 TEST_F(WebInterviewCleanup, NullTitleIsTheEmptyName)
 {
     db.CreateWebInterviews({QStringLiteral("Kept")});
