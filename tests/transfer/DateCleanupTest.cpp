@@ -83,10 +83,11 @@ TEST_F(DateCleanupTest, DeletesExactlyTheOldRowsOfEveryTableAndCountsThem)
     EXPECT_EQ(feedback.messages[0].kind, MessageKind::Information);
     for (const auto& t : StatisticsTables()) {
         EXPECT_EQ(Rows(product.statistics(), t.name), before.kept.at(t.name)) << t.name.toStdString();
-        if (!t.dateColumn.isEmpty()) // rows of the cut-off day itself stay
+        if (!t.dateColumn.isEmpty()) { // rows of the cut-off day itself stay
             EXPECT_GT(CountRows(product.statistics(), QStringLiteral("SELECT COUNT(*) FROM %1 WHERE date(%2) = '%3'")
                                                           .arg(t.name, t.dateColumn, kCutoff)),
                       0) << t.name.toStdString();
+        }
     }
     EXPECT_EQ(fields.stage, 25);
     EXPECT_EQ(feedback.statuses.first(), QStringLiteral("Opening databases"));
