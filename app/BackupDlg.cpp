@@ -86,7 +86,7 @@ void CBackupDlg::OnInitDialog()
 {
     UpdateData(false);
 
-    const QString about = LoadString(IDS_ABOUTBOX);
+    const QString about = LoadText(IDS_ABOUTBOX);
     if (!about.isEmpty())
         AppendSystemMenuEntry(*this, about, IDM_ABOUTBOX, [this](int id) { OnSysCommand(id); });
 

@@ -62,8 +62,8 @@ public slots:
     void OnOK();
 
 protected:
-    virtual void DoDataExchange(bool save);
-    virtual void OnInitDialog();
+    void DoDataExchange(bool save);
+    void OnInitDialog();
 
     // The modal runs of other windows, overridden by tests.
     virtual int RunSelectSurveys(CSelectSurveysDlg& dialog);

@@ -5,27 +5,27 @@
 
 QString StageText(int stage, const QString& subText)
 {
-    return Format(LoadString(IDS_STAGE), {stage, kStageTotal, subText});
+    return Format(LoadText(IDS_STAGE), {stage, kStageTotal, subText});
 }
 
 QString CreatingFieldsText(int stage)
 {
-    return StageText(stage, LoadString(IDS_CREATING_FIELDS));
+    return StageText(stage, LoadText(IDS_CREATING_FIELDS));
 }
 
 QString DeletingRecordsText(int stage)
 {
-    return StageText(stage, LoadString(IDS_DELETING_RECORDS));
+    return StageText(stage, LoadText(IDS_DELETING_RECORDS));
 }
 
 QString RecordsCopiedText(int stage, long long copied, long long total)
 {
-    return StageText(stage, Format(LoadString(IDS_RECORDS_COPIED), {copied, total}));
+    return StageText(stage, Format(LoadText(IDS_RECORDS_COPIED), {copied, total}));
 }
 
 void ShowOpeningDatabases(Feedback& feedback)
 {
-    feedback.ShowStatus(LoadString(IDS_OPENING_DATABASES));
+    feedback.ShowStatus(LoadText(IDS_OPENING_DATABASES));
     feedback.PumpMessages();
 }
 

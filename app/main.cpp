@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 #include "QelBackupApp.h"
+#include "Terminal.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -7,8 +8,8 @@
 
 int main(int argc, char** argv)
 {
-    // Only whether there are arguments decides; the command line reads them
-    // again through its application object, in full Unicode.
+    // The first argument decides; the command line reads them again through
+    // its application object, in full Unicode.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
@@ -18,6 +19,7 @@ int main(int argc, char** argv)
         return RunCommandLine(app.arguments());
     }
 
+    ReleaseOwnConsole();
     QApplication app(argc, argv);
     CQelBackupApp theApp;
     theApp.InitInstance();

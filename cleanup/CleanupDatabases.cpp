@@ -1,5 +1,7 @@
 #include "CleanupDatabases.h"
 
+#include <DatabaseError.h>
+
 std::unique_ptr<CleanupDatabases> CleanupDatabases::Open(const BackupFields& fields, const QString& targetConnection,
                                                          const Options& options)
 {
@@ -17,6 +19,14 @@ std::unique_ptr<CleanupDatabases> CleanupDatabases::Open(const BackupFields& fie
         d->target = OpenConnection(targetConnection,
                                    options.timeoutOnTarget ? std::optional<int>(options.commandTimeout) : std::nullopt);
         d->targetCatalog = BindCatalog(*d->target);
+        // A backup into the database it backs up would empty the reference
+        // tables, or copy rows next to themselves and then delete both.
+        const QString target = DatabaseIdentity(*d->target);
+        if (!target.isEmpty()
+            && (target == DatabaseIdentity(*d->source) || target == DatabaseIdentity(*d->callCenter)))
+            throw DatabaseError::Internal(QStringLiteral(
+                "The backup target is the statistics or the call-centre database itself; choose another database for "
+                "the backup."));
     }
     return d;
 }

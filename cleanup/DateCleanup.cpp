@@ -34,7 +34,7 @@ bool CleanupOperations::DoSQLCleanup(const QString& targetConnection)
             if (!RunCleanupStep(transfer, *databases, step, selection, deletedRecords))
                 return false;
         }
-        feedback_.ShowMessage(Format(LoadString(IDS_CLEANUP_SUCCESSFUL), {deletedRecords}), MessageKind::Information);
+        feedback_.ShowMessage(Format(LoadText(IDS_CLEANUP_SUCCESSFUL), {deletedRecords}), MessageKind::Information);
         return true;
     } catch (const DatabaseError& e) {
         ReportDatabaseError(feedback_, QStringLiteral("DoSQLCleanup"), e);

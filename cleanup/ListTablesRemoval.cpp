@@ -29,18 +29,11 @@ void RemoveListTables(const BackupFields& fields, Feedback& feedback, Recordset&
     auto catalog = BindCatalog(*listDatabase);
     int removed = 0;
     for (const qint32 listId : listIds) {
-        for (const char* format : {"ZEBCall%d", "ZEBList%d", "ZEBEmail%d"}) {
-            const QString name = Format(QString::fromLatin1(format), {listId});
-            try {
-                catalog->LookupTable(name);
-                catalog->DeleteTable(name);
+        for (const char* format : {"ZEBCall%d", "ZEBList%d", "ZEBEmail%d"})
+            if (catalog->DeleteTableIfPresent(Format(QString::fromLatin1(format), {listId})))
                 ++removed;
-            } catch (const DatabaseError&) {
-                // Missing or not removable: not counted, the walk goes on.
-            }
-        }
     }
-    feedback.ShowMessage(Format(LoadString(IDS_LIST_TABLES_DELETED), {removed}), MessageKind::Information);
+    feedback.ShowMessage(Format(LoadText(IDS_LIST_TABLES_DELETED), {removed}), MessageKind::Information);
 }
 
 } // namespace

@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include <optional>
+
 namespace {
 
 // The wait cursor for as long as the object lives.
@@ -57,7 +59,7 @@ void CSelectSurveysDlg::UpdateData(bool save)
 void CSelectSurveysDlg::OnInitDialog()
 {
     UpdateData(false);
-    WaitCursor wait;
+    std::optional<WaitCursor> wait(std::in_place);
 
     const QStringList titles = SurveyListColumnTitles();
     m_SurveyList->clear();
@@ -74,6 +76,7 @@ void CSelectSurveysDlg::OnInitDialog()
             item->setData(0, Qt::UserRole, row.id);
         });
     } catch (const DatabaseError& e) {
+        wait.reset(); // the report is read with the ordinary cursor
         ReportDatabaseError(m_feedback, QStringLiteral("CSelectSurveysDlg"), e);
     }
 }

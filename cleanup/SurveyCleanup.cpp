@@ -54,7 +54,7 @@ bool CleanupOperations::DoSurveyCleanup(const QString& targetConnection, TableNa
             CleanListTables(surveyIds);
 
         UpdateCleaningHistory(surveyIds, cleanStats, cleanSurveys, cleanWebInterviews, cleanLists);
-        feedback_.ShowMessage(Format(LoadString(IDS_CLEANUP_SUCCESSFUL), {deletedRecords}), MessageKind::Information);
+        feedback_.ShowMessage(Format(LoadText(IDS_CLEANUP_SUCCESSFUL), {deletedRecords}), MessageKind::Information);
         return true;
     } catch (const DatabaseError& e) {
         ReportDatabaseError(feedback_, QStringLiteral("DoSQLCleanup"), e);

@@ -33,7 +33,7 @@ QString SurveyCellText(const Variant& value)
     case Variant::Type::String:
         return value.text();
     case Variant::Type::Bool:
-        return LoadString(value.integer() ? IDS_YES : IDS_NO);
+        return LoadText(value.integer() ? IDS_YES : IDS_NO);
     default:
         return {};
     }

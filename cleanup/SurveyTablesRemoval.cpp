@@ -8,24 +8,6 @@
 #include <Recordset.h>
 #include <StringTable.h>
 
-namespace {
-
-// Looks the table up and drops it; a table that is missing or cannot be
-// dropped is passed over. Returns whether it was dropped.
-bool RemoveIfPresent(Catalog& catalog, const QString& name, bool lookUpFirst)
-{
-    try {
-        if (lookUpFirst)
-            catalog.LookupTable(name);
-        catalog.DeleteTable(name);
-        return true;
-    } catch (const DatabaseError&) {
-        return false;
-    }
-}
-
-} // namespace
-
 void CleanupOperations::CleanSurveyTables(IdentifierSet legacySurveys, IdentifierSet newSurveys)
 {
     const int timeout = CommandTimeout(fields_.Timeout);
@@ -49,16 +31,16 @@ void CleanupOperations::CleanSurveyTables(IdentifierSet legacySurveys, Identifie
             }
         }
         for (const char* format : {"ZEBDataStructure%d", "ZebSemiOpen%d"})
-            if (RemoveIfPresent(*catalog, Format(QLatin1String(format), {surveyId}), true))
+            if (catalog->DeleteTableIfPresent(Format(QLatin1String(format), {surveyId})))
                 ++removed;
     }
 
     for (const qint32 surveyId : newSurveys)
         for (const char* format : {"Vorto%04ldData", "Vorto%04ldInterview", "Vorto%04ldSemiOpen"})
-            if (RemoveIfPresent(*catalog, Format(QLatin1String(format), {surveyId}), false))
+            if (catalog->DeleteTableIfPresent(Format(QLatin1String(format), {surveyId})))
                 ++removed;
 
-    feedback_.ShowMessage(Format(LoadString(IDS_SURVEY_TABLES_DELETED), {removed}), MessageKind::Information);
+    feedback_.ShowMessage(Format(LoadText(IDS_SURVEY_TABLES_DELETED), {removed}), MessageKind::Information);
 }
 
 void CleanupOperations::CleanDeletedSurveys()

@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "ConsoleFeedback.h"
+#include "Terminal.h"
 
 #include <CleanupOperations.h>
 #include <Connection.h>
@@ -13,9 +14,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QRegularExpression>
-#include <QTextStream>
 
-#include <cstdio>
 #include <set>
 
 namespace {
@@ -31,13 +30,13 @@ const QStringList kSwitches = {QStringLiteral("--set"), QStringLiteral("--save")
 
 void PrintError(const QString& text)
 {
-    std::fprintf(stderr, "qelcleanup: %s\n", text.toLocal8Bit().constData());
+    WriteText(stderr, QStringLiteral("qelcleanup: ") + text + QLatin1Char('\n'));
 }
 
 int UsageError(const QString& text)
 {
     PrintError(text);
-    std::fprintf(stderr, "Try 'qelcleanup --help' for more information.\n");
+    WriteText(stderr, QStringLiteral("Try 'qelcleanup --help' for more information.\n"));
     return kUsageError;
 }
 
@@ -105,12 +104,11 @@ void PrintSurveyTable(const std::vector<SurveyListRow>& rows)
     for (const auto& row : rows)
         for (int i = 0; i < row.cells.size() && i < static_cast<int>(widths.size()); ++i)
             widths[static_cast<std::size_t>(i)] = std::max(widths[static_cast<std::size_t>(i)], static_cast<int>(row.cells[i].size()));
-    QTextStream out(stdout);
     auto line = [&](const QStringList& cells) {
         QString text;
         for (int i = 0; i < cells.size(); ++i)
             text += (i ? QStringLiteral("  ") : QString()) + cells[i].leftJustified(widths[static_cast<std::size_t>(i)]);
-        out << text.trimmed() << '\n';
+        WriteText(stdout, text.trimmed() + QLatin1Char('\n'));
     };
     line(titles);
     for (const auto& row : rows)
@@ -187,11 +185,11 @@ int RunCommandLine(const QStringList& arguments)
     if (!parser.parse(arguments))
         return UsageError(parser.errorText());
     if (parser.isSet(helpOption)) {
-        std::fprintf(stdout, "%s", parser.helpText().toLocal8Bit().constData());
+        WriteText(stdout, parser.helpText());
         return kCompleted;
     }
     if (parser.isSet(versionOption)) {
-        std::fprintf(stdout, "qelcleanup 5.3.5.1\n");
+        WriteText(stdout, QStringLiteral("qelcleanup 5.3.5.1\n"));
         return kCompleted;
     }
     const QStringList positional = parser.positionalArguments();

@@ -4,29 +4,48 @@
 
 #include <cstdio>
 
-ConsoleFeedback::ConsoleFeedback(bool verbose) : terminal_(IsTerminal(stderr)), verbose_(verbose) {}
+namespace {
+constexpr qint64 kProgressIntervalMs = 100;
+}
+
+ConsoleFeedback::ConsoleFeedback(bool verbose) : terminal_(IsTerminal(stderr)), verbose_(verbose)
+{
+    if (terminal_)
+        PrepareConsole();
+}
 
 ConsoleFeedback::~ConsoleFeedback()
 {
     FinishProgress();
 }
 
+void ConsoleFeedback::WriteProgress(const QString& text)
+{
+    // Back to the start of the line, the text, then clear what is left.
+    WriteText(stderr, QLatin1Char('\r') + text + QStringLiteral("\033[K"));
+    progressLineOpen_ = true;
+    pendingProgress_.clear();
+    sinceLastProgress_.start();
+}
+
 void ConsoleFeedback::ShowStatus(const QString& text)
 {
     if (terminal_) {
-        // Back to the start of the line, the text, then clear what is left.
-        std::fprintf(stderr, "\r%s\033[K", text.toLocal8Bit().constData());
-        std::fflush(stderr);
-        progressLineOpen_ = true;
+        if (sinceLastProgress_.isValid() && sinceLastProgress_.elapsed() < kProgressIntervalMs)
+            pendingProgress_ = text;
+        else
+            WriteProgress(text);
     } else if (verbose_) {
-        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+        WriteText(stderr, text + QLatin1Char('\n'));
     }
 }
 
 void ConsoleFeedback::FinishProgress()
 {
+    if (!pendingProgress_.isEmpty())
+        WriteProgress(pendingProgress_);
     if (progressLineOpen_) {
-        std::fputc('\n', stderr);
+        WriteText(stderr, QStringLiteral("\n"));
         progressLineOpen_ = false;
     }
 }
@@ -36,10 +55,8 @@ void ConsoleFeedback::ShowMessage(const QString& text, MessageKind kind)
     FinishProgress();
     if (kind == MessageKind::DatabaseError) {
         reportedDatabaseError_ = true;
-        std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
-        std::fflush(stderr);
+        WriteText(stderr, text + QLatin1Char('\n'));
     } else {
-        std::fprintf(stdout, "%s\n", text.toLocal8Bit().constData());
-        std::fflush(stdout);
+        WriteText(stdout, text + QLatin1Char('\n'));
     }
 }

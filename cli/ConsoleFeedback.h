@@ -2,10 +2,12 @@
 
 #include <Feedback.h>
 
+#include <QElapsedTimer>
+
 // Feedback on the standard streams: message-box texts on standard output,
 // one per line; the database-error report on standard error; progress on
-// standard error as one line rewritten in place on a terminal, and
-// otherwise only when asked for, one line each.
+// standard error as one line rewritten in place on a terminal (at most ten
+// times a second), and otherwise only when asked for, one line each.
 class ConsoleFeedback : public Feedback {
 public:
     explicit ConsoleFeedback(bool verbose);
@@ -21,8 +23,12 @@ public:
     void FinishProgress();
 
 private:
+    void WriteProgress(const QString& text);
+
     bool terminal_;
     bool verbose_;
     bool progressLineOpen_ = false;
     bool reportedDatabaseError_ = false;
+    QElapsedTimer sinceLastProgress_;
+    QString pendingProgress_; // a text held back to keep the terminal fast
 };

@@ -88,6 +88,29 @@ AdoColumnType AdoTypeFromOdbc(SQLSMALLINT sqlType, const QString& typeName, long
     }
 }
 
+AdoColumnType AdoTypeFromAccessType(const QString& typeName, long long columnSize)
+{
+    const QString name = typeName.trimmed().toUpper();
+    if (name == QLatin1String("VARCHAR") || name == QLatin1String("TEXT") || name == QLatin1String("CHAR"))
+        return {adVarWChar, ClampSize(columnSize)};
+    if (name == QLatin1String("LONGCHAR") || name == QLatin1String("MEMO"))
+        return {adLongVarWChar, 0};
+    if (name == QLatin1String("VARBINARY") || name == QLatin1String("BINARY"))
+        return {adVarBinary, ClampSize(columnSize)};
+    if (name == QLatin1String("LONGBINARY"))
+        return {adLongVarBinary, 0};
+    struct Simple { const char* name; int type; };
+    static const Simple fixedTypes[] = {
+        {"DATETIME", adDate},    {"CURRENCY", adCurrency}, {"BIT", adBoolean},   {"BYTE", adUnsignedTinyInt},
+        {"SMALLINT", adSmallInt}, {"INTEGER", adInteger},  {"COUNTER", adInteger}, {"REAL", adSingle},
+        {"DOUBLE", adDouble},    {"DECIMAL", adNumeric},   {"NUMERIC", adNumeric}, {"GUID", adGUID},
+    };
+    for (const auto& t : fixedTypes)
+        if (name == QLatin1String(t.name))
+            return Fixed(t.type);
+    return {};
+}
+
 AdoColumnType AdoTypeFromDeclaredType(const QString& declaredType)
 {
     static const QRegularExpression pattern(

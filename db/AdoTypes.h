@@ -53,6 +53,11 @@ AdoColumnType AdoTypeFromOdbc(SQLSMALLINT sqlType, const QString& typeName, long
 // "datetime", "bit"). Returns adEmpty for a type name it does not know.
 AdoColumnType AdoTypeFromDeclaredType(const QString& declaredType);
 
+// From what the Access ODBC driver reports for a column of an Access file,
+// as the Jet catalogue types it: dates as adDate, texts as wide texts, memo
+// columns as long wide texts of size 0. adEmpty for a name it does not know.
+AdoColumnType AdoTypeFromAccessType(const QString& typeName, long long columnSize);
+
 // The fixed defined size of a non-text type (4 for adInteger, ...).
 int FixedSizeOf(int adoType);
 

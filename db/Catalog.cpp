@@ -6,16 +6,6 @@
 
 #include <QStringList>
 
-namespace {
-
-DatabaseError TableNotFound(const QString& name)
-{
-    return DatabaseError::Internal(
-        QStringLiteral("Item cannot be found in the collection corresponding to the requested name or ordinal "
-                       "(table %1).").arg(name));
-}
-
-} // namespace
 
 std::vector<Catalog::TableEntry>& Catalog::Tables()
 {
@@ -39,16 +29,8 @@ QString Catalog::TableName(int position)
 {
     auto& tables = Tables();
     if (position < 0 || position >= static_cast<int>(tables.size()))
-        throw TableNotFound(QString::number(position));
+        throw DatabaseError::ItemNotFound(QString::number(position));
     return tables[static_cast<std::size_t>(position)].name;
-}
-
-QString Catalog::TableType(int position)
-{
-    auto& tables = Tables();
-    if (position < 0 || position >= static_cast<int>(tables.size()))
-        throw TableNotFound(QString::number(position));
-    return tables[static_cast<std::size_t>(position)].type;
 }
 
 std::optional<QString> Catalog::FindTable(const QString& name)
@@ -57,9 +39,14 @@ std::optional<QString> Catalog::FindTable(const QString& name)
     for (const auto& t : tables)
         if (t.name == name)
             return t.name;
-    for (const auto& t : tables)
-        if (t.name.compare(name, Qt::CaseInsensitive) == 0)
-            return t.name;
+    // SQLite and Access know a table by any case of its name; a SQL Server
+    // database may tell names apart by case, so there only the exact name
+    // is the table asked for.
+    const Dialect::Kind kind = connection_.dialect().kind();
+    if (kind == Dialect::Kind::SQLite || kind == Dialect::Kind::Access)
+        for (const auto& t : tables)
+            if (t.name.compare(name, Qt::CaseInsensitive) == 0)
+                return t.name;
     return std::nullopt;
 }
 
@@ -67,7 +54,7 @@ QString Catalog::LookupTable(const QString& name)
 {
     if (auto found = FindTable(name))
         return *found;
-    throw TableNotFound(name);
+    throw DatabaseError::ItemNotFound(name);
 }
 
 void Catalog::DeleteTable(const QString& name)
@@ -83,6 +70,16 @@ void Catalog::DeleteTable(const QString& name)
     }
 }
 
+bool Catalog::DeleteTableIfPresent(const QString& name)
+{
+    try {
+        DeleteTable(name);
+        return true;
+    } catch (const DatabaseError&) {
+        return false;
+    }
+}
+
 std::vector<ColumnDefinition> Catalog::Columns(const QString& table)
 {
     const QString actual = LookupTable(table);
@@ -92,7 +89,7 @@ std::vector<ColumnDefinition> Catalog::Columns(const QString& table)
     statement.Check(SQLColumnsW(statement.handle(), nullptr, 0, nullptr, 0, ToSqlWChar(actual), SQL_NTS, nullptr, 0),
                     "SQLColumns");
     auto rows = Recordset::ReadResult(statement.handle());
-    const bool declaredTypes = connection_.dialect().isSQLite();
+    const Dialect::Kind kind = connection_.dialect().kind();
     std::vector<ColumnDefinition> columns;
     for (; !rows->IsEOF(); rows->MoveNext()) {
         if (rows->ReadField(2).text().compare(actual, Qt::CaseInsensitive) != 0)
@@ -100,10 +97,16 @@ std::vector<ColumnDefinition> Catalog::Columns(const QString& table)
         ColumnDefinition column;
         column.name = rows->ReadField(3).text();
         const QString typeName = rows->ReadField(5).text();
-        AdoColumnType type = declaredTypes ? AdoTypeFromDeclaredType(typeName) : AdoColumnType{};
+        const long long columnSize = rows->ReadField(6).toInt64();
+        // SQLite keeps the declared type text; Access types its columns
+        // its own way; everywhere else the ODBC type says it.
+        AdoColumnType type;
+        if (kind == Dialect::Kind::SQLite)
+            type = AdoTypeFromDeclaredType(typeName);
+        else if (kind == Dialect::Kind::Access)
+            type = AdoTypeFromAccessType(typeName, columnSize);
         if (type.type == adEmpty)
-            type = AdoTypeFromOdbc(static_cast<SQLSMALLINT>(rows->ReadField(4).toInt64()), typeName,
-                                   rows->ReadField(6).toInt64());
+            type = AdoTypeFromOdbc(static_cast<SQLSMALLINT>(rows->ReadField(4).toInt64()), typeName, columnSize);
         column.type = type.type;
         column.definedSize = type.definedSize;
         column.nullable = rows->ReadField(10).toInt64() != SQL_NO_NULLS;

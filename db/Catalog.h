@@ -31,10 +31,10 @@ public:
 
     int TableCount();
     QString TableName(int position);
-    QString TableType(int position);
 
-    // The table of this name as the database spells it, found exactly or
-    // else without regard to letter case; nothing when there is none.
+    // The table of this name as the database spells it, found exactly or,
+    // where the database ignores the case of names, in any case; nothing
+    // when there is none.
     std::optional<QString> FindTable(const QString& name);
 
     // As FindTable, but a missing table is a DatabaseError.
@@ -42,6 +42,10 @@ public:
 
     // Drops the table; a missing table is a DatabaseError.
     void DeleteTable(const QString& name);
+
+    // Drops the table when it is there and can be dropped; a table that is
+    // missing or refuses is passed over. Answers whether it was dropped.
+    bool DeleteTableIfPresent(const QString& name);
 
     // The table's columns in their order; a missing table is a DatabaseError.
     std::vector<ColumnDefinition> Columns(const QString& table);
@@ -56,9 +60,6 @@ public:
     // as a column property that its ODBC driver does not expose; columns
     // that this program creates in Access allow empty text already.
     void SetAllowZeroLength(const QString& table, const QString& column);
-
-    // Forgets the table list, so the next use reads it again.
-    void Refresh() { tables_.reset(); }
 
 private:
     struct TableEntry {

@@ -14,13 +14,13 @@ void Check(SQLRETURN rc, SQLHSTMT statement)
     CheckOdbc(rc, SQL_HANDLE_STMT, statement, "SQLGetData");
 }
 
+// Reads a value of fixed size; answers whether it is NULL.
 template <typename T>
-Variant ReadFixed(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT cType, T& value, bool& isNull)
+bool ReadFixed(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT cType, T& value)
 {
     SQLLEN indicator = 0;
     Check(SQLGetData(statement, column, cType, &value, sizeof value, &indicator), statement);
-    isNull = indicator == SQL_NULL_DATA;
-    return {};
+    return indicator == SQL_NULL_DATA;
 }
 
 double DayNumber(const SQL_TIMESTAMP_STRUCT& ts)
@@ -104,42 +104,41 @@ std::vector<ResultColumn> DescribeResult(SQLHSTMT statement)
 
 Variant ReadColumnValue(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT sqlType)
 {
-    bool isNull = false;
     switch (sqlType) {
     case SQL_SMALLINT: {
         SQLSMALLINT v = 0;
-        ReadFixed(statement, column, SQL_C_SSHORT, v, isNull);
+        const bool isNull = ReadFixed(statement, column, SQL_C_SSHORT, v);
         return isNull ? Variant::Null() : Variant::FromInt16(v);
     }
     case SQL_INTEGER: {
         SQLINTEGER v = 0;
-        ReadFixed(statement, column, SQL_C_SLONG, v, isNull);
+        const bool isNull = ReadFixed(statement, column, SQL_C_SLONG, v);
         return isNull ? Variant::Null() : Variant::FromInt32(v);
     }
     case SQL_BIGINT: {
         SQLBIGINT v = 0;
-        ReadFixed(statement, column, SQL_C_SBIGINT, v, isNull);
+        const bool isNull = ReadFixed(statement, column, SQL_C_SBIGINT, v);
         return isNull ? Variant::Null() : Variant::FromInt64(v);
     }
     case SQL_TINYINT: {
         SQLCHAR v = 0;
-        ReadFixed(statement, column, SQL_C_UTINYINT, v, isNull);
+        const bool isNull = ReadFixed(statement, column, SQL_C_UTINYINT, v);
         return isNull ? Variant::Null() : Variant::FromUInt8(v);
     }
     case SQL_BIT: {
         SQLCHAR v = 0;
-        ReadFixed(statement, column, SQL_C_BIT, v, isNull);
+        const bool isNull = ReadFixed(statement, column, SQL_C_BIT, v);
         return isNull ? Variant::Null() : Variant::FromBool(v != 0);
     }
     case SQL_REAL: {
         SQLREAL v = 0;
-        ReadFixed(statement, column, SQL_C_FLOAT, v, isNull);
+        const bool isNull = ReadFixed(statement, column, SQL_C_FLOAT, v);
         return isNull ? Variant::Null() : Variant::FromFloat(v);
     }
     case SQL_FLOAT:
     case SQL_DOUBLE: {
         SQLDOUBLE v = 0;
-        ReadFixed(statement, column, SQL_C_DOUBLE, v, isNull);
+        const bool isNull = ReadFixed(statement, column, SQL_C_DOUBLE, v);
         return isNull ? Variant::Null() : Variant::FromDouble(v);
     }
     case SQL_TYPE_DATE:
@@ -149,7 +148,7 @@ Variant ReadColumnValue(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT sql
     case SQL_TYPE_TIMESTAMP:
     case SQL_TIMESTAMP: {
         SQL_TIMESTAMP_STRUCT v = {};
-        ReadFixed(statement, column, SQL_C_TYPE_TIMESTAMP, v, isNull);
+        const bool isNull = ReadFixed(statement, column, SQL_C_TYPE_TIMESTAMP, v);
         if (isNull)
             return Variant::Null();
         if (sqlType == SQL_TYPE_TIME || sqlType == SQL_TIME) // a time of day lies on the base day

@@ -2,6 +2,9 @@
 
 #include "ConnectionString.h"
 #include "DatabaseError.h"
+#include "Recordset.h"
+
+#include <QFileInfo>
 
 #include <climits>
 #include <cstdlib>
@@ -173,4 +176,31 @@ std::unique_ptr<Connection> OpenConnection(const QString& connectionString, std:
 long long ExecuteStatement(Connection& connection, const QString& sql)
 {
     return connection.Execute(sql);
+}
+
+QString SQLiteDatabaseFile(Connection& connection)
+{
+    if (!connection.dialect().isSQLite())
+        return {};
+    auto rs = OpenRecordset(connection, QStringLiteral("SELECT file FROM pragma_database_list WHERE name = 'main'"));
+    const QString file = rs->IsEOF() ? QString() : rs->ReadField(0).text();
+    return file.isEmpty() ? QString() : QFileInfo(file).canonicalFilePath();
+}
+
+QString DatabaseIdentity(Connection& connection)
+{
+    switch (connection.dialect().kind()) {
+    case Dialect::Kind::SQLite: {
+        const QString file = SQLiteDatabaseFile(connection);
+        return file.isEmpty() ? QString() : QStringLiteral("sqlite:") + file;
+    }
+    case Dialect::Kind::SqlServer: {
+        auto rs = OpenRecordset(connection, QStringLiteral("SELECT CAST(SERVERPROPERTY('ServerName') AS nvarchar(256)), DB_NAME()"));
+        if (rs->IsEOF())
+            return {};
+        return QStringLiteral("mssql:%1/%2").arg(rs->ReadField(0).text(), rs->ReadField(1).text()).toLower();
+    }
+    default:
+        return {};
+    }
 }

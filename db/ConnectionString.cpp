@@ -94,6 +94,14 @@ QString PreferredDriver(const QStringList& installed, const QStringList& prefere
     return preferences.last();
 }
 
+// A driver name in braces, as the driver managers document it.
+QString DriverPair(const QString& driver)
+{
+    QString escaped = driver;
+    escaped.replace(QLatin1Char('}'), QLatin1String("}}"));
+    return QStringLiteral("Driver={") + escaped + QLatin1Char('}');
+}
+
 bool IsTrue(const QString& v)
 {
     const QString s = v.trimmed().toLower();
@@ -106,7 +114,7 @@ QString TranslateSqlServer(const ConnectionString& cs, const QStringList& instal
                                                        QStringLiteral("ODBC Driver 17 for SQL Server"),
                                                        QStringLiteral("FreeTDS"), QStringLiteral("SQL Server")});
     const bool freeTds = driver.compare(QLatin1String("FreeTDS"), Qt::CaseInsensitive) == 0;
-    QStringList parts{OdbcPair(QStringLiteral("Driver"), driver)};
+    QStringList parts{DriverPair(driver)};
 
     QString server = FirstOf(cs, {"Data Source", "Server", "Address", "Addr", "Network Address"});
     if (!server.isEmpty()) {
@@ -129,6 +137,14 @@ QString TranslateSqlServer(const ConnectionString& cs, const QStringList& instal
         parts << OdbcPair(QStringLiteral("UID"), user);
     if (auto password = cs.value(QStringLiteral("Password")); password || cs.has(QStringLiteral("PWD")))
         parts << OdbcPair(QStringLiteral("PWD"), password ? *password : *cs.value(QStringLiteral("PWD")));
+    // The OLE DB providers encrypt only when told to; version 18 of
+    // Microsoft's driver would insist, and refuse servers the old settings
+    // reached.
+    const bool encrypt = IsTrue(FirstOf(cs, {"Use Encryption for Data", "Encrypt"}));
+    if (driver.startsWith(QLatin1String("ODBC Driver 18"), Qt::CaseInsensitive))
+        parts << (encrypt ? QStringLiteral("Encrypt=Yes") : QStringLiteral("Encrypt=Optional"));
+    else if (encrypt)
+        parts << QStringLiteral("Encrypt=Yes");
     return parts.join(QLatin1Char(';'));
 }
 
@@ -136,7 +152,7 @@ QString TranslateJet(const ConnectionString& cs, const QStringList& installed)
 {
     const QString driver = PreferredDriver(installed, {QStringLiteral("Microsoft Access Driver (*.mdb, *.accdb)"),
                                                        QStringLiteral("Microsoft Access Driver (*.mdb)")});
-    QStringList parts{OdbcPair(QStringLiteral("Driver"), driver)};
+    QStringList parts{DriverPair(driver)};
     parts << OdbcPair(QStringLiteral("DBQ"), FirstOf(cs, {"Data Source", "DBQ"}));
     const QString user = FirstOf(cs, {"User ID", "UID"});
     if (!user.isEmpty())

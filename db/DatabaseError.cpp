@@ -78,6 +78,12 @@ DatabaseError DatabaseError::Internal(const QString& description)
     return DatabaseError(QStringLiteral("QelCleanup data access"), description);
 }
 
+DatabaseError DatabaseError::ItemNotFound(const QString& item)
+{
+    return Internal(QStringLiteral("Item cannot be found in the collection corresponding to the requested name or "
+                                   "ordinal (%1).").arg(item));
+}
+
 void CheckOdbc(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const char* call)
 {
     if (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA)

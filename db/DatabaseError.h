@@ -23,6 +23,9 @@ public:
     // A failure found by this layer itself rather than reported by a driver.
     static DatabaseError Internal(const QString& description);
 
+    // A table, field or position that a collection does not hold.
+    static DatabaseError ItemNotFound(const QString& item);
+
     const QString& source() const { return source_; }
     const QString& description() const { return description_; }
     const QString& sqlState() const { return sqlState_; }

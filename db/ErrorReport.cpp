@@ -5,7 +5,7 @@
 
 QString DatabaseErrorText(const QString& context, const DatabaseError& error)
 {
-    return Format(LoadString(IDS_ADO_ERROR), {context, error.source(), error.description()});
+    return Format(LoadText(IDS_ADO_ERROR), {context, error.source(), error.description()});
 }
 
 void ReportDatabaseError(Feedback& feedback, const QString& context, const DatabaseError& error)

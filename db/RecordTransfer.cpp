@@ -86,16 +86,21 @@ bool RecordTransfer::BackupWholeTable(const TransferHandles& h, const QString& t
                             [&](const FieldNameList& names) { return CopyWholeTable(h.source, *h.target, table, names); });
 }
 
-bool RecordTransfer::CopySelection(Connection& source, Connection& target, const QString& table, const QString& filter,
-                                   const FieldNameList& fields)
+bool RecordTransfer::Reported(const QString& table, const std::function<void()>& work)
 {
     try {
-        CopyRows(source, target, table, filter, fields, feedback_, fields_.stage);
+        work();
         return true;
     } catch (const DatabaseError& e) {
         ReportDatabaseError(feedback_, table, e);
         return false;
     }
+}
+
+bool RecordTransfer::CopySelection(Connection& source, Connection& target, const QString& table, const QString& filter,
+                                   const FieldNameList& fields)
+{
+    return Reported(table, [&] { CopyRows(source, target, table, filter, fields, feedback_, fields_.stage); });
 }
 
 bool RecordTransfer::CopyRecordsByCallID(Connection& source, Connection& target, const QString& table,
@@ -124,29 +129,19 @@ bool RecordTransfer::CopyRecordsBeforeDate(Connection& source, Connection& targe
 bool RecordTransfer::CopyWholeTable(Connection& source, Connection& target, const QString& table,
                                     const FieldNameList& fields)
 {
-    try {
+    return Reported(table, [&] {
         // The target copy of a reference table always equals the source.
         target.Execute(QStringLiteral("DELETE FROM ") + target.dialect().quoteIdentifier(table));
         CopyRows(source, target, table, QString(), fields, feedback_, fields_.stage);
-        return true;
-    } catch (const DatabaseError& e) {
-        ReportDatabaseError(feedback_, table, e);
-        return false;
-    }
+    });
 }
 
 bool RecordTransfer::DeleteSelection(Connection& source, const QString& table, const QString& filter,
                                      long long& deletedRecords)
 {
-    try {
-        feedback_.ShowStatus(DeletingRecordsText(fields_.stage));
-        feedback_.PumpMessages();
-        deletedRecords += source.Execute(QStringLiteral("DELETE  FROM ") + table + filter);
-        return true;
-    } catch (const DatabaseError& e) {
-        ReportDatabaseError(feedback_, table, e);
-        return false;
-    }
+    feedback_.ShowStatus(DeletingRecordsText(fields_.stage));
+    feedback_.PumpMessages();
+    return Reported(table, [&] { deletedRecords += source.Execute(QStringLiteral("DELETE  FROM ") + table + filter); });
 }
 
 bool RecordTransfer::DeleteRecordsByCallID(Connection& source, const QString& table, const QString& columnSuffix,

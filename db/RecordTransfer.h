@@ -65,6 +65,9 @@ public:
     QString QuotedDate(const Dialect& source, const OleDateTime& cutoff) const;
 
 private:
+    // Runs one copy or delete of a table; a database failure is reported
+    // with the table's name and answered false.
+    bool Reported(const QString& table, const std::function<void()>& work);
     bool CopySelection(Connection& source, Connection& target, const QString& table, const QString& filter,
                        const FieldNameList& fields);
     bool DeleteSelection(Connection& source, const QString& table, const QString& filter, long long& deletedRecords);

@@ -58,8 +58,7 @@ const Variant& Recordset::ReadField(int index) const
     if (IsEOF())
         throw DatabaseError::Internal(QStringLiteral("Either BOF or EOF is True: there is no current record."));
     if (index < 0 || index >= FieldCount())
-        throw DatabaseError::Internal(QStringLiteral("Item cannot be found in the collection corresponding to the "
-                                                     "requested name or ordinal (field %1).").arg(index));
+        throw DatabaseError::ItemNotFound(QStringLiteral("field %1").arg(index));
     return rows_[position_][static_cast<std::size_t>(index)];
 }
 
@@ -68,8 +67,7 @@ const Variant& Recordset::ReadField(const QString& name) const
     for (int i = 0; i < FieldCount(); ++i)
         if (columns_[static_cast<std::size_t>(i)].name.compare(name, Qt::CaseInsensitive) == 0)
             return ReadField(i);
-    throw DatabaseError::Internal(QStringLiteral("Item cannot be found in the collection corresponding to the "
-                                                 "requested name or ordinal (field %1).").arg(name));
+    throw DatabaseError::ItemNotFound(QStringLiteral("field ") + name);
 }
 
 std::unique_ptr<Recordset> OpenRecordset(Connection& connection, const QString& sql)

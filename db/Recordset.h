@@ -30,7 +30,6 @@ public:
     long long RecordCount() const { return static_cast<long long>(rows_.size()); }
 
     int FieldCount() const { return static_cast<int>(columns_.size()); }
-    const ResultColumn& Column(int index) const { return columns_.at(static_cast<std::size_t>(index)); }
 
     // Throws DatabaseError at end of file or for a field that does not exist.
     const Variant& ReadField(int index) const;

@@ -8,7 +8,6 @@
 #include <OleDateTime.h>
 #include <Progress.h>
 
-#include <QFileInfo>
 #include <QStringList>
 
 namespace {
@@ -24,12 +23,6 @@ QString QuotedFieldList(const Dialect& dialect, const FieldNameList& fields)
     return quoted.join(QStringLiteral(", "));
 }
 
-QString SQLiteMainFile(Connection& connection)
-{
-    auto rs = OpenRecordset(connection, QStringLiteral("SELECT file FROM pragma_database_list WHERE name = 'main'"));
-    return rs->IsEOF() ? QString() : rs->ReadField(0).text();
-}
-
 QString SqlText(const QString& text)
 {
     QString q = text;
@@ -42,11 +35,9 @@ bool CanCopyInsideSQLite(Connection& source, Connection& target, QString& target
 {
     if (!source.dialect().isSQLite() || !target.dialect().isSQLite())
         return false;
-    const QString sourceFile = SQLiteMainFile(source);
-    targetFile = SQLiteMainFile(target);
-    if (sourceFile.isEmpty() || targetFile.isEmpty())
-        return false;
-    return QFileInfo(sourceFile).canonicalFilePath() != QFileInfo(targetFile).canonicalFilePath();
+    const QString sourceFile = SQLiteDatabaseFile(source);
+    targetFile = SQLiteDatabaseFile(target);
+    return !sourceFile.isEmpty() && !targetFile.isEmpty() && sourceFile != targetFile;
 }
 
 long long CopyInsideSQLite(Connection& source, const QString& targetFile, const QString& table, const QString& filter,
@@ -54,22 +45,27 @@ long long CopyInsideSQLite(Connection& source, const QString& targetFile, const 
 {
     const Dialect& dialect = source.dialect();
     source.Execute(QStringLiteral("ATTACH DATABASE %1 AS %2").arg(SqlText(targetFile), kAttachedTarget));
-    long long copied = 0;
+    const auto detach = [&source] {
+        try {
+            source.Execute(QStringLiteral("DETACH DATABASE ") + kAttachedTarget);
+        } catch (const DatabaseError&) {
+            // Still attached: the connection closes at the end of the
+            // operation, and a later ATTACH under the name fails and copies
+            // row by row instead.
+        }
+    };
     try {
         // Unqualified names in the filter still mean the source: the main
         // database is searched before attached ones.
         const QString columns = QuotedFieldList(dialect, fields);
-        copied = source.Execute(QStringLiteral("INSERT INTO %1.%2 (%3) SELECT %3 FROM %4%5")
-                                    .arg(kAttachedTarget, dialect.quoteIdentifier(table), columns, table, filter));
+        const long long copied = source.Execute(QStringLiteral("INSERT INTO %1.%2 (%3) SELECT %3 FROM %4%5")
+                                                    .arg(kAttachedTarget, dialect.quoteIdentifier(table), columns, table, filter));
+        detach();
+        return copied;
     } catch (const DatabaseError&) {
-        try {
-            source.Execute(QStringLiteral("DETACH DATABASE ") + kAttachedTarget);
-        } catch (const DatabaseError&) {
-        }
+        detach();
         throw;
     }
-    source.Execute(QStringLiteral("DETACH DATABASE ") + kAttachedTarget);
-    return copied;
 }
 
 // One parameter of the target's INSERT, holding the value it points to.
@@ -188,8 +184,7 @@ long long CopyRowByRow(Connection& source, Connection& target, const QString& ta
             if (columns[i].name.compare(field, Qt::CaseInsensitive) == 0)
                 found = i;
         if (found == columns.size())
-            throw DatabaseError::Internal(QStringLiteral("Item cannot be found in the collection corresponding to "
-                                                         "the requested name or ordinal (field %1).").arg(field));
+            throw DatabaseError::ItemNotFound(QStringLiteral("field ") + field);
         sourceIndex.push_back(found);
     }
 

@@ -102,8 +102,14 @@ bool SchemaReplication::CreateFieldInTarget(Catalog& source, Catalog& target, co
         return false;
     }
 
-    // A target without the table is normal: it is created below.
-    std::optional<QString> targetName = target.FindTable(table);
+    // A target without the table is normal: it is created below. So is a
+    // target whose table list cannot be read; creating the table then
+    // reports what is wrong.
+    std::optional<QString> targetName;
+    try {
+        targetName = target.FindTable(table);
+    } catch (const DatabaseError&) {
+    }
     TargetTable targetTable = targetName ? TargetTable::Existing(target, *targetName) : TargetTable::New(target, table);
 
     // Failures while reading the source columns or altering existing target

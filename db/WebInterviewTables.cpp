@@ -47,6 +47,6 @@ void DropWebInterviewTables(const BackupFields& fields, Feedback& feedback, cons
     for (const QString& name : dropList)
         connection->Execute(QStringLiteral("DROP TABLE %1;").arg(connection->dialect().quoteIdentifier(name)));
 
-    feedback.ShowMessage(Format(LoadString(IDS_WEB_TABLES_DELETED), {static_cast<int>(dropList.size())}),
+    feedback.ShowMessage(Format(LoadText(IDS_WEB_TABLES_DELETED), {static_cast<int>(dropList.size())}),
                          MessageKind::Information);
 }

@@ -2,7 +2,7 @@
 
 #include <QHash>
 
-QString LoadString(int id)
+QString LoadText(int id)
 {
     static const QHash<int, QString> table = {
         {IDS_ABOUTBOX, QStringLiteral("&About QelBackup...")},

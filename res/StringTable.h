@@ -20,7 +20,7 @@ enum StringId {
 };
 
 // The text of a string-table entry; empty for an id the table does not hold.
-QString LoadString(int id);
+QString LoadText(int id);
 
 // Captions and texts of the dialog templates.
 namespace DialogText {

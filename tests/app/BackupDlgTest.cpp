@@ -151,10 +151,12 @@ TEST_F(WindowTest, FirstRunShowsEveryControlOfTheTemplateWithItsIdTextAndPlace)
         ASSERT_NE(control, nullptr);
         EXPECT_STREQ(control->metaObject()->className(), e.className) << e.name;
         EXPECT_EQ(control->geometry(), Pixels(w.font(), e.x, e.y, e.w, e.h)) << e.name;
-        if (e.text)
+        if (e.text) {
             EXPECT_EQ(TextOf(control), QString::fromLatin1(e.text)) << e.name;
-        if (auto* b = qobject_cast<QPushButton*>(control))
+        }
+        if (auto* b = qobject_cast<QPushButton*>(control)) {
             EXPECT_FALSE(b->isDefault() || b->autoDefault()) << e.name;
+        }
         if (control->focusPolicy() & Qt::TabFocus)
             tabStops << control;
     }
@@ -221,8 +223,9 @@ TEST_F(WindowTest, EveryCleanupClickSavesTheControlsFirst)
         EXPECT_EQ(stored.get("AccessTgt").toString(), QStringLiteral("backup.mdb"));
         EXPECT_EQ(stored.get("BackupType").toInt(), 0);
         EXPECT_FALSE(w.fields().busy);
-        if (id == 1009)
+        if (id == 1009) {
             EXPECT_FALSE(w.fields().accessTarget) << "BackupType 0: the target is StatTgt";
+        }
     }
 }
 

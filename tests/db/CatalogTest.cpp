@@ -1,5 +1,6 @@
 #include <Catalog.h>
 #include <Connection.h>
+#include <Dialect.h>
 #include <DatabaseError.h>
 #include <Recordset.h>
 
@@ -105,4 +106,26 @@ TEST_F(CatalogTest, DropsAnyTableNameSafelyAndKeepsTheListInStep)
     auto fresh = BindCatalog(*c);
     ASSERT_EQ(fresh->TableCount(), 1);
     EXPECT_EQ(fresh->TableName(0), QStringLiteral("keep"));
+}
+
+// No Access driver runs here, so the contract is checked on paper: each
+// column an Access target is given, named as the Access ODBC driver reports
+// it back, reads as the type it was created with, so that a second backup
+// into the same file finds every column matching.
+TEST(AccessColumnTypes, ReadBackAsTheyWereCreated)
+{
+    const Dialect access(Dialect::Kind::Access);
+    struct Case { int type; int size; const char* reported; long long reportedSize; };
+    const Case cases[] = {
+        {adVarWChar, 255, "VARCHAR", 255}, {adLongVarWChar, 0, "LONGCHAR", 1073741823}, {adDate, 8, "DATETIME", 19},
+        {adBoolean, 2, "BIT", 1},          {adInteger, 4, "INTEGER", 10},               {adSmallInt, 2, "SMALLINT", 5},
+        {adUnsignedTinyInt, 1, "BYTE", 3}, {adSingle, 4, "REAL", 7},                    {adDouble, 8, "DOUBLE", 15},
+        {adCurrency, 8, "CURRENCY", 19},   {adGUID, 16, "GUID", 36},                    {adLongVarBinary, 0, "LONGBINARY", 1073741823},
+    };
+    for (const Case& c : cases) {
+        const QString created = access.columnType(c.type, c.size);
+        const AdoColumnType back = AdoTypeFromAccessType(QLatin1String(c.reported), c.reportedSize);
+        EXPECT_EQ(back.type, c.type) << created.toStdString();
+        EXPECT_EQ(back.definedSize, IsTextType(c.type) ? c.size : FixedSizeOf(c.type)) << created.toStdString();
+    }
 }

@@ -13,27 +13,36 @@ TEST(ConnectionStringTranslation, SqlServerProvidersBecomeTheBestInstalledDriver
     EXPECT_EQ(TranslateConnectionString(
                   QStringLiteral("Provider=SQLOLEDB.1;Data Source=db01,1433;Initial Catalog=QEL;User ID=sa;Password=p;w"),
                   kLinuxDrivers),
-              QStringLiteral("Driver=FreeTDS;Server=db01;Port=1433;Database=QEL;UID=sa;PWD=p"));
+              QStringLiteral("Driver={FreeTDS};Server=db01;Port=1433;Database=QEL;UID=sa;PWD=p"));
     EXPECT_EQ(TranslateConnectionString(
                   QStringLiteral("Provider=SQLNCLI11;Server=db01\\INST;Database=Stats;Integrated Security=SSPI"),
                   kWindowsDrivers),
-              QStringLiteral("Driver=ODBC Driver 17 for SQL Server;Server=db01\\INST;Database=Stats;Trusted_Connection=Yes"));
+              QStringLiteral("Driver={ODBC Driver 17 for SQL Server};Server=db01\\INST;Database=Stats;Trusted_Connection=Yes"));
     EXPECT_EQ(TranslateConnectionString(
                   QStringLiteral("Provider=MSOLEDBSQL19;Data Source=h;Initial Catalog=d;User ID=u;Password=\"a;b}\""),
                   kWindowsDrivers),
-              QStringLiteral("Driver=ODBC Driver 17 for SQL Server;Server=h;Database=d;UID=u;PWD={a;b}}}"));
+              QStringLiteral("Driver={ODBC Driver 17 for SQL Server};Server=h;Database=d;UID=u;PWD={a;b}}}"));
+}
+
+TEST(ConnectionStringTranslation, VersionEighteenOfTheDriverEncryptsOnlyWhenTheOldSettingsDid)
+{
+    const QStringList drivers{QStringLiteral("ODBC Driver 18 for SQL Server"), QStringLiteral("SQL Server")};
+    EXPECT_EQ(TranslateConnectionString(QStringLiteral("Provider=SQLOLEDB;Data Source=h;Initial Catalog=d;Integrated Security=SSPI"), drivers),
+              QStringLiteral("Driver={ODBC Driver 18 for SQL Server};Server=h;Database=d;Trusted_Connection=Yes;Encrypt=Optional"));
+    EXPECT_EQ(TranslateConnectionString(QStringLiteral("Provider=SQLNCLI11;Server=h;Use Encryption for Data=True"), drivers),
+              QStringLiteral("Driver={ODBC Driver 18 for SQL Server};Server=h;Encrypt=Yes"));
 }
 
 TEST(ConnectionStringTranslation, JetProviderBecomesTheAccessDriver)
 {
     EXPECT_EQ(TranslateConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\backup\\stats.mdb"),
                                         kWindowsDrivers),
-              QStringLiteral("Driver=Microsoft Access Driver (*.mdb, *.accdb);DBQ=C:\\backup\\stats.mdb"));
+              QStringLiteral("Driver={Microsoft Access Driver (*.mdb, *.accdb)};DBQ=C:\\backup\\stats.mdb"));
     // Where no Access driver is installed the string still names one, and
     // the driver manager's own error says it is missing.
     EXPECT_EQ(TranslateConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/tmp/x.mdb"),
                                         kLinuxDrivers),
-              QStringLiteral("Driver=Microsoft Access Driver (*.mdb);DBQ=/tmp/x.mdb"));
+              QStringLiteral("Driver={Microsoft Access Driver (*.mdb)};DBQ=/tmp/x.mdb"));
 }
 
 TEST(ConnectionStringTranslation, EveryOtherTextPassesUnchanged)

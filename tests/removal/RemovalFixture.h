@@ -56,7 +56,7 @@ protected:
         return contents;
     }
 
-    static QString Counted(int id, int count) { return Format(LoadString(id), {count}); }
+    static QString Counted(int id, int count) { return Format(LoadText(id), {count}); }
 
     void ExpectOnlyMessage(const QString& text)
     {

@@ -79,10 +79,12 @@ TEST_F(SurveyCleanupTest, StatisticsOfTheChosenSurveyGoByTheirOwnColumnsAndOther
 
     ASSERT_TRUE(Run({}, {42}, true, false, false, false));
     EXPECT_EQ(feedback.messageTexts(), QStringList{QStringLiteral("Clean up successful : %1 records deleted!").arg(expected)});
-    for (const auto& t : StatisticsTables())
-        if (!t.surveyColumn.isEmpty())
+    for (const auto& t : StatisticsTables()) {
+        if (!t.surveyColumn.isEmpty()) {
             EXPECT_EQ(Count(stats, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2 = 42").arg(t.name, t.surveyColumn)), 0)
                 << t.name.toStdString();
+        }
+    }
     EXPECT_EQ(Snapshot(stats, QStringLiteral("Statistic_Agent")), agentsOfOthers);
     EXPECT_EQ(Snapshot(stats, QStringLiteral("Statistic_Alarms")), alarmsOfOthers);
     EXPECT_EQ(Snapshot(stats, QStringLiteral("Statistic_SessionSupervisor")), supervisors); // not a survey table

@@ -198,3 +198,19 @@ TEST_F(DateCleanupTest, AJetTargetThatCannotOpenIsReportedAndDeletesNothing)
     EXPECT_TRUE(feedback.messages[0].text.startsWith(QStringLiteral("ADO error in DoSQLCleanup (")));
     EXPECT_EQ(TakeCensus(product.statistics()).doomed, before.doomed);
 }
+
+TEST_F(DateCleanupTest, ABackupIntoASourceDatabaseIsRefusedBeforeAnythingChanges)
+{
+    fields.BackupType = 1;
+    const Census before = TakeCensus(product.statistics());
+    for (const QString& source : {product.callCenter(), product.statistics()}) {
+        feedback = RecordingFeedback();
+        fields.StatTgt = source;
+        EXPECT_FALSE(Run());
+        ASSERT_EQ(feedback.messages.size(), 1u);
+        EXPECT_TRUE(feedback.messages[0].text.startsWith(QStringLiteral("ADO error in DoSQLCleanup (")))
+            << feedback.messages[0].text.toStdString();
+    }
+    EXPECT_EQ(TakeCensus(product.statistics()).doomed, before.doomed);
+    EXPECT_EQ(Rows(product.callCenter(), QStringLiteral("Agents")), 12);
+}
