@@ -25,11 +25,13 @@ fi
 now() { date +%s.%N; }
 best() { printf '%s\n' "$@" | sort -g | head -n 1; }
 
+rounds=${ROUNDS:-3}
 shell_delete=(); ours_delete=(); shell_copy=(); ours_copy=(); ours_peak=()
-for round in 1 2; do
+for round in $(seq "$rounds"); do
   cp "$fixture/statistics.db" "$work/shell.db"
   t0=$(now); sqlite3 "$work/shell.db" < "$work/deletes.sql"; t1=$(now)
   shell_delete+=("$(echo "$t1 - $t0" | bc)")
+  echo "round $round, shell deletes: ${shell_delete[-1]} s"
 
   cp "$fixture/statistics.db" "$work/ours.db"
   line=$("$bench" run "$work/ours.db")
@@ -42,6 +44,7 @@ for round in 1 2; do
     $(sqlite3 "$work/shell.db" "SELECT 'CREATE TABLE backup.' || name || ' AS SELECT * FROM ' || name || ' WHERE 0;' FROM sqlite_master WHERE type='table' AND name LIKE 'Statistic%'")"
   t0=$(now); { echo "ATTACH '$work/shell-backup.db' AS backup;"; cat "$work/copies.sql"; } | sqlite3 "$work/shell.db"; t1=$(now)
   shell_copy+=("$(echo "$t1 - $t0" | bc)")
+  echo "round $round, shell copies: ${shell_copy[-1]} s"
 
   cp "$fixture/statistics.db" "$work/ours.db"; rm -f "$work/ours-backup.db"
   line=$("$bench" run "$work/ours.db" "$work/ours-backup.db")
@@ -56,6 +59,7 @@ peak=$(printf '%s\n' "${ours_peak[@]}" | sort -g | tail -n 1)
 rows=$(sqlite3 "$work/ours-backup.db" "SELECT (SELECT COUNT(*) FROM Statistic_Call)")
 echo
 echo "Statistic_Call rows: $calls (copied to the backup: $rows); rows per dated table: $date_rows"
+echo "Best of $rounds rounds each:"
 printf 'Delete, no backup:  shell %.2f s, QelCleanup %.2f s, ratio %.3f (bar: 1.10 or less)\n' "$sd" "$od" "$(echo "$od / $sd" | bc -l)"
 printf 'Copy into backup:   shell %.2f s, QelCleanup %.2f s, speed ratio %.3f (bar: 0.333 or more)\n' "$sc" "$oc" "$(echo "$sc / $oc" | bc -l)"
 printf 'Peak memory with backup: %.1f MB (bar: under 200 MB)\n' "$peak"

@@ -10,29 +10,26 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
 
+// The standard fixture's surveys and a few more of each kind.
 std::vector<SurveyRow> DemoSurveys()
 {
-    return {
-        {1, QStringLiteral("Customer Satisfaction 2019"), 1, true},
-        {2, QStringLiteral("Brand Tracker"), 1, false},
-        {3, QStringLiteral("Product Launch"), 2, true},
-        {4, QStringLiteral("Election Poll"), 2, false},
-        {5, QStringLiteral("Paper Pilot"), 0, true},
-        {6, QStringLiteral("Employee Pulse"), 2, false},
-        {7, QStringLiteral("Brand Tracker"), 2, true},
-        {8, QStringLiteral("Holiday Bookings"), 1, true},
-        {9, QStringLiteral("Broadband Churn"), 2, true},
-        {10, QStringLiteral("Patient Experience"), 2, false},
-        {11, QStringLiteral("Mystery Shopper"), 1, false},
-        {12, QStringLiteral("Regional Study"), 1, true},
-        {14, QStringLiteral("Loyalty Programme"), 2, false},
-        {15, QStringLiteral("Fundraising Follow-up"), 2, true},
-        {42, QStringLiteral("Health Panel"), 2, false},
-    };
+    std::vector<SurveyRow> surveys = ProductDatabases::StandardSurveys();
+    surveys.insert(surveys.end(), {
+                                      {6, QStringLiteral("Employee Pulse"), 2, false},
+                                      {8, QStringLiteral("Holiday Bookings"), 1, true},
+                                      {9, QStringLiteral("Broadband Churn"), 2, true},
+                                      {10, QStringLiteral("Patient Experience"), 2, false},
+                                      {11, QStringLiteral("Mystery Shopper"), 1, false},
+                                      {14, QStringLiteral("Loyalty Programme"), 2, false},
+                                      {15, QStringLiteral("Fundraising Follow-up"), 2, true},
+                                  });
+    std::sort(surveys.begin(), surveys.end(), [](const SurveyRow& a, const SurveyRow& b) { return a.id < b.id; });
+    return surveys;
 }
 
 std::vector<ListRow> DemoLists()
