@@ -2,12 +2,6 @@
 
 // The ODBC C API. On Windows its headers need the platform's types first.
 #ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <windows.h>
 #endif
 #include <sql.h>
