@@ -41,40 +41,53 @@ bool RecordTransfer::ReplicateAndCopy(const TransferHandles& h, const QString& t
     return copy(fieldNames);
 }
 
-bool RecordTransfer::BackupAndDeleteByCallID(const TransferHandles& h, const QString& table, const QString& columnSuffix,
-                                             const QString& callSelection, long long& deletedRecords)
+namespace {
+
+QString ByCallFilter(const QString& columnSuffix, const QString& callSelection)
+{
+    return Format(QStringLiteral(" WHERE CallID%s in (%s)"), {columnSuffix, callSelection});
+}
+
+QString WhereFilter(const QString& conditionColumn, const IdentifierArray& ids)
+{
+    return QStringLiteral(" WHERE ") + BuildOrCondition(conditionColumn, ids);
+}
+
+} // namespace
+
+QString RecordTransfer::BeforeDateFilter(const Dialect& source, const QString& dateColumn, const OleDateTime& cutoff) const
+{
+    return Format(QStringLiteral(" WHERE %s < %s"), {dateColumn, QuotedDate(source, cutoff)});
+}
+
+bool RecordTransfer::BackupAndDelete(const TransferHandles& h, const QString& table, const QString& filter,
+                                     long long& deletedRecords)
 {
     ++fields_.stage;
     if (fields_.BackupType != 0
         && !ReplicateAndCopy(h, table, [&](const FieldNameList& names) {
-               return CopyRecordsByCallID(h.source, *h.target, table, columnSuffix, callSelection, names);
+               return CopySelection(h.source, *h.target, table, filter, names);
            }))
         return false;
-    return DeleteRecordsByCallID(h.source, table, columnSuffix, callSelection, deletedRecords);
+    return DeleteSelection(h.source, table, filter, deletedRecords);
+}
+
+bool RecordTransfer::BackupAndDeleteByCallID(const TransferHandles& h, const QString& table, const QString& columnSuffix,
+                                             const QString& callSelection, long long& deletedRecords)
+{
+    return BackupAndDelete(h, table, ByCallFilter(columnSuffix, callSelection), deletedRecords);
 }
 
 bool RecordTransfer::BackupAndDeleteWhere(const TransferHandles& h, const QString& table, const QString& conditionColumn,
                                           const IdentifierArray& ids, long long& deletedRecords)
 {
-    ++fields_.stage;
-    if (fields_.BackupType != 0
-        && !ReplicateAndCopy(h, table, [&](const FieldNameList& names) {
-               return CopyRecordsWhere(h.source, *h.target, table, conditionColumn, ids, names);
-           }))
-        return false;
-    return DeleteRecordsWhere(h.source, table, conditionColumn, ids, deletedRecords);
+    return BackupAndDelete(h, table, WhereFilter(conditionColumn, ids), deletedRecords);
 }
 
 bool RecordTransfer::BackupAndDeleteBeforeDate(const TransferHandles& h, const QString& table, const QString& dateColumn,
                                                const OleDateTime& cutoff, long long& deletedRecords)
 {
-    ++fields_.stage;
-    if (fields_.BackupType != 0
-        && !ReplicateAndCopy(h, table, [&](const FieldNameList& names) {
-               return CopyRecordsBeforeDate(h.source, *h.target, table, dateColumn, cutoff, names);
-           }))
-        return false;
-    return DeleteRecordsBeforeDate(h.source, table, dateColumn, cutoff, deletedRecords);
+    return BackupAndDelete(h, table, BeforeDateFilter(h.source.dialect(), dateColumn, cutoff), deletedRecords);
 }
 
 bool RecordTransfer::BackupWholeTable(const TransferHandles& h, const QString& table)
@@ -107,23 +120,21 @@ bool RecordTransfer::CopyRecordsByCallID(Connection& source, Connection& target,
                                          const QString& columnSuffix, const QString& callSelection,
                                          const FieldNameList& fields)
 {
-    return CopySelection(source, target, table, Format(QStringLiteral(" WHERE CallID%s in (%s)"), {columnSuffix, callSelection}),
-                         fields);
+    return CopySelection(source, target, table, ByCallFilter(columnSuffix, callSelection), fields);
 }
 
 bool RecordTransfer::CopyRecordsWhere(Connection& source, Connection& target, const QString& table,
                                       const QString& conditionColumn, const IdentifierArray& ids,
                                       const FieldNameList& fields)
 {
-    return CopySelection(source, target, table, QStringLiteral(" WHERE ") + BuildOrCondition(conditionColumn, ids), fields);
+    return CopySelection(source, target, table, WhereFilter(conditionColumn, ids), fields);
 }
 
 bool RecordTransfer::CopyRecordsBeforeDate(Connection& source, Connection& target, const QString& table,
                                            const QString& dateColumn, const OleDateTime& cutoff,
                                            const FieldNameList& fields)
 {
-    return CopySelection(source, target, table,
-                         Format(QStringLiteral(" WHERE %s < %s"), {dateColumn, QuotedDate(source.dialect(), cutoff)}), fields);
+    return CopySelection(source, target, table, BeforeDateFilter(source.dialect(), dateColumn, cutoff), fields);
 }
 
 bool RecordTransfer::CopyWholeTable(Connection& source, Connection& target, const QString& table,
@@ -147,20 +158,17 @@ bool RecordTransfer::DeleteSelection(Connection& source, const QString& table, c
 bool RecordTransfer::DeleteRecordsByCallID(Connection& source, const QString& table, const QString& columnSuffix,
                                            const QString& callSelection, long long& deletedRecords)
 {
-    return DeleteSelection(source, table, Format(QStringLiteral(" WHERE CallID%s in (%s)"), {columnSuffix, callSelection}),
-                           deletedRecords);
+    return DeleteSelection(source, table, ByCallFilter(columnSuffix, callSelection), deletedRecords);
 }
 
 bool RecordTransfer::DeleteRecordsWhere(Connection& source, const QString& table, const QString& conditionColumn,
                                         const IdentifierArray& ids, long long& deletedRecords)
 {
-    return DeleteSelection(source, table, QStringLiteral(" WHERE ") + BuildOrCondition(conditionColumn, ids),
-                           deletedRecords);
+    return DeleteSelection(source, table, WhereFilter(conditionColumn, ids), deletedRecords);
 }
 
 bool RecordTransfer::DeleteRecordsBeforeDate(Connection& source, const QString& table, const QString& dateColumn,
                                              const OleDateTime& cutoff, long long& deletedRecords)
 {
-    return DeleteSelection(source, table, Format(QStringLiteral(" WHERE %s < %s"), {dateColumn, QuotedDate(source.dialect(), cutoff)}),
-                           deletedRecords);
+    return DeleteSelection(source, table, BeforeDateFilter(source.dialect(), dateColumn, cutoff), deletedRecords);
 }

@@ -65,6 +65,12 @@ public:
     QString QuotedDate(const Dialect& source, const OleDateTime& cutoff) const;
 
 private:
+    // Advances the stage, copies the selection when a backup is made, then
+    // deletes it. The filter is " WHERE ..." after the table's name.
+    bool BackupAndDelete(const TransferHandles& h, const QString& table, const QString& filter,
+                         long long& deletedRecords);
+    QString BeforeDateFilter(const Dialect& source, const QString& dateColumn, const OleDateTime& cutoff) const;
+
     // Runs one copy or delete of a table; a database failure is reported
     // with the table's name and answered false.
     bool Reported(const QString& table, const std::function<void()>& work);

@@ -74,13 +74,3 @@ std::unique_ptr<Recordset> OpenRecordset(Connection& connection, const QString& 
 {
     return Recordset::Open(connection, sql);
 }
-
-const Variant& ReadField(const Recordset& recordset, int index)
-{
-    return recordset.ReadField(index);
-}
-
-const Variant& ReadField(const Recordset& recordset, const QString& name)
-{
-    return recordset.ReadField(name);
-}

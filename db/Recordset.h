@@ -45,5 +45,3 @@ private:
 };
 
 std::unique_ptr<Recordset> OpenRecordset(Connection& connection, const QString& sql);
-const Variant& ReadField(const Recordset& recordset, int index);
-const Variant& ReadField(const Recordset& recordset, const QString& name);
