@@ -1,6 +1,8 @@
-#include "CleaningHistory.h"
+#include "cleanup/CleaningHistory.h"
 
-#include <Format.h>
+#include "core/Format.h"
+
+namespace qel {
 
 QString CreateCleaningHistorySql(const Dialect& dialect)
 {
@@ -21,7 +23,7 @@ QString CreateCleaningHistorySql(const Dialect& dialect)
 
 QStringList CleaningHistoryStatements(const Dialect& dialect, qint32 surveyId, const CleanOptions& options)
 {
-    const QString now = dialect.currentTimeExpression();
+    const QString now = dialect.CurrentTimeExpression();
     const std::pair<bool, const char*> columns[] = {{options.stats, "StatsCleaned"},
                                                     {options.surveys, "SurveysCleaned"},
                                                     {options.webInterviews, "WebInterviewsCleaned"},
@@ -56,3 +58,5 @@ QString SurveyListSql()
         + QStringLiteral(" FROM Surveys Left Join CleaningHistory On Surveys.SurveyID = CleaningHistory.SurveyID ORDER BY "
                          "Surveys.SurveyID");
 }
+
+} // namespace qel

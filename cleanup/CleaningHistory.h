@@ -1,10 +1,12 @@
 #pragma once
 
-#include <Dialect.h>
-#include <Identifiers.h>
+#include "db/Dialect.h"
+#include "cleanup/Identifiers.h"
 
 #include <QString>
 #include <QStringList>
+
+namespace qel {
 
 // CleaningHistory, in the call-centre database: one row per survey with the
 // server time at which each kind of its data was last cleaned.
@@ -30,3 +32,5 @@ QStringList CleaningHistoryStatements(const Dialect& dialect, qint32 surveyId, c
 // The survey list of the selection dialog: every survey, deleted ones too,
 // with its cleaning dates, in ascending identifier order.
 QString SurveyListSql();
+
+} // namespace qel

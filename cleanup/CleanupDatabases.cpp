@@ -1,24 +1,26 @@
-#include "CleanupDatabases.h"
+#include "cleanup/CleanupDatabases.h"
 
-#include <DatabaseError.h>
+#include "db/DatabaseError.h"
 
-std::unique_ptr<CleanupDatabases> CleanupDatabases::Open(const BackupFields& fields, const QString& targetConnection,
+namespace qel {
+
+std::unique_ptr<CleanupDatabases> CleanupDatabases::Open(const CleanupSettings& settings, const QString& targetConnection,
                                                          const Options& options)
 {
     auto d = std::make_unique<CleanupDatabases>();
-    d->source = OpenConnection(fields.StatSrc, options.commandTimeout);
-    if (options.sendDateFormatPreamble && fields.SourceSQL != 0) {
-        const QString preamble = d->source->dialect().dateFormatPreamble();
+    d->source = Connection::Open(settings.statSrc, options.commandTimeout);
+    if (options.sendDateFormatPreamble && settings.sourceSQL != 0) {
+        const QString preamble = d->source->dialect().DateFormatPreamble();
         if (!preamble.isEmpty())
             d->source->Execute(preamble);
     }
-    d->sourceCatalog = BindCatalog(*d->source);
-    if (fields.BackupType != 0) {
-        d->callCenter = OpenConnection(fields.CallCenterSrc);
-        d->callCenterCatalog = BindCatalog(*d->callCenter);
-        d->target = OpenConnection(targetConnection,
-                                   options.timeoutOnTarget ? std::optional<int>(options.commandTimeout) : std::nullopt);
-        d->targetCatalog = BindCatalog(*d->target);
+    d->sourceCatalog = std::make_unique<Catalog>(*d->source);
+    if (settings.backupType != 0) {
+        d->callCenter = Connection::Open(settings.callCenterSrc);
+        d->callCenterCatalog = std::make_unique<Catalog>(*d->callCenter);
+        d->target = Connection::Open(targetConnection,
+                                     options.timeoutOnTarget ? std::optional<int>(options.commandTimeout) : std::nullopt);
+        d->targetCatalog = std::make_unique<Catalog>(*d->target);
         // A backup into the database it backs up would empty the reference
         // tables, or copy rows next to themselves and then delete both.
         const QString target = DatabaseIdentity(*d->target);
@@ -36,16 +38,18 @@ bool RunCleanupStep(RecordTransfer& transfer, const CleanupDatabases& databases,
 {
     switch (step.rule) {
     case StepRule::ByCall:
-        return transfer.BackupAndDeleteByCallID(databases.Statistics(), step.table, step.column, selection.callSelection,
-                                                deletedRecords);
+        return transfer.BackupAndDeleteByCall(databases.Statistics(), step.table, step.column, selection.callSelection,
+                                              deletedRecords);
     case StepRule::ByDate:
         return transfer.BackupAndDeleteBeforeDate(databases.Statistics(), step.table, step.column, selection.cutoff,
                                                   deletedRecords);
     case StepRule::BySurvey:
-        return transfer.BackupAndDeleteWhere(databases.Statistics(), step.table, step.column, selection.surveyIds,
-                                             deletedRecords);
+        return transfer.BackupAndDeleteBySurvey(databases.Statistics(), step.table, step.column, selection.surveyIds,
+                                                deletedRecords);
     case StepRule::Whole:
         return transfer.BackupWholeTable(databases.ReferenceTables(), step.table);
     }
     return false;
 }
+
+} // namespace qel

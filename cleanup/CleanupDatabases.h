@@ -1,14 +1,16 @@
 #pragma once
 
-#include "StatisticsCatalogue.h"
+#include "cleanup/RecordTransfer.h"
+#include "cleanup/StatisticsCatalogue.h"
+#include "core/CleanupSettings.h"
+#include "db/Catalog.h"
+#include "db/Connection.h"
 
-#include <BackupFields.h>
-#include <Catalog.h>
-#include <Connection.h>
-#include <Identifiers.h>
-#include <RecordTransfer.h>
+#include <QDate>
 
 #include <memory>
+
+namespace qel {
 
 // The connections of a statistics clean-up: the statistics database, and
 // for a backup the call-centre database and the backup target, each with
@@ -16,12 +18,12 @@
 struct CleanupDatabases {
     struct Options {
         int commandTimeout = 300;
-        bool timeoutOnTarget = false;      // the by-date clean-up times the target's statements out too
+        bool timeoutOnTarget = false; // the clean-up by date times the target's statements out too
         bool sendDateFormatPreamble = false;
     };
 
-    // Opens what the fields ask for; a failure is a DatabaseError.
-    static std::unique_ptr<CleanupDatabases> Open(const BackupFields& fields, const QString& targetConnection,
+    // Opens what the settings ask for; a failure is a DatabaseError.
+    static std::unique_ptr<CleanupDatabases> Open(const CleanupSettings& settings, const QString& targetConnection,
                                                   const Options& options);
 
     TransferHandles Statistics() const { return {*source, *sourceCatalog, target.get(), targetCatalog.get()}; }
@@ -40,12 +42,16 @@ struct CleanupDatabases {
     std::unique_ptr<Catalog> targetCatalog;
 };
 
-// Takes one catalogue step: the dispatcher its rule names, with the call
-// selection, the cut-off or the surveys that choose its rows.
+// What chooses the rows of a step: the call selection, the cut-off or the
+// surveys.
 struct StepSelection {
     QString callSelection;
-    OleDateTime cutoff;
+    QDate cutoff;
     IdentifierArray surveyIds;
 };
+
+// Takes one catalogue step: the transfer its rule names.
 bool RunCleanupStep(RecordTransfer& transfer, const CleanupDatabases& databases, const CleanupStep& step,
                     const StepSelection& selection, long long& deletedRecords);
+
+} // namespace qel

@@ -1,51 +1,55 @@
 #pragma once
 
-#include <BackupFields.h>
-#include <Feedback.h>
-#include <Identifiers.h>
+#include "cleanup/BackupTarget.h"
+#include "cleanup/CleaningHistory.h"
+#include "cleanup/Identifiers.h"
+#include "cleanup/SurveyList.h"
+#include "core/CleanupSettings.h"
+#include "core/Feedback.h"
+#include "core/RunState.h"
 
 #include <QString>
 
-// The five clean-ups, run against the main window's fields and reporting
-// through its feedback. The command handlers of the window (and the command
-// line) run their common prologue and then call one of these.
+namespace qel {
+
+// The five clean-ups, run with the stored settings and the state of the run,
+// reporting through the feedback. The window's command handlers (and the
+// command line) do their common first steps and then call one of these.
 class CleanupOperations {
 public:
-    CleanupOperations(BackupFields& fields, Feedback& feedback) : fields_(fields), feedback_(feedback) {}
+    CleanupOperations(const CleanupSettings& settings, RunState& state, Feedback& feedback)
+        : settings_(settings), state_(state), feedback_(feedback) {}
 
     // Clean-up by date: statistics rows before the removal date, with a
     // backup copy first when BackupType asks for one.
-    bool DoSQLCleanup(const QString& targetConnection);
+    bool CleanUpByDate(const QString& targetConnection);
 
     // Clean-up of the chosen surveys, kind by kind, then the history.
-    bool DoSurveyCleanup(const QString& targetConnection, TableNameSet surveyNames,
-                         const IdentifierArray& legacySurveyIds, const IdentifierArray& newSurveyIds,
-                         bool cleanStats, bool cleanSurveys, bool cleanWebInterviews, bool cleanLists);
+    bool CleanUpBySurveys(const QString& targetConnection, const SurveySelection& selection, const CleanOptions& options);
 
     // Records in CleaningHistory when each chosen kind was cleaned.
-    bool UpdateCleaningHistory(const IdentifierArray& surveyIds, bool cleanStats, bool cleanSurveys,
-                               bool cleanWebInterviews, bool cleanLists);
+    void RecordCleaningHistory(const IdentifierArray& surveyIds, const CleanOptions& options);
 
     // Drops the data tables of the given surveys from the surveys database.
-    void CleanSurveyTables(IdentifierSet legacySurveys, IdentifierSet newSurveys);
+    void DropSurveyTables(const IdentifierSet& legacySurveys, const IdentifierSet& newSurveys);
 
     // Drops the tables of the lists of the given surveys from the list database.
-    void CleanListTables(const IdentifierArray& surveyIds);
+    void DropListTablesOfSurveys(const IdentifierArray& surveyIds);
 
     // Drops the web-interview tables named in the set and shows the count.
     void DropWebInterviewTables(const TableNameSet& names);
 
-    // The work of the three table-removal buttons after their prologue:
-    // surveys marked deleted, lists marked deleted, web-interview tables of
-    // titles no longer in use.
-    void CleanDeletedSurveys();
-    void CleanDeletedLists();
-    void CleanUnusedWebInterviewTables();
-
-    BackupFields& fields() { return fields_; }
-    Feedback& feedback() { return feedback_; }
+    // The three "Cleanup Deleted" commands: the data tables of surveys marked
+    // deleted, the tables of lists marked deleted, and the web-interview
+    // tables of titles no longer in use.
+    void CleanUpDeletedSurveys();
+    void CleanUpDeletedLists();
+    void CleanUpWebInterviews();
 
 private:
-    BackupFields& fields_;
+    const CleanupSettings& settings_;
+    RunState& state_;
     Feedback& feedback_;
 };
+
+} // namespace qel

@@ -1,43 +1,46 @@
-#include "CleanupDatabases.h"
-#include "CleanupOperations.h"
-#include "StatisticsCatalogue.h"
+#include "cleanup/CleanupDatabases.h"
+#include "cleanup/CleanupOperations.h"
+#include "cleanup/ErrorReport.h"
+#include "cleanup/StatisticsCatalogue.h"
+#include "core/Format.h"
+#include "core/Progress.h"
+#include "core/StringTable.h"
+#include "db/DatabaseError.h"
 
-#include <DatabaseError.h>
-#include <ErrorReport.h>
-#include <Format.h>
-#include <Progress.h>
-#include <StringTable.h>
+namespace qel {
 
-bool CleanupOperations::DoSQLCleanup(const QString& targetConnection)
+bool CleanupOperations::CleanUpByDate(const QString& targetConnection)
 {
     try {
         ShowOpeningDatabases(feedback_);
         CleanupDatabases::Options options;
-        options.commandTimeout = CommandTimeout(fields_.Timeout);
+        options.commandTimeout = CommandTimeout(settings_.timeout);
         options.timeoutOnTarget = true;
         options.sendDateFormatPreamble = true;
-        const auto databases = CleanupDatabases::Open(fields_, targetConnection, options);
+        const auto databases = CleanupDatabases::Open(settings_, targetConnection, options);
 
         // The old calls: those that started before the removal date, written
         // as the statistics database compares dates.
-        RecordTransfer transfer(fields_, feedback_);
+        RecordTransfer transfer(settings_, state_, feedback_);
         StepSelection selection;
-        selection.cutoff = fields_.removalDate;
+        selection.cutoff = state_.removalDate;
         selection.callSelection = Format(QStringLiteral("Select CallID from Statistic_Call WHERE Start_Time<%s"),
-                                         {transfer.QuotedDate(databases->source->dialect(), fields_.removalDate)});
+                                         {transfer.QuotedDate(databases->source->dialect(), state_.removalDate)});
 
-        fields_.stage = 0;
+        state_.stage = 0;
         long long deletedRecords = 0;
         for (const CleanupStep& step : DateCleanupSteps()) {
-            if (step.sqlOnly && fields_.SourceSQL == 0)
+            if (step.sqlOnly && settings_.sourceSQL == 0)
                 continue;
             if (!RunCleanupStep(transfer, *databases, step, selection, deletedRecords))
                 return false;
         }
-        feedback_.ShowMessage(Format(LoadText(IDS_CLEANUP_SUCCESSFUL), {deletedRecords}), MessageKind::Information);
+        feedback_.ShowMessage(Format(LoadText(StringId::CleanupSuccessful), {deletedRecords}), MessageKind::Information);
         return true;
     } catch (const DatabaseError& e) {
-        ReportDatabaseError(feedback_, QStringLiteral("DoSQLCleanup"), e);
+        ReportDatabaseError(feedback_, QLatin1String(ReportContext::DateOrSurveyCleanup), e);
         return false;
     }
 }
+
+} // namespace qel

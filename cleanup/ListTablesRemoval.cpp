@@ -1,68 +1,62 @@
-#include "CleanupOperations.h"
+#include "cleanup/CleanupOperations.h"
+#include "cleanup/ErrorReport.h"
+#include "core/Format.h"
+#include "core/StringTable.h"
+#include "db/Catalog.h"
+#include "db/Connection.h"
+#include "db/DatabaseError.h"
+#include "db/Result.h"
 
-#include <Catalog.h>
-#include <Connection.h>
-#include <DatabaseError.h>
-#include <ErrorReport.h>
-#include <Format.h>
-#include <Recordset.h>
-#include <StringTable.h>
+namespace qel {
 
 namespace {
 
-const QString kReportContext = QStringLiteral("OnCmdListcleanup");
-
-// Drops the three tables of every list the query found. Nothing is shown,
-// and the list database is not opened, when it found none.
-void RemoveListTables(const BackupFields& fields, Feedback& feedback, Recordset& lists, int timeout)
+// Drops the three tables of every list the query finds. Nothing is shown,
+// and the list database is not opened, when it finds none.
+void DropTablesOfListsFound(const CleanupSettings& settings, Feedback& feedback, Connection& callCenter,
+                            const QString& listQuery)
 {
     IdentifierSet listIds;
     int rows = 0;
-    for (; !lists.IsEOF(); lists.MoveNext()) {
-        listIds.insert(static_cast<qint32>(lists.ReadField(0).toInt64()));
-        ++rows;
-    }
+    for (Result lists(callCenter, listQuery); lists.Next(); ++rows)
+        listIds.insert(static_cast<qint32>(lists.Value(0).toInt64()));
     if (rows == 0)
         return;
 
-    auto listDatabase = OpenConnection(fields.ListDB, timeout);
-    auto catalog = BindCatalog(*listDatabase);
+    auto listDatabase = Connection::Open(settings.listDB, CommandTimeout(settings.timeout));
+    Catalog catalog(*listDatabase);
     int removed = 0;
-    for (const qint32 listId : listIds) {
+    for (const qint32 listId : listIds)
         for (const char* format : {"ZEBCall%d", "ZEBList%d", "ZEBEmail%d"})
-            if (catalog->DeleteTableIfPresent(Format(QString::fromLatin1(format), {listId})))
+            if (catalog.DropTableIfPresent(Format(QString::fromLatin1(format), {listId})))
                 ++removed;
-    }
-    feedback.ShowMessage(Format(LoadText(IDS_LIST_TABLES_DELETED), {removed}), MessageKind::Information);
+    feedback.ShowMessage(Format(LoadText(StringId::ListTablesDeleted), {removed}), MessageKind::Information);
 }
 
 } // namespace
 
-void CleanupOperations::CleanListTables(const IdentifierArray& surveyIds)
+void CleanupOperations::DropListTablesOfSurveys(const IdentifierArray& surveyIds)
 {
     try {
-        const int timeout = CommandTimeout(fields_.Timeout);
         QString idText;
         for (std::size_t i = 0; i < surveyIds.size(); ++i)
             idText += Format(QString::fromLatin1(i == 0 ? "%d" : ",%d"), {static_cast<qint32>(surveyIds[i])});
-        const QString sql = Format(QStringLiteral("Select ListID from Lists Where SurveyID IN (%s)"), {idText});
-
-        auto callCenter = OpenConnection(fields_.CallCenterSrc, timeout);
-        auto lists = OpenRecordset(*callCenter, sql);
-        RemoveListTables(fields_, feedback_, *lists, timeout);
+        auto callCenter = Connection::Open(settings_.callCenterSrc, CommandTimeout(settings_.timeout));
+        DropTablesOfListsFound(settings_, feedback_, *callCenter,
+                               Format(QStringLiteral("Select ListID from Lists Where SurveyID IN (%s)"), {idText}));
     } catch (const DatabaseError& e) {
-        ReportDatabaseError(feedback_, kReportContext, e);
+        ReportDatabaseError(feedback_, QLatin1String(ReportContext::TableRemoval), e);
     }
 }
 
-void CleanupOperations::CleanDeletedLists()
+void CleanupOperations::CleanUpDeletedLists()
 {
     try {
-        const int timeout = CommandTimeout(fields_.Timeout);
-        auto callCenter = OpenConnection(fields_.CallCenterSrc, timeout);
-        auto lists = OpenRecordset(*callCenter, QStringLiteral("Select ListID from Lists Where Deleted <> 0"));
-        RemoveListTables(fields_, feedback_, *lists, timeout);
+        auto callCenter = Connection::Open(settings_.callCenterSrc, CommandTimeout(settings_.timeout));
+        DropTablesOfListsFound(settings_, feedback_, *callCenter, QStringLiteral("Select ListID from Lists Where Deleted <> 0"));
     } catch (const DatabaseError& e) {
-        ReportDatabaseError(feedback_, kReportContext, e);
+        ReportDatabaseError(feedback_, QLatin1String(ReportContext::TableRemoval), e);
     }
 }
+
+} // namespace qel

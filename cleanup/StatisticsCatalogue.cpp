@@ -1,4 +1,6 @@
-#include "StatisticsCatalogue.h"
+#include "cleanup/StatisticsCatalogue.h"
+
+namespace qel {
 
 namespace {
 
@@ -79,3 +81,5 @@ const std::vector<CleanupStep>& SurveyCleanupSteps()
     });
     return steps;
 }
+
+} // namespace qel

@@ -4,6 +4,8 @@
 
 #include <vector>
 
+namespace qel {
+
 // How one step of a statistics clean-up chooses its rows.
 enum class StepRule {
     ByCall,   // the call identifier column is in the call selection
@@ -29,3 +31,5 @@ const std::vector<CleanupStep>& SurveyCleanupSteps();
 
 // The reference tables copied whole into a backup by both clean-ups.
 const std::vector<CleanupStep>& ReferenceTableSteps();
+
+} // namespace qel

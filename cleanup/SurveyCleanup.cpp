@@ -1,37 +1,36 @@
-#include "CleaningHistory.h"
-#include "CleanupDatabases.h"
-#include "CleanupOperations.h"
-#include "StatisticsCatalogue.h"
+#include "cleanup/CleanupDatabases.h"
+#include "cleanup/CleanupOperations.h"
+#include "cleanup/ErrorReport.h"
+#include "cleanup/StatisticsCatalogue.h"
+#include "core/Format.h"
+#include "core/Progress.h"
+#include "core/StringTable.h"
+#include "db/DatabaseError.h"
 
-#include <DatabaseError.h>
-#include <ErrorReport.h>
-#include <Format.h>
-#include <Progress.h>
-#include <StringTable.h>
+namespace qel {
 
-bool CleanupOperations::DoSurveyCleanup(const QString& targetConnection, TableNameSet surveyNames,
-                                        const IdentifierArray& legacySurveyIds, const IdentifierArray& newSurveyIds,
-                                        bool cleanStats, bool cleanSurveys, bool cleanWebInterviews, bool cleanLists)
+bool CleanupOperations::CleanUpBySurveys(const QString& targetConnection, const SurveySelection& surveys,
+                                         const CleanOptions& options)
 {
-    IdentifierArray surveyIds = legacySurveyIds;
-    surveyIds.insert(surveyIds.end(), newSurveyIds.begin(), newSurveyIds.end());
+    IdentifierArray surveyIds = surveys.legacySurveyIds;
+    surveyIds.insert(surveyIds.end(), surveys.newSurveyIds.begin(), surveys.newSurveyIds.end());
     StepSelection selection;
     selection.surveyIds = surveyIds;
-    selection.callSelection =
-        Format(QStringLiteral("Select CallID from Statistic_Call WHERE %s"), {BuildOrCondition(QStringLiteral("TaskID"), surveyIds)});
+    selection.callSelection = Format(QStringLiteral("Select CallID from Statistic_Call WHERE %s"),
+                                     {BuildOrCondition(QStringLiteral("TaskID"), surveyIds)});
     long long deletedRecords = 0;
 
     try {
         ShowOpeningDatabases(feedback_);
-        CleanupDatabases::Options options;
-        options.commandTimeout = CommandTimeout(fields_.Timeout);
-        const auto databases = CleanupDatabases::Open(fields_, targetConnection, options);
-        RecordTransfer transfer(fields_, feedback_);
+        CleanupDatabases::Options databaseOptions;
+        databaseOptions.commandTimeout = CommandTimeout(settings_.timeout);
+        const auto databases = CleanupDatabases::Open(settings_, targetConnection, databaseOptions);
+        RecordTransfer transfer(settings_, state_, feedback_);
 
-        if (cleanStats) {
-            fields_.stage = 0;
+        if (options.stats) {
+            state_.stage = 0;
             for (const CleanupStep& step : SurveyCleanupSteps()) {
-                if (step.sqlOnly && fields_.SourceSQL == 0)
+                if (step.sqlOnly && settings_.sourceSQL == 0)
                     continue;
                 if (!RunCleanupStep(transfer, *databases, step, selection, deletedRecords))
                     return false;
@@ -43,34 +42,31 @@ bool CleanupOperations::DoSurveyCleanup(const QString& targetConnection, TableNa
             if (!RunCleanupStep(transfer, *databases, step, selection, deletedRecords))
                 return false;
 
-        if (cleanSurveys) {
-            const IdentifierSet legacy(legacySurveyIds.begin(), legacySurveyIds.end());
-            const IdentifierSet newer(newSurveyIds.begin(), newSurveyIds.end());
-            CleanSurveyTables(legacy, newer);
-        }
-        if (cleanWebInterviews)
-            DropWebInterviewTables(surveyNames);
-        if (cleanLists)
-            CleanListTables(surveyIds);
+        if (options.surveys)
+            DropSurveyTables(IdentifierSet(surveys.legacySurveyIds.begin(), surveys.legacySurveyIds.end()),
+                             IdentifierSet(surveys.newSurveyIds.begin(), surveys.newSurveyIds.end()));
+        if (options.webInterviews)
+            DropWebInterviewTables(surveys.surveyNames);
+        if (options.lists)
+            DropListTablesOfSurveys(surveyIds);
 
-        UpdateCleaningHistory(surveyIds, cleanStats, cleanSurveys, cleanWebInterviews, cleanLists);
-        feedback_.ShowMessage(Format(LoadText(IDS_CLEANUP_SUCCESSFUL), {deletedRecords}), MessageKind::Information);
+        RecordCleaningHistory(surveyIds, options);
+        feedback_.ShowMessage(Format(LoadText(StringId::CleanupSuccessful), {deletedRecords}), MessageKind::Information);
         return true;
     } catch (const DatabaseError& e) {
-        ReportDatabaseError(feedback_, QStringLiteral("DoSQLCleanup"), e);
+        ReportDatabaseError(feedback_, QLatin1String(ReportContext::DateOrSurveyCleanup), e);
         return false;
     }
 }
 
-bool CleanupOperations::UpdateCleaningHistory(const IdentifierArray& surveyIds, bool cleanStats, bool cleanSurveys,
-                                              bool cleanWebInterviews, bool cleanLists)
+void CleanupOperations::RecordCleaningHistory(const IdentifierArray& surveyIds, const CleanOptions& options)
 {
-    const CleanOptions options{cleanStats, cleanSurveys, cleanWebInterviews, cleanLists};
     if (!options.any())
-        return true;
-    auto connection = OpenConnection(fields_.CallCenterSrc, CommandTimeout(fields_.Timeout));
+        return;
+    auto connection = Connection::Open(settings_.callCenterSrc, CommandTimeout(settings_.timeout));
     for (const quint32 id : surveyIds)
         for (const QString& sql : CleaningHistoryStatements(connection->dialect(), static_cast<qint32>(id), options))
             connection->Execute(sql);
-    return true;
 }
+
+} // namespace qel

@@ -1,12 +1,14 @@
-#include "SurveyList.h"
+#include "cleanup/SurveyList.h"
 
-#include <Connection.h>
-#include <Format.h>
-#include <OleDateTime.h>
-#include <Recordset.h>
-#include <StringTable.h>
+#include "core/Format.h"
+#include "core/StringTable.h"
+#include "db/Connection.h"
+#include "db/Result.h"
 
+#include <QDateTime>
 #include <QLocale>
+
+namespace qel {
 
 QStringList SurveyListColumnTitles()
 {
@@ -16,30 +18,33 @@ QStringList SurveyListColumnTitles()
     return titles;
 }
 
-QString SurveyCellText(const Variant& value)
+QString SurveyCellText(const FieldValue& value)
 {
     switch (value.type()) {
-    case Variant::Type::Int16:
-    case Variant::Type::Int32:
+    case FieldValue::Type::Int16:
+    case FieldValue::Type::Int32:
         return QString::number(value.integer());
-    case Variant::Type::Float:
-    case Variant::Type::Double:
+    case FieldValue::Type::Float:
+    case FieldValue::Type::Double:
         return Format(QStringLiteral("%.16g"), {value.real()});
-    case Variant::Type::Date: {
-        const QDateTime dt = OleDateTime(value.real()).toDateTime();
-        return dt.isValid() ? QLocale::system().toString(dt, QLocale::ShortFormat)
-                            : QString::fromLatin1(DialogText::InvalidDateTime);
+    case FieldValue::Type::DateTime: {
+        // The wall clock as stored, shown in the user's format; no time
+        // zone takes part, so no stored time is shifted or lost.
+        const WallClock& t = value.dateTime();
+        const QDateTime shown(t.date(), QTime(t.hour, t.minute, t.second), Qt::UTC);
+        return shown.isValid() ? QLocale::system().toString(shown, QLocale::ShortFormat)
+                               : QString::fromLatin1(DialogText::InvalidDateTime);
     }
-    case Variant::Type::String:
+    case FieldValue::Type::String:
         return value.text();
-    case Variant::Type::Bool:
-        return LoadText(value.integer() ? IDS_YES : IDS_NO);
+    case FieldValue::Type::Bool:
+        return LoadText(value.integer() ? StringId::Yes : StringId::No);
     default:
         return {};
     }
 }
 
-QString StorageKindText(const Variant& interviewStorage)
+QString StorageKindText(const FieldValue& interviewStorage)
 {
     if (!interviewStorage.isNull()) {
         const long long kind = interviewStorage.toInt64();
@@ -54,17 +59,16 @@ QString StorageKindText(const Variant& interviewStorage)
 void LoadSurveyList(Connection& callCenter, const std::function<void(const SurveyListRow&)>& onRow)
 {
     callCenter.Execute(CreateCleaningHistorySql(callCenter.dialect()));
-    auto rs = OpenRecordset(callCenter, SurveyListSql());
     const QString never = QString::fromLatin1(DialogText::Never);
-    for (; !rs->IsEOF(); rs->MoveNext()) {
+    for (Result rows(callCenter, SurveyListSql()); rows.Next();) {
         SurveyListRow row;
-        const Variant& id = rs->ReadField(0);
+        const FieldValue& id = rows.Value(0);
         row.id = static_cast<quint32>(id.toInt64());
-        row.cells << SurveyCellText(id) << SurveyCellText(rs->ReadField(QStringLiteral("SurveyTitle")))
-                  << StorageKindText(rs->ReadField(QStringLiteral("InterviewStorage")))
-                  << SurveyCellText(rs->ReadField(QStringLiteral("Deleted")));
+        row.cells << SurveyCellText(id) << SurveyCellText(rows.Value(QStringLiteral("SurveyTitle")))
+                  << StorageKindText(rows.Value(QStringLiteral("InterviewStorage")))
+                  << SurveyCellText(rows.Value(QStringLiteral("Deleted")));
         for (const char* column : {"StatsCleaned", "SurveysCleaned", "WebInterviewsCleaned", "ListsCleaned"}) {
-            const Variant& cleaned = rs->ReadField(QLatin1String(column));
+            const FieldValue& cleaned = rows.Value(QLatin1String(column));
             row.cells << (cleaned.isNull() ? never : SurveyCellText(cleaned));
         }
         onRow(row);
@@ -84,3 +88,5 @@ SurveySelection SelectionOf(const std::vector<SurveyListRow>& selectedRows)
     }
     return selection;
 }
+
+} // namespace qel

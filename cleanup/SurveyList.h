@@ -1,15 +1,16 @@
 #pragma once
 
-#include "CleaningHistory.h"
-
-#include <Identifiers.h>
-#include <Variant.h>
+#include "cleanup/CleaningHistory.h"
+#include "cleanup/Identifiers.h"
+#include "db/FieldValue.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 #include <vector>
+
+namespace qel {
 
 class Connection;
 
@@ -26,22 +27,28 @@ QStringList SurveyListColumnTitles();
 // The text of a field value in the survey list: integers in decimal,
 // floating point with "%.16g", dates in the user's locale, booleans as
 // "Yes" or "No", texts as they are; anything else gives empty text.
-QString SurveyCellText(const Variant& value);
+QString SurveyCellText(const FieldValue& value);
 
 // "Legacy" for storage kind 1, "New" for 2, "None" for anything else.
-QString StorageKindText(const Variant& interviewStorage);
+QString StorageKindText(const FieldValue& interviewStorage);
 
 // Makes sure CleaningHistory exists, then reads every survey, handing each
 // row over as soon as it is read. A database failure leaves as a
 // DatabaseError; the rows handed over before it stay handed over.
 void LoadSurveyList(Connection& callCenter, const std::function<void(const SurveyListRow&)>& onRow);
 
-// What the dialog returns for the selected rows, taken in list order: the
-// titles, and the identifiers split by storage kind. A survey of storage
-// "None" gives its title but no identifier.
+// What a selection of the list hands to the clean-up by survey: the titles,
+// and the identifiers split by storage kind.
 struct SurveySelection {
     TableNameSet surveyNames;
     IdentifierArray legacySurveyIds;
     IdentifierArray newSurveyIds;
+
+    bool hasSurveysWithData() const { return !legacySurveyIds.empty() || !newSurveyIds.empty(); }
 };
+
+// The selection of the given rows, taken in list order. A survey of storage
+// "None" gives its title but no identifier.
 SurveySelection SelectionOf(const std::vector<SurveyListRow>& selectedRows);
+
+} // namespace qel

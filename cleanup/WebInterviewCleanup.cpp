@@ -1,40 +1,38 @@
-#include "CleanupOperations.h"
+#include "cleanup/CleanupOperations.h"
+#include "cleanup/ErrorReport.h"
+#include "cleanup/WebInterviewTables.h"
+#include "db/Connection.h"
+#include "db/DatabaseError.h"
+#include "db/Result.h"
 
-#include <Connection.h>
-#include <DatabaseError.h>
-#include <ErrorReport.h>
-#include <Recordset.h>
-#include <Variant.h>
-#include <WebInterviewTables.h>
+namespace qel {
 
 void CleanupOperations::DropWebInterviewTables(const TableNameSet& names)
 {
-    ::DropWebInterviewTables(fields_, feedback_, names);
+    qel::DropWebInterviewTables(settings_, feedback_, names);
 }
 
-void CleanupOperations::CleanUnusedWebInterviewTables()
+void CleanupOperations::CleanUpWebInterviews()
 {
     try {
-        const int timeout = CommandTimeout(fields_.Timeout);
+        const int timeout = CommandTimeout(settings_.timeout);
 
         // Names still in use: every web survey's external name in capitals,
         // and below the title of every survey that is not deleted.
         TableNameSet liveNames;
-        auto webProduction = OpenConnection(fields_.WebProdDB, timeout);
-        auto webSurveys = OpenRecordset(*webProduction, QStringLiteral("Select strExtName from WP_Survey"));
-        for (; !webSurveys->IsEOF(); webSurveys->MoveNext())
-            liveNames.insert(VariantToText(webSurveys->ReadField(0)).toUpper());
+        auto webProduction = Connection::Open(settings_.webProdDB, timeout);
+        for (Result webSurveys(*webProduction, QStringLiteral("Select strExtName from WP_Survey")); webSurveys.Next();)
+            liveNames.insert(FieldText(webSurveys.Value(0)).toUpper());
 
-        auto callCenter = OpenConnection(fields_.CallCenterSrc, timeout);
-        auto surveys =
-            OpenRecordset(*callCenter, QStringLiteral("Select SurveyID,SurveyTitle,Deleted from Surveys Where (SurveyID >0)"));
+        auto callCenter = Connection::Open(settings_.callCenterSrc, timeout);
         TableNameSet doomedTitles;
-        for (; !surveys->IsEOF(); surveys->MoveNext()) {
-            const QString title = VariantToText(surveys->ReadField(1));
-            const Variant& deleted = surveys->ReadField(2);
+        for (Result surveys(*callCenter, QStringLiteral("Select SurveyID,SurveyTitle,Deleted from Surveys Where (SurveyID >0)"));
+             surveys.Next();) {
+            const QString title = FieldText(surveys.Value(1));
+            const FieldValue& deleted = surveys.Value(2);
             // Only a boolean true marks a survey deleted; NULL, false and
             // values of any other type do not.
-            if (deleted.type() == Variant::Type::Bool && deleted.integer() != 0) {
+            if (deleted.type() == FieldValue::Type::Bool && deleted.integer() != 0) {
                 if (liveNames.count(title) == 0)
                     doomedTitles.insert(title);
             } else {
@@ -43,10 +41,11 @@ void CleanupOperations::CleanUnusedWebInterviewTables()
             }
         }
 
-        if (doomedTitles.empty())
-            return;
-        DropWebInterviewTables(doomedTitles);
+        if (!doomedTitles.empty())
+            DropWebInterviewTables(doomedTitles);
     } catch (const DatabaseError& e) {
-        ReportDatabaseError(feedback_, QStringLiteral("OnBnClickedCmdWebsurveycleanup"), e);
+        ReportDatabaseError(feedback_, QLatin1String(ReportContext::WebInterviewRemoval), e);
     }
 }
+
+} // namespace qel

@@ -1,21 +1,23 @@
-#include "CommandLine.h"
+#include "cli/CommandLine.h"
 
-#include "ConsoleFeedback.h"
-#include "Terminal.h"
-
-#include <CleanupOperations.h>
-#include <Connection.h>
-#include <DatabaseError.h>
-#include <ErrorReport.h>
-#include <Recordset.h>
-#include <SettingsStore.h>
-#include <SurveyList.h>
+#include "cleanup/CleanupOperations.h"
+#include "cleanup/ErrorReport.h"
+#include "cleanup/SurveyList.h"
+#include "cli/ConsoleFeedback.h"
+#include "cli/Terminal.h"
+#include "core/SettingsStore.h"
+#include "core/Version.h"
+#include "db/Connection.h"
+#include "db/DatabaseError.h"
+#include "db/Result.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QRegularExpression>
 
 #include <set>
+
+namespace qel {
 
 namespace {
 
@@ -42,7 +44,7 @@ int UsageError(const QString& text)
 
 // Sets one of the eleven settings for this run; false for an unknown key or
 // an option that is not a whole number.
-bool ApplySetting(BackupFields& fields, const QString& assignment, QString& error)
+bool ApplySetting(CleanupSettings& settings, const QString& assignment, QString& error)
 {
     const int eq = assignment.indexOf(QLatin1Char('='));
     if (eq <= 0) {
@@ -51,35 +53,26 @@ bool ApplySetting(BackupFields& fields, const QString& assignment, QString& erro
     }
     const QString key = assignment.left(eq).trimmed();
     const QString value = assignment.mid(eq + 1);
-    const std::pair<const char*, QString BackupFields::*> texts[] = {
-        {"CallCenterSrc", &BackupFields::CallCenterSrc}, {"StatSrc", &BackupFields::StatSrc},
-        {"Timeout", &BackupFields::Timeout},             {"StatTgt", &BackupFields::StatTgt},
-        {"AccessTgt", &BackupFields::AccessTgt},         {"ListDB", &BackupFields::ListDB},
-        {"SurveyDB", &BackupFields::SurveyDB},           {"WebInterviewDB", &BackupFields::WebInterviewDB},
-        {"WebProdDB", &BackupFields::WebProdDB}};
-    for (const auto& [name, member] : texts) {
-        if (key.compare(QLatin1String(name), Qt::CaseInsensitive) == 0) {
-            fields.*member = value;
-            return true;
-        }
+    const SettingDefinition* setting = FindSetting(key);
+    if (!setting) {
+        QStringList keys;
+        for (const SettingDefinition& known : SettingDefinitions())
+            keys << QLatin1String(known.key);
+        error = QStringLiteral("unknown setting '%1' (the settings are %2)").arg(key, keys.join(QStringLiteral(", ")));
+        return false;
     }
-    const std::pair<const char*, qint32 BackupFields::*> numbers[] = {{"BackupType", &BackupFields::BackupType},
-                                                                       {"SourceSQL", &BackupFields::SourceSQL}};
-    for (const auto& [name, member] : numbers) {
-        if (key.compare(QLatin1String(name), Qt::CaseInsensitive) == 0) {
-            bool ok = false;
-            const int number = value.trimmed().toInt(&ok);
-            if (!ok) {
-                error = QStringLiteral("%1 takes a whole number, not '%2'").arg(QLatin1String(name), value);
-                return false;
-            }
-            fields.*member = number;
-            return true;
-        }
+    if (setting->text) {
+        settings.*setting->text = value;
+        return true;
     }
-    error = QStringLiteral("unknown setting '%1' (the settings are CallCenterSrc, StatSrc, Timeout, SourceSQL, StatTgt, "
-                           "AccessTgt, ListDB, BackupType, SurveyDB, WebInterviewDB, WebProdDB)").arg(key);
-    return false;
+    bool ok = false;
+    const int number = value.trimmed().toInt(&ok);
+    if (!ok) {
+        error = QStringLiteral("%1 takes a whole number, not '%2'").arg(QLatin1String(setting->key), value);
+        return false;
+    }
+    settings.*setting->number = number;
+    return true;
 }
 
 // "1,2,3" as identifiers; false when any part is not a whole number.
@@ -115,14 +108,14 @@ void PrintSurveyTable(const std::vector<SurveyListRow>& rows)
         line(row.cells);
 }
 
-int ListSurveys(const BackupFields& fields, Feedback& feedback)
+int ListSurveys(const CleanupSettings& settings, Feedback& feedback)
 {
     std::vector<SurveyListRow> rows;
     try {
-        auto connection = OpenConnection(fields.CallCenterSrc);
+        auto connection = Connection::Open(settings.callCenterSrc);
         LoadSurveyList(*connection, [&](const SurveyListRow& row) { rows.push_back(row); });
     } catch (const DatabaseError& e) {
-        ReportDatabaseError(feedback, QStringLiteral("CSelectSurveysDlg"), e);
+        ReportDatabaseError(feedback, QLatin1String(ReportContext::SurveySelection), e);
         PrintSurveyTable(rows); // what was read before the failure, as the dialog shows it
         return kDatabaseError;
     }
@@ -132,23 +125,33 @@ int ListSurveys(const BackupFields& fields, Feedback& feedback)
 
 } // namespace
 
+bool IsCommandLineRun(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return IsCommandLineRun(arguments);
+}
+
 bool IsCommandLineRun(const QStringList& arguments)
 {
     if (arguments.size() < 2)
         return false;
     const QString first = arguments.at(1);
-    // Anything that is not an option is a command, known or not; the
-    // window keeps the toolkit's own options (-platform, -style, ...).
     if (!first.startsWith(QLatin1Char('-')))
         return true;
     const QString name = first.section(QLatin1Char('='), 0, 0);
     return kSwitches.contains(name);
 }
 
-int RunCommandLine(const QStringList& arguments)
+int RunCommandLine(int argc, char** argv)
 {
+    // The arguments are read again through the application object, in full
+    // Unicode.
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();
     QCoreApplication::setApplicationName(QStringLiteral("qelcleanup"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("5.3.5.1"));
+    QCoreApplication::setApplicationVersion(QLatin1String(kVersion));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -189,7 +192,7 @@ int RunCommandLine(const QStringList& arguments)
         return kCompleted;
     }
     if (parser.isSet(versionOption)) {
-        WriteText(stdout, QStringLiteral("qelcleanup 5.3.5.1\n"));
+        WriteText(stdout, QStringLiteral("qelcleanup %1\n").arg(QLatin1String(kVersion)));
         return kCompleted;
     }
     const QStringList positional = parser.positionalArguments();
@@ -207,12 +210,13 @@ int RunCommandLine(const QStringList& arguments)
         if (parser.isSet(*option) && !bySurvey)
             return UsageError(QStringLiteral("--%1 belongs to by-survey").arg(option->names().first()));
 
-    BackupFields fields;
-    const SettingsStore settings;
-    settings.LoadSettings(fields);
+    CleanupSettings settings;
+    RunState state;
+    const SettingsStore store;
+    store.Load(settings);
     for (const QString& assignment : parser.values(setOption)) {
         QString error;
-        if (!ApplySetting(fields, assignment, error))
+        if (!ApplySetting(settings, assignment, error))
             return UsageError(error);
     }
 
@@ -221,20 +225,20 @@ int RunCommandLine(const QStringList& arguments)
         const QDate date = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
         if (!date.isValid())
             return UsageError(QStringLiteral("--before takes a date as YYYY-MM-DD, not '%1'").arg(text));
-        fields.removalDate = OleDateTime::FromDate(date.year(), date.month(), date.day());
+        state.removalDate = date;
     }
     std::vector<qint32> requestedIds;
     if (bySurvey && !ParseIdentifiers(parser.value(idsOption), requestedIds))
         return UsageError(QStringLiteral("by-survey takes --ids with survey identifiers, for example --ids 1,2,3"));
 
     ConsoleFeedback feedback(parser.isSet(verboseOption));
-    CleanupOperations operations(fields, feedback);
+    CleanupOperations operations(settings, state, feedback);
     const bool save = parser.isSet(saveOption);
 
     if (command == QLatin1String("list-surveys")) {
         if (save)
-            settings.SaveSettings(fields);
-        return ListSurveys(fields, feedback);
+            store.Save(settings);
+        return ListSurveys(settings, feedback);
     }
 
     if (bySurvey) {
@@ -242,16 +246,16 @@ int RunCommandLine(const QStringList& arguments)
         // must be one of them before anything is changed.
         std::vector<SurveyListRow> all;
         try {
-            auto connection = OpenConnection(fields.CallCenterSrc);
+            auto connection = Connection::Open(settings.callCenterSrc);
             std::set<qint32> known;
-            for (auto rs = OpenRecordset(*connection, QStringLiteral("Select SurveyID From Surveys")); !rs->IsEOF(); rs->MoveNext())
-                known.insert(static_cast<qint32>(rs->ReadField(0).toInt64()));
+            for (Result surveys(*connection, QStringLiteral("Select SurveyID From Surveys")); surveys.Next();)
+                known.insert(static_cast<qint32>(surveys.Value(0).toInt64()));
             for (const qint32 id : requestedIds)
                 if (!known.count(id))
                     return UsageError(QStringLiteral("there is no survey %1 in Surveys").arg(id));
             LoadSurveyList(*connection, [&](const SurveyListRow& row) { all.push_back(row); });
         } catch (const DatabaseError& e) {
-            ReportDatabaseError(feedback, QStringLiteral("CSelectSurveysDlg"), e);
+            ReportDatabaseError(feedback, QLatin1String(ReportContext::SurveySelection), e);
             return kDatabaseError;
         }
         std::vector<SurveyListRow> selected;
@@ -259,27 +263,29 @@ int RunCommandLine(const QStringList& arguments)
             if (std::find(requestedIds.begin(), requestedIds.end(), static_cast<qint32>(row.id)) != requestedIds.end())
                 selected.push_back(row);
         const SurveySelection selection = SelectionOf(selected);
-        if (selection.legacySurveyIds.empty() && selection.newSurveyIds.empty()) {
+        if (!selection.hasSurveysWithData()) {
             PrintError(QStringLiteral("none of these surveys keeps legacy or new interview data; nothing to clean"));
             return kCompleted;
         }
         if (save)
-            settings.SaveSettings(fields);
-        operations.DoSurveyCleanup(BuildTargetConnection(fields), selection.surveyNames, selection.legacySurveyIds,
-                                   selection.newSurveyIds, parser.isSet(statsOption), parser.isSet(surveysOption),
-                                   parser.isSet(webOption), parser.isSet(listsOption));
+            store.Save(settings);
+        const CleanOptions options{parser.isSet(statsOption), parser.isSet(surveysOption), parser.isSet(webOption),
+                                   parser.isSet(listsOption)};
+        operations.CleanUpBySurveys(TargetConnection(settings, state), selection, options);
     } else {
         if (save)
-            settings.SaveSettings(fields);
+            store.Save(settings);
         if (command == QLatin1String("by-date"))
-            operations.DoSQLCleanup(BuildTargetConnection(fields));
+            operations.CleanUpByDate(TargetConnection(settings, state));
         else if (command == QLatin1String("surveys"))
-            operations.CleanDeletedSurveys();
+            operations.CleanUpDeletedSurveys();
         else if (command == QLatin1String("lists"))
-            operations.CleanDeletedLists();
+            operations.CleanUpDeletedLists();
         else
-            operations.CleanUnusedWebInterviewTables();
+            operations.CleanUpWebInterviews();
     }
     feedback.FinishProgress();
     return feedback.reportedDatabaseError() ? kDatabaseError : kCompleted;
 }
+
+} // namespace qel

@@ -2,8 +2,15 @@
 
 #include <QStringList>
 
-// True when the arguments ask for a command rather than the window.
+namespace qel {
+
+// True when the arguments ask for a command rather than the window: any
+// first argument that is not an option, or one of the command line's own
+// options; the window keeps the toolkit's options (-platform, -style, ...).
 bool IsCommandLineRun(const QStringList& arguments);
+bool IsCommandLineRun(int argc, char** argv);
 
 // Runs a command without a window; returns the process exit status.
-int RunCommandLine(const QStringList& arguments);
+int RunCommandLine(int argc, char** argv);
+
+} // namespace qel

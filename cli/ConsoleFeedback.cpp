@@ -1,8 +1,10 @@
-#include "ConsoleFeedback.h"
+#include "cli/ConsoleFeedback.h"
 
-#include "Terminal.h"
+#include "cli/Terminal.h"
 
 #include <cstdio>
+
+namespace qel {
 
 namespace {
 constexpr qint64 kProgressIntervalMs = 100;
@@ -60,3 +62,5 @@ void ConsoleFeedback::ShowMessage(const QString& text, MessageKind kind)
         WriteText(stdout, text + QLatin1Char('\n'));
     }
 }
+
+} // namespace qel

@@ -1,8 +1,10 @@
 #pragma once
 
-#include <Feedback.h>
+#include "core/Feedback.h"
 
 #include <QElapsedTimer>
+
+namespace qel {
 
 // Feedback on the standard streams: message-box texts on standard output,
 // one per line; the database-error report on standard error; progress on
@@ -32,3 +34,5 @@ private:
     QElapsedTimer sinceLastProgress_;
     QString pendingProgress_; // a text held back to keep the terminal fast
 };
+
+} // namespace qel

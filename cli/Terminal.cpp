@@ -1,8 +1,15 @@
-#include "Terminal.h"
+#include "cli/Terminal.h"
 
 #ifdef _WIN32
 #include <io.h>
 #include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace qel {
+
+#ifdef _WIN32
 
 bool IsTerminal(std::FILE* stream)
 {
@@ -33,14 +40,7 @@ void WriteText(std::FILE* stream, const QString& text)
     std::fflush(stream);
 }
 
-void ReleaseOwnConsole()
-{
-    DWORD processes[2];
-    if (GetConsoleProcessList(processes, 2) == 1)
-        FreeConsole();
-}
 #else
-#include <unistd.h>
 
 bool IsTerminal(std::FILE* stream)
 {
@@ -55,5 +55,6 @@ void WriteText(std::FILE* stream, const QString& text)
     std::fflush(stream);
 }
 
-void ReleaseOwnConsole() {}
 #endif
+
+} // namespace qel

@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+namespace qel {
+
 // What the command line needs of the console: the one place that asks the
 // platform.
 
@@ -17,6 +19,4 @@ void PrepareConsole();
 // Windows console, UTF-8 everywhere else.
 void WriteText(std::FILE* stream, const QString& text);
 
-// The window needs no console: on Windows, one opened only for this
-// program (started from the desktop) is let go again.
-void ReleaseOwnConsole();
+} // namespace qel

@@ -1,23 +1,76 @@
-#include "Catalog.h"
+#include "db/Catalog.h"
 
-#include "Connection.h"
-#include "DatabaseError.h"
-#include "Recordset.h"
+#include "db/Connection.h"
+#include "db/DatabaseError.h"
+#include "db/Result.h"
 
 #include <QStringList>
 
+namespace qel {
 
-std::vector<Catalog::TableEntry>& Catalog::Tables()
+namespace {
+
+QString SqlText(const QString& text)
 {
-    if (!tables_) {
-        std::vector<TableEntry> list;
-        auto schema = Recordset::OpenTablesSchema(connection_);
-        for (; !schema->IsEOF(); schema->MoveNext())
-            list.push_back({schema->ReadField(QStringLiteral("TABLE_NAME")).text(),
-                            schema->ReadField(QStringLiteral("TABLE_TYPE")).text()});
-        tables_ = std::move(list);
-    }
+    QString quoted = text;
+    quoted.replace(QLatin1Char('\''), QLatin1String("''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+} // namespace
+
+const std::vector<TableEntry>& Catalog::Tables()
+{
+    return TableList();
+}
+
+std::vector<TableEntry>& Catalog::TableList()
+{
+    if (!tables_)
+        tables_ = connection_.dialect().isSQLite() ? ReadSQLiteTables() : ReadListedTables();
     return *tables_;
+}
+
+// SQLite: main first, then the attached databases, in the order an
+// unqualified name is looked up (temporary tables are this program's own
+// and are left out).
+std::vector<TableEntry> Catalog::ReadSQLiteTables()
+{
+    defaultSchema_ = QStringLiteral("main");
+    QStringList schemas;
+    for (Result rows(connection_, QStringLiteral("SELECT name FROM pragma_database_list ORDER BY seq")); rows.Next();) {
+        const QString schema = rows.Value(0).text();
+        if (schema != QLatin1String("temp"))
+            schemas << schema;
+    }
+    std::vector<TableEntry> tables;
+    for (const QString& schema : schemas) {
+        const QString sql = QStringLiteral("SELECT name, upper(type) FROM %1.sqlite_master WHERE type IN ('table', 'view') "
+                                           "AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY rowid")
+                                .arg(connection_.dialect().QuoteIdentifier(schema));
+        for (Result rows(connection_, sql); rows.Next();)
+            tables.push_back({schema, rows.Value(0).text(), rows.Value(1).text()});
+    }
+    return tables;
+}
+
+// Elsewhere the driver's table list, narrowed to the schema an unqualified
+// name reaches when the server can tell it.
+std::vector<TableEntry> Catalog::ReadListedTables()
+{
+    if (connection_.dialect().isSqlServer()) {
+        Result rows(connection_, QStringLiteral("SELECT SCHEMA_NAME()"));
+        if (rows.Next())
+            defaultSchema_ = rows.Value(0).text();
+    }
+    std::vector<TableEntry> tables;
+    for (Result rows = Result::Tables(connection_); rows.Next();) {
+        TableEntry entry{rows.Value(QStringLiteral("TABLE_SCHEM")).text(), rows.Value(QStringLiteral("TABLE_NAME")).text(),
+                         rows.Value(QStringLiteral("TABLE_TYPE")).text()};
+        if (defaultSchema_.isEmpty() || entry.schema.compare(defaultSchema_, Qt::CaseInsensitive) == 0)
+            tables.push_back(entry);
+    }
+    return tables;
 }
 
 int Catalog::TableCount()
@@ -27,53 +80,60 @@ int Catalog::TableCount()
 
 QString Catalog::TableName(int position)
 {
-    auto& tables = Tables();
+    const auto& tables = Tables();
     if (position < 0 || position >= static_cast<int>(tables.size()))
         throw DatabaseError::ItemNotFound(QString::number(position));
     return tables[static_cast<std::size_t>(position)].name;
 }
 
-std::optional<QString> Catalog::FindTable(const QString& name)
+std::optional<TableEntry> Catalog::FindTable(const QString& name)
 {
     const auto& tables = Tables();
     for (const auto& t : tables)
         if (t.name == name)
-            return t.name;
+            return t;
     // SQLite and Access know a table by any case of its name; a SQL Server
     // database may tell names apart by case, so there only the exact name
     // is the table asked for.
-    const Dialect::Kind kind = connection_.dialect().kind();
-    if (kind == Dialect::Kind::SQLite || kind == Dialect::Kind::Access)
+    if (connection_.dialect().namesIgnoreCase())
         for (const auto& t : tables)
             if (t.name.compare(name, Qt::CaseInsensitive) == 0)
-                return t.name;
+                return t;
     return std::nullopt;
 }
 
-QString Catalog::LookupTable(const QString& name)
+TableEntry Catalog::LookupTable(const QString& name)
 {
     if (auto found = FindTable(name))
         return *found;
     throw DatabaseError::ItemNotFound(name);
 }
 
-void Catalog::DeleteTable(const QString& name)
+QString Catalog::QualifiedName(const TableEntry& table) const
 {
-    const QString actual = LookupTable(name);
-    connection_.Execute(QStringLiteral("DROP TABLE %1;").arg(connection_.dialect().quoteIdentifier(actual)));
-    auto& tables = Tables();
+    const Dialect& dialect = connection_.dialect();
+    if (table.schema.isEmpty() || table.schema.compare(defaultSchema_, Qt::CaseInsensitive) == 0)
+        return dialect.QuoteIdentifier(table.name);
+    return dialect.QuoteIdentifier(table.schema) + QLatin1Char('.') + dialect.QuoteIdentifier(table.name);
+}
+
+void Catalog::DropTable(const QString& name)
+{
+    const TableEntry table = LookupTable(name);
+    connection_.Execute(QStringLiteral("DROP TABLE %1;").arg(QualifiedName(table)));
+    auto& tables = TableList();
     for (auto it = tables.begin(); it != tables.end(); ++it) {
-        if (it->name == actual) {
+        if (it->schema == table.schema && it->name == table.name) {
             tables.erase(it);
             break;
         }
     }
 }
 
-bool Catalog::DeleteTableIfPresent(const QString& name)
+bool Catalog::DropTableIfPresent(const QString& name)
 {
     try {
-        DeleteTable(name);
+        DropTable(name);
         return true;
     } catch (const DatabaseError&) {
         return false;
@@ -82,34 +142,58 @@ bool Catalog::DeleteTableIfPresent(const QString& name)
 
 std::vector<ColumnDefinition> Catalog::Columns(const QString& table)
 {
-    const QString actual = LookupTable(table);
-    Statement statement(connection_);
-    // The name is a search pattern to SQLColumns ("_" matches any
-    // character), so rows of other tables are filtered out below.
-    statement.Check(SQLColumnsW(statement.handle(), nullptr, 0, nullptr, 0, ToSqlWChar(actual), SQL_NTS, nullptr, 0),
-                    "SQLColumns");
-    auto rows = Recordset::ReadResult(statement.handle());
-    const Dialect::Kind kind = connection_.dialect().kind();
+    const TableEntry entry = LookupTable(table);
+    return connection_.dialect().isSQLite() ? ReadSQLiteColumns(entry) : ReadListedColumns(entry);
+}
+
+// SQLite keeps each column's declared type as written: it says the type.
+std::vector<ColumnDefinition> Catalog::ReadSQLiteColumns(const TableEntry& table)
+{
     std::vector<ColumnDefinition> columns;
-    for (; !rows->IsEOF(); rows->MoveNext()) {
-        if (rows->ReadField(2).text().compare(actual, Qt::CaseInsensitive) != 0)
-            continue;
+    const QString sql = QStringLiteral("SELECT name, type, \"notnull\" FROM pragma_table_info(%1, %2) ORDER BY cid")
+                            .arg(SqlText(table.name), SqlText(table.schema));
+    for (Result rows(connection_, sql); rows.Next();) {
         ColumnDefinition column;
-        column.name = rows->ReadField(3).text();
-        const QString typeName = rows->ReadField(5).text();
-        const long long columnSize = rows->ReadField(6).toInt64();
-        // SQLite keeps the declared type text; Access types its columns
-        // its own way; everywhere else the ODBC type says it.
-        AdoColumnType type;
-        if (kind == Dialect::Kind::SQLite)
-            type = AdoTypeFromDeclaredType(typeName);
-        else if (kind == Dialect::Kind::Access)
-            type = AdoTypeFromAccessType(typeName, columnSize);
-        if (type.type == adEmpty)
-            type = AdoTypeFromOdbc(static_cast<SQLSMALLINT>(rows->ReadField(4).toInt64()), typeName, columnSize);
+        column.name = rows.Value(0).text();
+        ColumnTypeInfo type = ColumnTypeFromDeclaration(rows.Value(1).text());
+        if (type.type == ColumnType::Empty) // no or an unknown declared type: any value, kept as text
+            type = {ColumnType::LongVarChar, kLongTextSize};
         column.type = type.type;
         column.definedSize = type.definedSize;
-        column.nullable = rows->ReadField(10).toInt64() != SQL_NO_NULLS;
+        column.precision = type.precision;
+        column.scale = type.scale;
+        column.nullable = rows.Value(2).toInt64() == 0;
+        columns.push_back(column);
+    }
+    return columns;
+}
+
+std::vector<ColumnDefinition> Catalog::ReadListedColumns(const TableEntry& table)
+{
+    // The names are search patterns to SQLColumns ("_" matches any
+    // character), so rows of other tables are filtered out below.
+    const bool access = connection_.dialect().kind() == Dialect::Kind::Access;
+    std::vector<ColumnDefinition> columns;
+    for (Result rows = Result::Columns(connection_, table.schema, table.name); rows.Next();) {
+        if (rows.Value(2).text() != table.name || rows.Value(1).text() != table.schema)
+            continue;
+        ColumnDefinition column;
+        column.name = rows.Value(3).text();
+        const QString typeName = rows.Value(5).text();
+        const long long columnSize = rows.Value(6).toInt64();
+        const int decimalDigits = static_cast<int>(rows.Value(8).toInt64());
+        // Access types its columns its own way; everywhere else the ODBC
+        // type says it.
+        ColumnTypeInfo type;
+        if (access)
+            type = ColumnTypeFromAccess(typeName, columnSize);
+        if (type.type == ColumnType::Empty)
+            type = ColumnTypeFromOdbc(static_cast<SQLSMALLINT>(rows.Value(4).toInt64()), typeName, columnSize, decimalDigits);
+        column.type = type.type;
+        column.definedSize = type.definedSize;
+        column.precision = type.precision;
+        column.scale = type.scale;
+        column.nullable = rows.Value(10).toInt64() != SQL_NO_NULLS;
         columns.push_back(column);
     }
     return columns;
@@ -118,45 +202,34 @@ std::vector<ColumnDefinition> Catalog::Columns(const QString& table)
 QString Catalog::ColumnDdl(const ColumnDefinition& column) const
 {
     const Dialect& dialect = connection_.dialect();
-    QString ddl = dialect.quoteIdentifier(column.name) + QLatin1Char(' ') + dialect.columnType(column.type, column.definedSize);
-    if (dialect.kind() == Dialect::Kind::Access && column.type == adBoolean)
+    QString ddl = dialect.QuoteIdentifier(column.name) + QLatin1Char(' ') + dialect.ColumnTypeText(column.typeInfo());
+    if (dialect.kind() == Dialect::Kind::Access && column.type == ColumnType::Boolean)
         return ddl; // Jet's yes/no columns take no nullability clause
     return ddl + (column.nullable ? QStringLiteral(" NULL") : QStringLiteral(" NOT NULL"));
 }
 
-void Catalog::AppendTable(const QString& name, const std::vector<ColumnDefinition>& columns)
+void Catalog::CreateTable(const QString& name, const std::vector<ColumnDefinition>& columns)
 {
     QStringList parts;
     for (const auto& column : columns)
         parts << ColumnDdl(column);
-    connection_.Execute(QStringLiteral("CREATE TABLE %1 (%2)")
-                            .arg(connection_.dialect().quoteIdentifier(name), parts.join(QStringLiteral(", "))));
+    const TableEntry entry{defaultSchema_, name, QStringLiteral("TABLE")};
+    connection_.Execute(QStringLiteral("CREATE TABLE %1 (%2)").arg(QualifiedName(entry), parts.join(QStringLiteral(", "))));
     if (tables_) // a list read later finds the new table by itself
-        tables_->push_back({name, QStringLiteral("TABLE")});
+        tables_->push_back(entry);
 }
 
-void Catalog::AppendColumn(const QString& table, const ColumnDefinition& column)
+void Catalog::AddColumn(const QString& table, const ColumnDefinition& column)
 {
     const QString keyword = connection_.dialect().kind() == Dialect::Kind::Access ? QStringLiteral(" ADD COLUMN ")
                                                                                  : QStringLiteral(" ADD ");
-    connection_.Execute(QStringLiteral("ALTER TABLE ") + connection_.dialect().quoteIdentifier(LookupTable(table))
-                        + keyword + ColumnDdl(column));
+    connection_.Execute(QStringLiteral("ALTER TABLE ") + QualifiedName(LookupTable(table)) + keyword + ColumnDdl(column));
 }
 
-void Catalog::DeleteColumn(const QString& table, const QString& column)
+void Catalog::DropColumn(const QString& table, const QString& column)
 {
-    const Dialect& dialect = connection_.dialect();
     connection_.Execute(QStringLiteral("ALTER TABLE %1 DROP COLUMN %2")
-                            .arg(dialect.quoteIdentifier(LookupTable(table)), dialect.quoteIdentifier(column)));
+                            .arg(QualifiedName(LookupTable(table)), connection_.dialect().QuoteIdentifier(column)));
 }
 
-void Catalog::SetAllowZeroLength(const QString& table, const QString& column)
-{
-    LookupTable(table);
-    (void)column;
-}
-
-std::unique_ptr<Catalog> BindCatalog(Connection& connection)
-{
-    return std::make_unique<Catalog>(connection);
-}
+} // namespace qel

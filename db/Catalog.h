@@ -1,76 +1,90 @@
 #pragma once
 
-#include "AdoTypes.h"
+#include "db/ColumnType.h"
 
 #include <QString>
 
-#include <memory>
 #include <optional>
 #include <vector>
+
+namespace qel {
 
 class Connection;
 
 // A column as the catalogue describes and creates it.
 struct ColumnDefinition {
     QString name;
-    int type = adEmpty;  // ADO type code
+    ColumnType type = ColumnType::Empty;
     int definedSize = 0; // characters of a text column, bytes of a binary one
+    int precision = 0;   // digits of a decimal
+    int scale = 0;       // decimal places; fractional-second digits of a time stamp
     bool nullable = true;
+
+    ColumnTypeInfo typeInfo() const { return {type, definedSize, precision, scale}; }
 };
 
-// The schema catalogue of one connection: its tables and their columns, and
-// the statements that create, alter and drop them in the connection's own
-// dialect. The table list is read once and then kept in step with the
-// tables this catalogue drops and creates, so positions stay meaningful
-// while a caller walks it and drops tables.
+// A table the catalogue lists: its schema ("main" or an attached database's
+// name on SQLite, the owner on SQL Server), name and kind.
+struct TableEntry {
+    QString schema;
+    QString name;
+    QString type; // "TABLE", "VIEW", ...
+};
+
+// The schema catalogue of one connection: the tables an unqualified name
+// reaches, their columns, and the statements that create, alter and drop
+// them in the connection's own dialect. A table of the same name in two
+// schemas stays two tables: look-ups take the one an unqualified name would
+// reach. The list is read once and then kept in step with the tables this
+// catalogue drops and creates, so positions stay meaningful while a caller
+// walks it and drops tables.
 class Catalog {
 public:
     explicit Catalog(Connection& connection) : connection_(connection) {}
 
     Connection& connection() const { return connection_; }
 
+    // Every table and view, in the order the database lists them.
+    const std::vector<TableEntry>& Tables();
     int TableCount();
     QString TableName(int position);
 
-    // The table of this name as the database spells it, found exactly or,
-    // where the database ignores the case of names, in any case; nothing
-    // when there is none.
-    std::optional<QString> FindTable(const QString& name);
+    // The table an unqualified name reaches, found exactly or, where the
+    // database ignores the case of names, in any case; nothing when there
+    // is none.
+    std::optional<TableEntry> FindTable(const QString& name);
 
     // As FindTable, but a missing table is a DatabaseError.
-    QString LookupTable(const QString& name);
+    TableEntry LookupTable(const QString& name);
 
     // Drops the table; a missing table is a DatabaseError.
-    void DeleteTable(const QString& name);
+    void DropTable(const QString& name);
 
     // Drops the table when it is there and can be dropped; a table that is
     // missing or refuses is passed over. Answers whether it was dropped.
-    bool DeleteTableIfPresent(const QString& name);
+    bool DropTableIfPresent(const QString& name);
 
     // The table's columns in their order; a missing table is a DatabaseError.
     std::vector<ColumnDefinition> Columns(const QString& table);
 
     // Creates a table with the given columns in one statement.
-    void AppendTable(const QString& name, const std::vector<ColumnDefinition>& columns);
+    void CreateTable(const QString& name, const std::vector<ColumnDefinition>& columns);
 
-    void AppendColumn(const QString& table, const ColumnDefinition& column);
-    void DeleteColumn(const QString& table, const QString& column);
-
-    // Lets a text column of an Access table hold empty text. Jet keeps this
-    // as a column property that its ODBC driver does not expose; columns
-    // that this program creates in Access allow empty text already.
-    void SetAllowZeroLength(const QString& table, const QString& column);
+    void AddColumn(const QString& table, const ColumnDefinition& column);
+    void DropColumn(const QString& table, const QString& column);
 
 private:
-    struct TableEntry {
-        QString name;
-        QString type;
-    };
-    std::vector<TableEntry>& Tables();
+    std::vector<TableEntry>& TableList();
+    std::vector<TableEntry> ReadSQLiteTables();
+    std::vector<TableEntry> ReadListedTables();
+    std::vector<ColumnDefinition> ReadSQLiteColumns(const TableEntry& table);
+    std::vector<ColumnDefinition> ReadListedColumns(const TableEntry& table);
+    QString QualifiedName(const TableEntry& table) const;
     QString ColumnDdl(const ColumnDefinition& column) const;
 
     Connection& connection_;
     std::optional<std::vector<TableEntry>> tables_;
+    QString defaultSchema_;
 };
 
-std::unique_ptr<Catalog> BindCatalog(Connection& connection);
+} // namespace qel

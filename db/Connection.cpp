@@ -1,43 +1,16 @@
-#include "Connection.h"
+#include "db/Connection.h"
 
-#include "ConnectionString.h"
-#include "DatabaseError.h"
-#include "Recordset.h"
+#include "db/ConnectionString.h"
+#include "db/DatabaseError.h"
+#include "db/Result.h"
+#include "db/Statement.h"
 
 #include <QFileInfo>
 
 #include <climits>
 #include <cstdlib>
 
-Statement::Statement(Connection& connection) : connection_(connection)
-{
-    connection_.Check(SQLAllocHandle(SQL_HANDLE_STMT, connection_.handle(), &handle_), "SQLAllocHandle");
-    if (const auto timeout = connection_.commandTimeout()) {
-        const SQLRETURN rc = SQLSetStmtAttr(handle_, SQL_ATTR_QUERY_TIMEOUT,
-                                            reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(*timeout)), 0);
-        // A driver that cannot time statements out says so with a warning
-        // or SQLSTATE HYC00; the statement then runs without a limit.
-        (void)rc;
-    }
-}
-
-Statement::~Statement()
-{
-    if (handle_ != SQL_NULL_HSTMT)
-        SQLFreeHandle(SQL_HANDLE_STMT, handle_);
-}
-
-void Statement::Check(SQLRETURN rc, const char* call) const
-{
-    CheckOdbc(rc, SQL_HANDLE_STMT, handle_, call);
-}
-
-bool Statement::ExecDirect(const QString& sql)
-{
-    const SQLRETURN rc = SQLExecDirectW(handle_, ToSqlWChar(sql), SQL_NTS);
-    Check(rc, "SQLExecDirect");
-    return rc != SQL_NO_DATA;
-}
+namespace qel {
 
 Connection::~Connection()
 {
@@ -78,9 +51,7 @@ namespace {
 
 // SQLite ignores the statement time-out while it waits for another
 // connection's lock; its own busy time-out, a connection key in
-// milliseconds, has to carry the command time-out instead. (The driver's
-// step mode, which would stream large results, is left off: in that mode a
-// statement that begins with WITH is never run.)
+// milliseconds, has to carry the command time-out instead.
 QString WithSQLiteKeys(const QString& connection, std::optional<int> commandTimeout)
 {
     const ConnectionString parsed = ConnectionString::Parse(connection);
@@ -136,16 +107,9 @@ long long Connection::Execute(const QString& sql)
     Statement statement(*this);
     if (!statement.ExecDirect(sql))
         return 0;
-    SQLLEN rows = 0;
-    statement.Check(SQLRowCount(statement.handle(), &rows), "SQLRowCount");
-    // Later results of a batch are drained so that their errors surface.
-    for (;;) {
-        const SQLRETURN rc = SQLMoreResults(statement.handle());
-        if (rc == SQL_NO_DATA)
-            break;
-        statement.Check(rc, "SQLMoreResults");
-    }
-    return rows < 0 ? 0 : static_cast<long long>(rows);
+    const long long rows = statement.RowCount();
+    statement.DrainResults();
+    return rows;
 }
 
 void Connection::SetAutoCommit(bool on)
@@ -160,6 +124,11 @@ void Connection::Commit()
     Check(SQLEndTran(SQL_HANDLE_DBC, dbc_, SQL_COMMIT), "SQLEndTran");
 }
 
+void Connection::Rollback()
+{
+    Check(SQLEndTran(SQL_HANDLE_DBC, dbc_, SQL_ROLLBACK), "SQLEndTran");
+}
+
 int CommandTimeout(const QString& timeoutText)
 {
     const QByteArray text = timeoutText.toLatin1();
@@ -168,22 +137,12 @@ int CommandTimeout(const QString& timeoutText)
     return seconds == 0 ? 300 : seconds;
 }
 
-std::unique_ptr<Connection> OpenConnection(const QString& connectionString, std::optional<int> commandTimeout)
-{
-    return Connection::Open(connectionString, commandTimeout);
-}
-
-long long ExecuteStatement(Connection& connection, const QString& sql)
-{
-    return connection.Execute(sql);
-}
-
 QString SQLiteDatabaseFile(Connection& connection)
 {
     if (!connection.dialect().isSQLite())
         return {};
-    auto rs = OpenRecordset(connection, QStringLiteral("SELECT file FROM pragma_database_list WHERE name = 'main'"));
-    const QString file = rs->IsEOF() ? QString() : rs->ReadField(0).text();
+    Result rows(connection, QStringLiteral("SELECT file FROM pragma_database_list WHERE name = 'main'"));
+    const QString file = rows.Next() ? rows.Value(0).text() : QString();
     return file.isEmpty() ? QString() : QFileInfo(file).canonicalFilePath();
 }
 
@@ -195,12 +154,14 @@ QString DatabaseIdentity(Connection& connection)
         return file.isEmpty() ? QString() : QStringLiteral("sqlite:") + file;
     }
     case Dialect::Kind::SqlServer: {
-        auto rs = OpenRecordset(connection, QStringLiteral("SELECT CAST(SERVERPROPERTY('ServerName') AS nvarchar(256)), DB_NAME()"));
-        if (rs->IsEOF())
+        Result rows(connection, QStringLiteral("SELECT CAST(SERVERPROPERTY('ServerName') AS nvarchar(256)), DB_NAME()"));
+        if (!rows.Next())
             return {};
-        return QStringLiteral("mssql:%1/%2").arg(rs->ReadField(0).text(), rs->ReadField(1).text()).toLower();
+        return QStringLiteral("mssql:%1/%2").arg(rows.Value(0).text(), rows.Value(1).text()).toLower();
     }
     default:
         return {};
     }
 }
+
+} // namespace qel

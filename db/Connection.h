@@ -1,38 +1,14 @@
 #pragma once
 
-#include "Dialect.h"
-#include "OdbcApi.h"
+#include "db/Dialect.h"
+#include "db/OdbcApi.h"
 
 #include <QString>
 
 #include <memory>
 #include <optional>
 
-class Connection;
-
-// One ODBC statement handle of a connection, freed with the object. The
-// connection's command time-out is applied to it.
-class Statement {
-public:
-    explicit Statement(Connection& connection);
-    ~Statement();
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-
-    SQLHSTMT handle() const { return handle_; }
-    Connection& connection() const { return connection_; }
-
-    // Runs a text; returns false when the driver says there is no data
-    // (an UPDATE or DELETE that touched no row), true otherwise.
-    bool ExecDirect(const QString& sql);
-
-    // Throws the statement's diagnostics unless rc is a success.
-    void Check(SQLRETURN rc, const char* call) const;
-
-private:
-    Connection& connection_;
-    SQLHSTMT handle_ = SQL_NULL_HSTMT;
-};
+namespace qel {
 
 // An open ODBC connection. Closed and freed with the object, on every way
 // out of the operation that opened it.
@@ -58,10 +34,10 @@ public:
     // driver cannot tell).
     long long Execute(const QString& sql);
 
-    // Starts and ends a transaction of several writes; used to batch rows
-    // saved to a backup target.
+    // Transactions: see Transaction, which uses these.
     void SetAutoCommit(bool on);
     void Commit();
+    void Rollback();
 
     // Throws the connection's diagnostics unless rc is a success.
     void Check(SQLRETURN rc, const char* call) const;
@@ -93,7 +69,4 @@ QString SQLiteDatabaseFile(Connection& connection);
 // and database name of a SQL Server one. Empty when it cannot be told.
 QString DatabaseIdentity(Connection& connection);
 
-// The vocabulary of the operations.
-std::unique_ptr<Connection> OpenConnection(const QString& connectionString,
-                                           std::optional<int> commandTimeout = std::nullopt);
-long long ExecuteStatement(Connection& connection, const QString& sql);
+} // namespace qel

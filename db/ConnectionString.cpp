@@ -1,6 +1,8 @@
-#include "ConnectionString.h"
+#include "db/ConnectionString.h"
 
-#include "OdbcApi.h"
+#include "db/OdbcApi.h"
+
+namespace qel {
 
 ConnectionString ConnectionString::Parse(const QString& text)
 {
@@ -199,3 +201,5 @@ QStringList InstalledOdbcDrivers()
     SQLFreeHandle(SQL_HANDLE_ENV, env);
     return names;
 }
+
+} // namespace qel

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+namespace qel {
+
 // A connection string as key=value pairs separated by semicolons. Values may
 // be enclosed in braces or quotes so that they can hold semicolons.
 class ConnectionString {
@@ -40,3 +42,5 @@ QString TranslateConnectionString(const QString& connection, const QStringList& 
 
 // The ODBC drivers the driver manager knows, by name.
 QStringList InstalledOdbcDrivers();
+
+} // namespace qel

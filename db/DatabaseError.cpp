@@ -1,8 +1,10 @@
-#include "DatabaseError.h"
+#include "db/DatabaseError.h"
 
 #include <QStringList>
 
 #include <vector>
+
+namespace qel {
 
 namespace {
 
@@ -93,3 +95,5 @@ void CheckOdbc(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const cha
         : QStringLiteral("%1 failed (return code %2)").arg(QLatin1String(call)).arg(rc);
     throw DatabaseError::FromHandle(handleType, handle, fallback);
 }
+
+} // namespace qel

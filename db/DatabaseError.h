@@ -1,11 +1,13 @@
 #pragma once
 
-#include "OdbcApi.h"
+#include "db/OdbcApi.h"
 
 #include <QByteArray>
 #include <QString>
 
 #include <exception>
+
+namespace qel {
 
 // The one failure of the data-access layer: a driver or driver-manager
 // diagnostic, or a check of this layer, with the two texts that the
@@ -44,3 +46,5 @@ private:
 // Throws a DatabaseError built from the handle's diagnostics unless the
 // return code is a success. SQL_NO_DATA counts as success.
 void CheckOdbc(SQLRETURN rc, SQLSMALLINT handleType, SQLHANDLE handle, const char* call);
+
+} // namespace qel

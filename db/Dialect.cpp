@@ -1,6 +1,8 @@
-#include "Dialect.h"
+#include "db/Dialect.h"
 
-#include "AdoTypes.h"
+#include "core/Dates.h"
+
+namespace qel {
 
 Dialect Dialect::ForDbmsName(const QString& dbmsName)
 {
@@ -14,17 +16,17 @@ Dialect Dialect::ForDbmsName(const QString& dbmsName)
     return Dialect(Kind::Other);
 }
 
-QString Dialect::dateLiteral(const OleDateTime& date) const
+QString Dialect::DateLiteral(const QDate& date) const
 {
-    return date.format(kind_ == Kind::SQLite ? QStringLiteral("%Y-%m-%d") : QStringLiteral("%m/%d/%Y"));
+    return FormatDate(date, kind_ == Kind::SQLite ? QStringLiteral("%Y-%m-%d") : QStringLiteral("%m/%d/%Y"));
 }
 
-QString Dialect::dateFormatPreamble() const
+QString Dialect::DateFormatPreamble() const
 {
     return kind_ == Kind::SqlServer ? QStringLiteral("SET DATEFORMAT mdy") : QString();
 }
 
-QString Dialect::currentTimeExpression() const
+QString Dialect::CurrentTimeExpression() const
 {
     switch (kind_) {
     case Kind::SQLite: return QStringLiteral("datetime('now','localtime')");
@@ -33,7 +35,7 @@ QString Dialect::currentTimeExpression() const
     }
 }
 
-QString Dialect::quoteIdentifier(const QString& name) const
+QString Dialect::QuoteIdentifier(const QString& name) const
 {
     if (kind_ == Kind::SQLite) {
         QString quoted = name;
@@ -53,110 +55,116 @@ QString Sized(const char* name, int size)
 }
 
 // SQLite keeps the declared type as written and the catalogue reads it back
-// from there, so every code gets a name of its own and sizes are written out.
-QString SQLiteType(int type, int size)
+// from there, so every type gets a name of its own and sizes are written out.
+QString SQLiteType(const ColumnTypeInfo& t)
 {
-    switch (type) {
-    case adVarChar: return Sized("varchar", size);
-    case adVarWChar: return Sized("nvarchar", size);
-    case adChar: return Sized("char", size);
-    case adWChar: return Sized("nchar", size);
-    case adLongVarChar: return size == kLongTextSize || size <= 0 ? QStringLiteral("text") : Sized("text", size);
-    case adLongVarWChar: return size == kLongWideTextSize || size <= 0 ? QStringLiteral("ntext") : Sized("ntext", size);
-    case adBinary: return Sized("binary", size);
-    case adVarBinary: return Sized("varbinary", size);
-    case adLongVarBinary: return QStringLiteral("blob");
-    case adSmallInt: return QStringLiteral("smallint");
-    case adInteger: return QStringLiteral("int");
-    case adBigInt: return QStringLiteral("bigint");
-    case adTinyInt:
-    case adUnsignedTinyInt: return QStringLiteral("tinyint");
-    case adBoolean: return QStringLiteral("bit");
-    case adSingle: return QStringLiteral("real");
-    case adDouble: return QStringLiteral("float");
-    case adCurrency: return QStringLiteral("money");
-    case adDecimal:
-    case adNumeric: return QStringLiteral("numeric");
-    case adDate: return QStringLiteral("oledate");
-    case adDBDate: return QStringLiteral("date");
-    case adDBTime: return QStringLiteral("time");
-    case adDBTimeStamp: return QStringLiteral("datetime");
-    case adGUID: return QStringLiteral("uniqueidentifier");
+    const int size = t.definedSize;
+    switch (t.type) {
+    case ColumnType::VarChar: return Sized("varchar", size);
+    case ColumnType::VarWChar: return Sized("nvarchar", size);
+    case ColumnType::Char: return Sized("char", size);
+    case ColumnType::WChar: return Sized("nchar", size);
+    case ColumnType::LongVarChar: return size == kLongTextSize || size <= 0 ? QStringLiteral("text") : Sized("text", size);
+    case ColumnType::LongVarWChar:
+        return size == kLongWideTextSize || size <= 0 ? QStringLiteral("ntext") : Sized("ntext", size);
+    case ColumnType::Binary: return Sized("binary", size);
+    case ColumnType::VarBinary: return Sized("varbinary", size);
+    case ColumnType::LongVarBinary: return QStringLiteral("blob");
+    case ColumnType::SmallInt: return QStringLiteral("smallint");
+    case ColumnType::Integer: return QStringLiteral("int");
+    case ColumnType::BigInt: return QStringLiteral("bigint");
+    case ColumnType::TinyInt:
+    case ColumnType::UnsignedTinyInt: return QStringLiteral("tinyint");
+    case ColumnType::Boolean: return QStringLiteral("bit");
+    case ColumnType::Single: return QStringLiteral("real");
+    case ColumnType::Double: return QStringLiteral("float");
+    case ColumnType::Currency: return QStringLiteral("money");
+    case ColumnType::Decimal:
+    case ColumnType::Numeric: return QStringLiteral("numeric");
+    case ColumnType::Date: return QStringLiteral("oledate");
+    case ColumnType::DBDate: return QStringLiteral("date");
+    case ColumnType::DBTime: return QStringLiteral("time");
+    case ColumnType::DBTimeStamp: return QStringLiteral("datetime");
+    case ColumnType::Guid: return QStringLiteral("uniqueidentifier");
     default: return QStringLiteral("text");
     }
 }
 
-QString SqlServerType(int type, int size)
+QString SqlServerType(const ColumnTypeInfo& t)
 {
-    switch (type) {
-    case adVarChar: return size > 8000 || size <= 0 ? QStringLiteral("varchar(max)") : Sized("varchar", size);
-    case adVarWChar: return size > 4000 || size <= 0 ? QStringLiteral("nvarchar(max)") : Sized("nvarchar", size);
-    case adChar: return Sized("char", size);
-    case adWChar: return Sized("nchar", size);
-    case adLongVarChar: return QStringLiteral("text");
-    case adLongVarWChar: return QStringLiteral("ntext");
-    case adBinary: return Sized("binary", size);
-    case adVarBinary: return size > 8000 || size <= 0 ? QStringLiteral("varbinary(max)") : Sized("varbinary", size);
-    case adLongVarBinary: return QStringLiteral("image");
-    case adSmallInt: return QStringLiteral("smallint");
-    case adInteger: return QStringLiteral("int");
-    case adBigInt: return QStringLiteral("bigint");
-    case adTinyInt:
-    case adUnsignedTinyInt: return QStringLiteral("tinyint");
-    case adBoolean: return QStringLiteral("bit");
-    case adSingle: return QStringLiteral("real");
-    case adDouble: return QStringLiteral("float");
-    case adCurrency: return QStringLiteral("money");
-    case adDecimal:
-    case adNumeric: return QStringLiteral("numeric");
-    case adDate:
-    case adDBTimeStamp: return QStringLiteral("datetime");
-    case adDBDate: return QStringLiteral("date");
-    case adDBTime: return QStringLiteral("time");
-    case adGUID: return QStringLiteral("uniqueidentifier");
+    const int size = t.definedSize;
+    switch (t.type) {
+    case ColumnType::VarChar: return size > 8000 || size <= 0 ? QStringLiteral("varchar(max)") : Sized("varchar", size);
+    case ColumnType::VarWChar: return size > 4000 || size <= 0 ? QStringLiteral("nvarchar(max)") : Sized("nvarchar", size);
+    case ColumnType::Char: return Sized("char", size);
+    case ColumnType::WChar: return Sized("nchar", size);
+    case ColumnType::LongVarChar: return QStringLiteral("text");
+    case ColumnType::LongVarWChar: return QStringLiteral("ntext");
+    case ColumnType::Binary: return Sized("binary", size);
+    case ColumnType::VarBinary:
+        return size > 8000 || size <= 0 ? QStringLiteral("varbinary(max)") : Sized("varbinary", size);
+    case ColumnType::LongVarBinary: return QStringLiteral("image");
+    case ColumnType::SmallInt: return QStringLiteral("smallint");
+    case ColumnType::Integer: return QStringLiteral("int");
+    case ColumnType::BigInt: return QStringLiteral("bigint");
+    case ColumnType::TinyInt:
+    case ColumnType::UnsignedTinyInt: return QStringLiteral("tinyint");
+    case ColumnType::Boolean: return QStringLiteral("bit");
+    case ColumnType::Single: return QStringLiteral("real");
+    case ColumnType::Double: return QStringLiteral("float");
+    case ColumnType::Currency: return QStringLiteral("money");
+    case ColumnType::Decimal:
+    case ColumnType::Numeric: return QStringLiteral("numeric");
+    case ColumnType::Date:
+    case ColumnType::DBTimeStamp: return QStringLiteral("datetime");
+    case ColumnType::DBDate: return QStringLiteral("date");
+    case ColumnType::DBTime: return QStringLiteral("time");
+    case ColumnType::Guid: return QStringLiteral("uniqueidentifier");
     default: return QStringLiteral("nvarchar(max)");
     }
 }
 
-QString AccessType(int type, int size)
+QString AccessType(const ColumnTypeInfo& t)
 {
-    switch (type) {
-    case adVarChar:
-    case adVarWChar:
-    case adChar:
-    case adWChar: return Sized("TEXT", size);
-    case adLongVarChar:
-    case adLongVarWChar: return QStringLiteral("MEMO");
-    case adBinary:
-    case adVarBinary: return Sized("BINARY", size);
-    case adLongVarBinary: return QStringLiteral("LONGBINARY");
-    case adSmallInt: return QStringLiteral("SHORT");
-    case adInteger: return QStringLiteral("LONG");
-    case adBigInt: return QStringLiteral("DECIMAL");
-    case adTinyInt:
-    case adUnsignedTinyInt: return QStringLiteral("BYTE");
-    case adBoolean: return QStringLiteral("BIT");
-    case adSingle: return QStringLiteral("SINGLE");
-    case adDouble: return QStringLiteral("DOUBLE");
-    case adCurrency: return QStringLiteral("CURRENCY");
-    case adDecimal:
-    case adNumeric: return QStringLiteral("DECIMAL");
-    case adDate:
-    case adDBDate:
-    case adDBTime:
-    case adDBTimeStamp: return QStringLiteral("DATETIME");
-    case adGUID: return QStringLiteral("GUID");
+    switch (t.type) {
+    case ColumnType::VarChar:
+    case ColumnType::VarWChar:
+    case ColumnType::Char:
+    case ColumnType::WChar: return Sized("TEXT", t.definedSize);
+    case ColumnType::LongVarChar:
+    case ColumnType::LongVarWChar: return QStringLiteral("MEMO");
+    case ColumnType::Binary:
+    case ColumnType::VarBinary: return Sized("BINARY", t.definedSize);
+    case ColumnType::LongVarBinary: return QStringLiteral("LONGBINARY");
+    case ColumnType::SmallInt: return QStringLiteral("SHORT");
+    case ColumnType::Integer: return QStringLiteral("LONG");
+    case ColumnType::BigInt: return QStringLiteral("DECIMAL");
+    case ColumnType::TinyInt:
+    case ColumnType::UnsignedTinyInt: return QStringLiteral("BYTE");
+    case ColumnType::Boolean: return QStringLiteral("BIT");
+    case ColumnType::Single: return QStringLiteral("SINGLE");
+    case ColumnType::Double: return QStringLiteral("DOUBLE");
+    case ColumnType::Currency: return QStringLiteral("CURRENCY");
+    case ColumnType::Decimal:
+    case ColumnType::Numeric: return QStringLiteral("DECIMAL");
+    case ColumnType::Date:
+    case ColumnType::DBDate:
+    case ColumnType::DBTime:
+    case ColumnType::DBTimeStamp: return QStringLiteral("DATETIME");
+    case ColumnType::Guid: return QStringLiteral("GUID");
     default: return QStringLiteral("MEMO");
     }
 }
 
 } // namespace
 
-QString Dialect::columnType(int adoType, int definedSize) const
+QString Dialect::ColumnTypeText(const ColumnTypeInfo& type) const
 {
     switch (kind_) {
-    case Kind::SQLite: return SQLiteType(adoType, definedSize);
-    case Kind::Access: return AccessType(adoType, definedSize);
-    default: return SqlServerType(adoType, definedSize);
+    case Kind::SQLite: return SQLiteType(type);
+    case Kind::Access: return AccessType(type);
+    default: return SqlServerType(type);
     }
 }
+
+} // namespace qel

@@ -1,8 +1,11 @@
 #pragma once
 
-#include <OleDateTime.h>
+#include "db/ColumnType.h"
 
+#include <QDate>
 #include <QString>
+
+namespace qel {
 
 // The few texts that differ between the databases this program talks to,
 // chosen from what the open connection reports as its DBMS name. Everything
@@ -16,25 +19,31 @@ public:
 
     Kind kind() const { return kind_; }
     bool isSQLite() const { return kind_ == Kind::SQLite; }
+    bool isSqlServer() const { return kind_ == Kind::SqlServer; }
 
     // The date of a cut-off as the database compares it: "%m/%d/%Y" for
     // SQL Server and Access, ISO "%Y-%m-%d" for SQLite, whose dates are text.
-    QString dateLiteral(const OleDateTime& date) const;
+    QString DateLiteral(const QDate& date) const;
 
     // The statement that makes the server read quoted dates as month/day/year;
     // empty where no such statement exists.
-    QString dateFormatPreamble() const;
+    QString DateFormatPreamble() const;
 
     // The server's current local time as an SQL expression.
-    QString currentTimeExpression() const;
+    QString CurrentTimeExpression() const;
 
     // A table or column name quoted so that any character in it is safe:
     // [name] with "]" doubled, or on SQLite "name" with '"' doubled.
-    QString quoteIdentifier(const QString& name) const;
+    QString QuoteIdentifier(const QString& name) const;
 
-    // The declared type of a column created with this ADO type code and size.
-    QString columnType(int adoType, int definedSize) const;
+    // The declared type of a column created with this type.
+    QString ColumnTypeText(const ColumnTypeInfo& type) const;
+
+    // Whether the database knows a table by any letter case of its name.
+    bool namesIgnoreCase() const { return kind_ == Kind::SQLite || kind_ == Kind::Access; }
 
 private:
     Kind kind_;
 };
+
+} // namespace qel

@@ -11,6 +11,8 @@
 
 #include <string>
 
+namespace qel {
+
 // SQLWCHAR is a UTF-16 code unit with both driver managers this program is
 // built for (unixODBC and Windows), so QString's storage is passed directly.
 static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "SQLWCHAR must be UTF-16");
@@ -24,3 +26,5 @@ inline QString FromSqlWChar(const SQLWCHAR* text, qsizetype length)
 {
     return QString::fromUtf16(reinterpret_cast<const char16_t*>(text), length);
 }
+
+} // namespace qel

@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 calls=${1:-1000000}
 date_rows=${2:-200000}
-tools/setup.sh
+tools/setup.sh bench
 tools/build.sh >/dev/null
 bench=build/tools/bench/qelcleanup-bench
 work=build/bench-data

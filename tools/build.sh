@@ -1,10 +1,16 @@
 #!/usr/bin/env bash
 # Configures and builds the project into build/.
+# QEL_CMAKE_ARGS adds options to the configuration (CI turns warnings into
+# errors with -DQEL_WARNINGS_AS_ERRORS=ON).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 generator=()
 command -v ninja >/dev/null && generator=(-G Ninja)
-if [ ! -f build/CMakeCache.txt ]; then
-  cmake -S . -B build "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+args="${QEL_CMAKE_ARGS:-}"
+stamp=build/.qel-cmake-args
+if [ ! -f build/CMakeCache.txt ] || [ "$(cat "$stamp" 2>/dev/null)" != "$args" ]; then
+  # shellcheck disable=SC2086
+  cmake -S . -B build "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo $args >/dev/null
+  printf '%s' "$args" > "$stamp"
 fi
 cmake --build build --parallel "$(nproc 2>/dev/null || echo 2)"

@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build and the tests need, when missing.
+#   tools/setup.sh          what building, running and testing need
+#   tools/setup.sh bench    also what the benchmark compares against
 # Runs apt only as root or through sudo; otherwise says what is missing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev unixodbc unixodbc-dev odbcinst
-          libsqliteodbc tdsodbc sqlite3 bc libgtest-dev libbenchmark-dev xvfb xauth)
+packages=(cmake ninja-build g++ qt6-base-dev unixodbc unixodbc-dev odbcinst libsqliteodbc tdsodbc libgtest-dev)
+if [ "${1:-}" = "bench" ]; then
+  packages+=(sqlite3 bc)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -21,11 +25,15 @@ fi
 
 # The SQLite and FreeTDS drivers register themselves with unixODBC when
 # installed; a machine where that did not happen gets the entries here.
-if ! odbcinst -q -d 2>/dev/null | grep -q '^\[SQLite3\]'; then
-  printf '[SQLite3]\nDescription=SQLite3 ODBC Driver\nDriver=libsqlite3odbc.so\nSetup=libsqlite3odbc.so\n' > /tmp/qel-sqlite3.ini
-  if [ "$(id -u)" -eq 0 ]; then odbcinst -i -d -f /tmp/qel-sqlite3.ini >/dev/null; else sudo odbcinst -i -d -f /tmp/qel-sqlite3.ini >/dev/null; fi
-fi
-if ! odbcinst -q -d 2>/dev/null | grep -q '^\[FreeTDS\]'; then
-  printf '[FreeTDS]\nDescription=TDS driver (Sybase/MS SQL)\nDriver=libtdsodbc.so\nSetup=libtdsS.so\n' > /tmp/qel-freetds.ini
-  if [ "$(id -u)" -eq 0 ]; then odbcinst -i -d -f /tmp/qel-freetds.ini >/dev/null; else sudo odbcinst -i -d -f /tmp/qel-freetds.ini >/dev/null; fi
-fi
+register() {
+  local name=$1 ini=$2
+  if ! odbcinst -q -d 2>/dev/null | grep -q "^\[$name\]"; then
+    local file
+    file=$(mktemp)
+    printf '%b' "$ini" > "$file"
+    if [ "$(id -u)" -eq 0 ]; then odbcinst -i -d -f "$file" >/dev/null; else sudo odbcinst -i -d -f "$file" >/dev/null; fi
+    rm -f "$file"
+  fi
+}
+register SQLite3 '[SQLite3]\nDescription=SQLite3 ODBC Driver\nDriver=libsqlite3odbc.so\nSetup=libsqlite3odbc.so\n'
+register FreeTDS '[FreeTDS]\nDescription=TDS driver (Sybase/MS SQL)\nDriver=libtdsodbc.so\nSetup=libtdsS.so\n'

@@ -1,14 +1,17 @@
-#include <CommandLine.h>
-#include <Connection.h>
+#include "cli/CommandLine.h"
+#include "db/Connection.h"
 
-#include <ProductDatabases.h>
-#include <TempDatabases.h>
+#include "fixtures/ProductDatabases.h"
+#include "tests/support/TempDatabases.h"
 
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 
 #include <gtest/gtest.h>
+
+using namespace qel;
+using namespace qel::test;
 
 namespace {
 

@@ -1,47 +1,65 @@
-#include <Catalog.h>
-#include <Connection.h>
-#include <Dialect.h>
-#include <DatabaseError.h>
-#include <Recordset.h>
-
-#include <TempDatabases.h>
+#include "db/Catalog.h"
+#include "db/Connection.h"
+#include "db/DatabaseError.h"
+#include "db/Dialect.h"
+#include "db/Result.h"
+#include "tests/support/TempDatabases.h"
 
 #include <gtest/gtest.h>
+
+using namespace qel;
+using namespace qel::test;
+
+namespace {
+
+ColumnDefinition Column(const char* name, ColumnType type, int size, int precision = 0, int scale = 0)
+{
+    ColumnDefinition c;
+    c.name = QLatin1String(name);
+    c.type = type;
+    c.definedSize = size;
+    c.precision = precision;
+    c.scale = scale;
+    return c;
+}
+
+} // namespace
 
 class CatalogTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        c = OpenConnection(temp.connection(QStringLiteral("c.db")));
-        catalog = BindCatalog(*c);
+        c = Connection::Open(temp.connection(QStringLiteral("c.db")));
+        catalog = std::make_unique<Catalog>(*c);
     }
     TempDatabases temp;
     std::unique_ptr<Connection> c;
     std::unique_ptr<Catalog> catalog;
 };
 
-TEST_F(CatalogTest, EveryTypeTheBackupCreatesReadsBackWithTheSameCodeAndSize)
+TEST_F(CatalogTest, EveryTypeTheBackupCreatesReadsBackWithTheSameTypeAndSize)
 {
+    using T = ColumnType;
     const std::vector<ColumnDefinition> columns = {
-        {QStringLiteral("narrow255"), adVarChar, 255},   {QStringLiteral("narrow300"), adVarChar, 300},
-        {QStringLiteral("wide20"), adVarWChar, 20},      {QStringLiteral("wide256"), adVarWChar, 256},
-        {QStringLiteral("longText"), adLongVarChar, kLongTextSize},
-        {QStringLiteral("longWide"), adLongVarWChar, kLongWideTextSize},
-        {QStringLiteral("accessMemo"), adLongVarWChar, 0},
-        {QStringLiteral("fixed"), adChar, 10},           {QStringLiteral("fixedWide"), adWChar, 3},
-        {QStringLiteral("stamp"), adDBTimeStamp, 16},    {QStringLiteral("oleDate"), adDate, 8},
-        {QStringLiteral("day"), adDBDate, 6},            {QStringLiteral("flag"), adBoolean, 2},
-        {QStringLiteral("small"), adSmallInt, 2},        {QStringLiteral("whole"), adInteger, 4},
-        {QStringLiteral("big"), adBigInt, 8},            {QStringLiteral("tiny"), adUnsignedTinyInt, 1},
-        {QStringLiteral("single"), adSingle, 4},         {QStringLiteral("dbl"), adDouble, 8},
-        {QStringLiteral("money"), adCurrency, 8},        {QStringLiteral("num"), adNumeric, 19},
-        {QStringLiteral("raw"), adVarBinary, 50},        {QStringLiteral("blob"), adLongVarBinary, kLongTextSize},
-        {QStringLiteral("guid"), adGUID, 16},
+        Column("narrow255", T::VarChar, 255),   Column("narrow300", T::VarChar, 300),
+        Column("wide20", T::VarWChar, 20),      Column("wide256", T::VarWChar, 256),
+        Column("longText", T::LongVarChar, kLongTextSize),
+        Column("longWide", T::LongVarWChar, kLongWideTextSize),
+        Column("accessMemo", T::LongVarWChar, 0),
+        Column("fixed", T::Char, 10),           Column("fixedWide", T::WChar, 3),
+        Column("stamp", T::DBTimeStamp, 16),    Column("oleDate", T::Date, 8),
+        Column("day", T::DBDate, 6),            Column("flag", T::Boolean, 2),
+        Column("small", T::SmallInt, 2),        Column("whole", T::Integer, 4),
+        Column("big", T::BigInt, 8),            Column("tiny", T::UnsignedTinyInt, 1),
+        Column("single", T::Single, 4),         Column("dbl", T::Double, 8),
+        Column("money", T::Currency, 8),        Column("num", T::Numeric, 19),
+        Column("raw", T::VarBinary, 50),        Column("blob", T::LongVarBinary, kLongTextSize),
+        Column("guid", T::Guid, 16),
     };
-    catalog->AppendTable(QStringLiteral("AllTypes"), columns);
+    catalog->CreateTable(QStringLiteral("AllTypes"), columns);
 
-    auto fresh = BindCatalog(*c); // read back from the database, not from memory
-    const auto read = fresh->Columns(QStringLiteral("AllTypes"));
+    Catalog fresh(*c); // read back from the database, not from memory
+    const auto read = fresh.Columns(QStringLiteral("AllTypes"));
     ASSERT_EQ(read.size(), columns.size());
     for (std::size_t i = 0; i < columns.size(); ++i) {
         EXPECT_EQ(read[i].name, columns[i].name);
@@ -51,20 +69,23 @@ TEST_F(CatalogTest, EveryTypeTheBackupCreatesReadsBackWithTheSameCodeAndSize)
     }
 }
 
-TEST_F(CatalogTest, DeclaredTypesOfTheProductsTablesMapToAdoCodes)
+TEST_F(CatalogTest, DeclaredTypesOfTheProductsTablesMapToColumnTypes)
 {
+    using T = ColumnType;
     c->Execute(QStringLiteral("CREATE TABLE p (a int, b varchar(300), c nvarchar(20), d datetime, e bit, "
-                              "f double precision, g text, h bigint, i real, j smallint)"));
+                              "f double precision, g text, h bigint, i real, j smallint, k numeric(12,4), l)"));
     const auto cols = catalog->Columns(QStringLiteral("p"));
-    const std::vector<std::pair<int, int>> expected = {
-        {adInteger, 4},        {adVarChar, 300}, {adVarWChar, 20}, {adDBTimeStamp, 16}, {adBoolean, 2},
-        {adDouble, 8},         {adLongVarChar, kLongTextSize},     {adBigInt, 8},       {adSingle, 4},
-        {adSmallInt, 2}};
+    const std::vector<std::pair<ColumnType, int>> expected = {
+        {T::Integer, 4},     {T::VarChar, 300}, {T::VarWChar, 20}, {T::DBTimeStamp, 16}, {T::Boolean, 2},
+        {T::Double, 8},      {T::LongVarChar, kLongTextSize},      {T::BigInt, 8},       {T::Single, 4},
+        {T::SmallInt, 2},    {T::Numeric, 19},  {T::LongVarChar, kLongTextSize}};
     ASSERT_EQ(cols.size(), expected.size());
     for (std::size_t i = 0; i < cols.size(); ++i) {
         EXPECT_EQ(cols[i].type, expected[i].first) << cols[i].name.toStdString();
         EXPECT_EQ(cols[i].definedSize, expected[i].second) << cols[i].name.toStdString();
     }
+    EXPECT_EQ(cols[10].precision, 12);
+    EXPECT_EQ(cols[10].scale, 4);
 }
 
 TEST_F(CatalogTest, ColumnsOfATableWhoseNameIsAPatternAreItsOwn)
@@ -76,14 +97,38 @@ TEST_F(CatalogTest, ColumnsOfATableWhoseNameIsAPatternAreItsOwn)
     EXPECT_EQ(cols[0].name, QStringLiteral("a"));
 }
 
+TEST_F(CatalogTest, ASameNamedTableInAnotherSchemaIsNotMerged)
+{
+    c->Execute(QStringLiteral("CREATE TABLE Statistic_Call (CallID int, Start_Time datetime)"));
+    c->Execute(QStringLiteral("ATTACH DATABASE '%1' AS archive").arg(temp.path(QStringLiteral("archive.db"))));
+    c->Execute(QStringLiteral("CREATE TABLE archive.Statistic_Call (x int, y int, z int)"));
+    c->Execute(QStringLiteral("CREATE TABLE archive.OnlyThere (x int)"));
+
+    const auto entry = catalog->LookupTable(QStringLiteral("Statistic_Call"));
+    EXPECT_EQ(entry.schema, QStringLiteral("main"));
+    const auto cols = catalog->Columns(QStringLiteral("Statistic_Call"));
+    ASSERT_EQ(cols.size(), 2u);
+    EXPECT_EQ(cols[0].name, QStringLiteral("CallID"));
+    EXPECT_EQ(cols[1].name, QStringLiteral("Start_Time"));
+
+    // A table only the attached database holds is reached as SQLite
+    // reaches it, and dropped there.
+    EXPECT_EQ(catalog->LookupTable(QStringLiteral("OnlyThere")).schema, QStringLiteral("archive"));
+    catalog->DropTable(QStringLiteral("OnlyThere"));
+    Result left(*c, QStringLiteral("SELECT COUNT(*) FROM archive.sqlite_master WHERE name = 'OnlyThere'"));
+    ASSERT_TRUE(left.Next());
+    EXPECT_EQ(left.Value(0).toInt64(), 0);
+}
+
 TEST_F(CatalogTest, LookupAddAndDropColumns)
 {
     c->Execute(QStringLiteral("CREATE TABLE t (a int, b varchar(10))"));
-    catalog->AppendColumn(QStringLiteral("t"), {QStringLiteral("c"), adVarWChar, 40});
-    catalog->DeleteColumn(QStringLiteral("t"), QStringLiteral("b"));
+    catalog->AddColumn(QStringLiteral("t"), Column("c", ColumnType::VarWChar, 40));
+    catalog->DropColumn(QStringLiteral("t"), QStringLiteral("b"));
     const auto cols = catalog->Columns(QStringLiteral("T")); // looked up without regard to case
     ASSERT_EQ(cols.size(), 2u);
     EXPECT_EQ(cols[1].name, QStringLiteral("c"));
+    EXPECT_EQ(cols[1].type, ColumnType::VarWChar);
     EXPECT_EQ(cols[1].definedSize, 40);
     EXPECT_THROW(catalog->Columns(QStringLiteral("missing")), DatabaseError);
     EXPECT_THROW(catalog->LookupTable(QStringLiteral("missing")), DatabaseError);
@@ -93,19 +138,19 @@ TEST_F(CatalogTest, DropsAnyTableNameSafelyAndKeepsTheListInStep)
 {
     const QString awkward = QStringLiteral("odd]name\"; DROP TABLE keep; --");
     c->Execute(QStringLiteral("CREATE TABLE keep (x int)"));
-    catalog->AppendTable(awkward, {{QStringLiteral("x"), adInteger, 4}});
-    catalog->AppendTable(QStringLiteral("with space"), {{QStringLiteral("x"), adInteger, 4}});
+    catalog->CreateTable(awkward, {Column("x", ColumnType::Integer, 4)});
+    catalog->CreateTable(QStringLiteral("with space"), {Column("x", ColumnType::Integer, 4)});
     EXPECT_EQ(catalog->TableCount(), 3);
 
-    catalog->DeleteTable(awkward);
-    catalog->DeleteTable(QStringLiteral("with space"));
+    catalog->DropTable(awkward);
+    catalog->DropTable(QStringLiteral("with space"));
     EXPECT_EQ(catalog->TableCount(), 1);
     EXPECT_EQ(catalog->TableName(0), QStringLiteral("keep"));
-    EXPECT_THROW(catalog->DeleteTable(QStringLiteral("with space")), DatabaseError);
+    EXPECT_THROW(catalog->DropTable(QStringLiteral("with space")), DatabaseError);
 
-    auto fresh = BindCatalog(*c);
-    ASSERT_EQ(fresh->TableCount(), 1);
-    EXPECT_EQ(fresh->TableName(0), QStringLiteral("keep"));
+    Catalog fresh(*c);
+    ASSERT_EQ(fresh.TableCount(), 1);
+    EXPECT_EQ(fresh.TableName(0), QStringLiteral("keep"));
 }
 
 // No Access driver runs here, so the contract is checked on paper: each
@@ -114,17 +159,23 @@ TEST_F(CatalogTest, DropsAnyTableNameSafelyAndKeepsTheListInStep)
 // into the same file finds every column matching.
 TEST(AccessColumnTypes, ReadBackAsTheyWereCreated)
 {
+    using T = ColumnType;
     const Dialect access(Dialect::Kind::Access);
-    struct Case { int type; int size; const char* reported; long long reportedSize; };
+    struct Case {
+        ColumnType type;
+        int size;
+        const char* reported;
+        long long reportedSize;
+    };
     const Case cases[] = {
-        {adVarWChar, 255, "VARCHAR", 255}, {adLongVarWChar, 0, "LONGCHAR", 1073741823}, {adDate, 8, "DATETIME", 19},
-        {adBoolean, 2, "BIT", 1},          {adInteger, 4, "INTEGER", 10},               {adSmallInt, 2, "SMALLINT", 5},
-        {adUnsignedTinyInt, 1, "BYTE", 3}, {adSingle, 4, "REAL", 7},                    {adDouble, 8, "DOUBLE", 15},
-        {adCurrency, 8, "CURRENCY", 19},   {adGUID, 16, "GUID", 36},                    {adLongVarBinary, 0, "LONGBINARY", 1073741823},
+        {T::VarWChar, 255, "VARCHAR", 255}, {T::LongVarWChar, 0, "LONGCHAR", 1073741823}, {T::Date, 8, "DATETIME", 19},
+        {T::Boolean, 2, "BIT", 1},          {T::Integer, 4, "INTEGER", 10},               {T::SmallInt, 2, "SMALLINT", 5},
+        {T::UnsignedTinyInt, 1, "BYTE", 3}, {T::Single, 4, "REAL", 7},                    {T::Double, 8, "DOUBLE", 15},
+        {T::Currency, 8, "CURRENCY", 19},   {T::Guid, 16, "GUID", 36},                    {T::LongVarBinary, 0, "LONGBINARY", 1073741823},
     };
     for (const Case& c : cases) {
-        const QString created = access.columnType(c.type, c.size);
-        const AdoColumnType back = AdoTypeFromAccessType(QLatin1String(c.reported), c.reportedSize);
+        const QString created = access.ColumnTypeText({c.type, c.size});
+        const ColumnTypeInfo back = ColumnTypeFromAccess(QLatin1String(c.reported), c.reportedSize);
         EXPECT_EQ(back.type, c.type) << created.toStdString();
         EXPECT_EQ(back.definedSize, IsTextType(c.type) ? c.size : FixedSizeOf(c.type)) << created.toStdString();
     }

@@ -1,6 +1,8 @@
-#include <ConnectionString.h>
+#include "db/ConnectionString.h"
 
 #include <gtest/gtest.h>
+
+using namespace qel;
 
 namespace {
 const QStringList kLinuxDrivers{QStringLiteral("FreeTDS"), QStringLiteral("SQLite"), QStringLiteral("SQLite3")};

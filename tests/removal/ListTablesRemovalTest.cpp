@@ -1,4 +1,7 @@
-#include "RemovalFixture.h"
+#include "tests/removal/RemovalFixture.h"
+
+using namespace qel;
+using namespace qel::test;
 
 namespace {
 
@@ -23,15 +26,15 @@ TEST_F(ListTablesRemoval, RemovesTheTablesOfEveryDeletedListAndASecondRunFindsNo
     const auto before = Contents(db.lists());
     const auto callCenterBefore = Contents(db.callCenter());
 
-    ops.CleanDeletedLists();
+    ops.CleanUpDeletedLists();
 
-    ExpectOnlyMessage(Counted(IDS_LIST_TABLES_DELETED, 12));
+    ExpectOnlyMessage(Counted(StringId::ListTablesDeleted, 12));
     EXPECT_EQ(Contents(db.lists()), Without(before, TablesOfLists({1, 3, 5, 8})));
     EXPECT_EQ(Contents(db.callCenter()), callCenterBefore);
 
     feedback.messages.clear();
-    ops.CleanDeletedLists();
-    ExpectOnlyMessage(Counted(IDS_LIST_TABLES_DELETED, 0));
+    ops.CleanUpDeletedLists();
+    ExpectOnlyMessage(Counted(StringId::ListTablesDeleted, 0));
 }
 
 TEST_F(ListTablesRemoval, MissingTablesArePassedOverAndNotCounted)
@@ -45,18 +48,18 @@ TEST_F(ListTablesRemoval, MissingTablesArePassedOverAndNotCounted)
                             QStringLiteral("DROP TABLE ZEBEmail9")});
     const auto before = Contents(db.lists());
 
-    ops.CleanDeletedLists();
+    ops.CleanUpDeletedLists();
 
-    ExpectOnlyMessage(Counted(IDS_LIST_TABLES_DELETED, 1));
+    ExpectOnlyMessage(Counted(StringId::ListTablesDeleted, 1));
     EXPECT_EQ(Contents(db.lists()), Without(before, {"ZEBList7"}));
 }
 
 TEST_F(ListTablesRemoval, NoDeletedListShowsNothingAndLeavesTheListDatabaseAlone)
 {
     db.CreateCallCenter({}, {{1, 1, false}, {2, 2, false}});
-    fields.ListDB = Unopenable();
+    settings.listDB = Unopenable();
 
-    ops.CleanDeletedLists();
+    ops.CleanUpDeletedLists();
 
     EXPECT_TRUE(feedback.messages.empty()) << feedback.messageTexts().join(QLatin1Char('\n')).toStdString();
 }
@@ -66,20 +69,20 @@ TEST_F(ListTablesRemoval, FailuresOutsideSingleTablesAreReported)
     db.CreateAll();
     const auto before = Contents(db.lists());
 
-    fields.ListDB = Unopenable();
-    ops.CleanDeletedLists();
+    settings.listDB = Unopenable();
+    ops.CleanUpDeletedLists();
     ExpectOnlyReport(kReport);
 
     feedback.messages.clear();
-    fields.CallCenterSrc = Unopenable();
-    ops.CleanDeletedLists();
+    settings.callCenterSrc = Unopenable();
+    ops.CleanUpDeletedLists();
     ExpectOnlyReport(kReport);
 
     feedback.messages.clear();
-    ops.CleanListTables({1});
+    ops.DropListTablesOfSurveys({1});
     ExpectOnlyReport(kReport);
 
-    db.ApplyTo(fields);
+    db.ApplyTo(settings);
     EXPECT_EQ(Contents(db.lists()), before);
 }
 
@@ -89,9 +92,9 @@ TEST_F(ListTablesRemoval, OperationRemovesTheListsOfTheGivenSurveysDeletedOrNot)
     const auto before = Contents(db.lists());
 
     // Survey 42 has a live list 7 and a deleted list 8; survey 1 has list 1.
-    ops.CleanListTables({42, 1});
+    ops.DropListTablesOfSurveys({42, 1});
 
-    ExpectOnlyMessage(Counted(IDS_LIST_TABLES_DELETED, 9));
+    ExpectOnlyMessage(Counted(StringId::ListTablesDeleted, 9));
     EXPECT_EQ(Contents(db.lists()), Without(before, TablesOfLists({1, 7, 8})));
 }
 
@@ -102,22 +105,22 @@ TEST_F(ListTablesRemoval, OperationWritesSurveyIdentifiersAsSignedNumbers)
     db.CreateListTables(lists);
     const auto before = Contents(db.lists());
 
-    ops.CleanListTables({0xFFFFFFFFu});
+    ops.DropListTablesOfSurveys({0xFFFFFFFFu});
 
-    ExpectOnlyMessage(Counted(IDS_LIST_TABLES_DELETED, 3));
+    ExpectOnlyMessage(Counted(StringId::ListTablesDeleted, 3));
     EXPECT_EQ(Contents(db.lists()), Without(before, TablesOfLists({3})));
 }
 
 TEST_F(ListTablesRemoval, OperationWithoutListsShowsNothingAndLeavesTheListDatabaseAlone)
 {
     db.CreateAll();
-    fields.ListDB = Unopenable();
+    settings.listDB = Unopenable();
 
-    ops.CleanListTables({999});
+    ops.DropListTablesOfSurveys({999});
     EXPECT_TRUE(feedback.messages.empty()) << feedback.messageTexts().join(QLatin1Char('\n')).toStdString();
 
     // "IN ()" is sent as it is: SQLite reads it as an empty list and finds no
     // list, where SQL Server rejects it and the report is shown.
-    ops.CleanListTables({});
+    ops.DropListTablesOfSurveys({});
     EXPECT_TRUE(feedback.messages.empty()) << feedback.messageTexts().join(QLatin1Char('\n')).toStdString();
 }

@@ -1,15 +1,16 @@
 #pragma once
 
-#include <BackupFields.h>
-#include <Connection.h>
-#include <Recordset.h>
-#include <CleanupOperations.h>
-#include <Format.h>
-#include <ProductDatabases.h>
-#include <StringTable.h>
+#include "core/CleanupSettings.h"
+#include "db/Connection.h"
+#include "db/Result.h"
+#include "cleanup/CleanupOperations.h"
+#include "core/Format.h"
+#include "fixtures/ProductDatabases.h"
+#include "core/StringTable.h"
 
-#include <RecordingFeedback.h>
-#include <TempDatabases.h>
+#include "tests/support/RecordingFeedback.h"
+#include "tests/support/Rows.h"
+#include "tests/support/TempDatabases.h"
 
 #include <QStringList>
 
@@ -17,16 +18,19 @@
 
 #include <map>
 
-// The product's databases in a temporary folder, the window's fields
-// pointing at them, and the operations reporting into a recorder.
+using namespace qel;
+using namespace qel::test;
+
+// The product's databases in a temporary folder, the settings pointing at
+// them, and the operations reporting into a recorder.
 class RemovalTest : public ::testing::Test {
 protected:
     RemovalTest() : db(temp.path(QStringLiteral("product"))) {}
 
     void SetUp() override
     {
-        db.ApplyTo(fields);
-        fields.Timeout = QStringLiteral("30");
+        db.ApplyTo(settings);
+        settings.timeout = QStringLiteral("30");
     }
 
     // A connection string that fails as soon as anything tries to open it,
@@ -40,10 +44,9 @@ protected:
     static std::map<QString, long long> Contents(const QString& connection)
     {
         std::map<QString, long long> contents;
-        auto c = OpenConnection(connection);
+        auto c = Connection::Open(connection);
         for (const QString& name : TableNames(connection)) {
-            auto rs = OpenRecordset(*c, QStringLiteral("SELECT COUNT(*) FROM %1").arg(c->dialect().quoteIdentifier(name)));
-            contents[name] = rs->ReadField(0).toInt64();
+            contents[name] = Scalar(*c, QStringLiteral("SELECT COUNT(*) FROM %1").arg(c->dialect().QuoteIdentifier(name)));
         }
         return contents;
     }
@@ -56,7 +59,7 @@ protected:
         return contents;
     }
 
-    static QString Counted(int id, int count) { return Format(LoadText(id), {count}); }
+    static QString Counted(StringId id, int count) { return Format(LoadText(id), {count}); }
 
     void ExpectOnlyMessage(const QString& text)
     {
@@ -76,7 +79,8 @@ protected:
 
     TempDatabases temp;
     ProductDatabases db;
-    BackupFields fields;
+    CleanupSettings settings;
+    RunState state;
     RecordingFeedback feedback;
-    CleanupOperations ops{fields, feedback};
+    CleanupOperations ops{settings, state, feedback};
 };

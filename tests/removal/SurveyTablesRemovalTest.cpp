@@ -1,6 +1,9 @@
-#include "RemovalFixture.h"
+#include "tests/removal/RemovalFixture.h"
 
-#include <DatabaseError.h>
+#include "db/DatabaseError.h"
+
+using namespace qel;
+using namespace qel::test;
 
 namespace {
 
@@ -20,10 +23,10 @@ TEST_F(SurveyTablesRemoval, RemovesTheTablesOfEveryDeletedSurveyAndASecondRunFin
     const auto callCenterBefore = Contents(db.callCenter());
     ASSERT_EQ(before.at(QStringLiteral("ZEBResponse2_1")), 2); // rows are counted
 
-    ops.CleanDeletedSurveys();
+    ops.CleanUpDeletedSurveys();
 
     // Deleted: 1 and 12 legacy, 3 and 7 new storage, 5 of no storage kind.
-    ExpectOnlyMessage(Counted(IDS_SURVEY_TABLES_DELETED, 16));
+    ExpectOnlyMessage(Counted(StringId::SurveyTablesDeleted, 16));
     EXPECT_EQ(Contents(db.surveys()),
               Without(before, {"ZEBResponse1_1", "ZEBResponse1_2", "ZEBResponse1_3", "ZEBDataStructure1", "ZebSemiOpen1",
                                "ZEBResponse12_1", "ZEBResponse12_2", "ZEBResponse12_3", "ZEBDataStructure12",
@@ -32,8 +35,8 @@ TEST_F(SurveyTablesRemoval, RemovesTheTablesOfEveryDeletedSurveyAndASecondRunFin
     EXPECT_EQ(Contents(db.callCenter()), callCenterBefore);
 
     feedback.messages.clear();
-    ops.CleanDeletedSurveys();
-    ExpectOnlyMessage(Counted(IDS_SURVEY_TABLES_DELETED, 0));
+    ops.CleanUpDeletedSurveys();
+    ExpectOnlyMessage(Counted(StringId::SurveyTablesDeleted, 0));
 }
 
 TEST_F(SurveyTablesRemoval, PrefixWalkTakesOnlyTheSurveysOwnResponseTables)
@@ -47,11 +50,11 @@ TEST_F(SurveyTablesRemoval, PrefixWalkTakesOnlyTheSurveysOwnResponseTables)
                               QStringLiteral("CREATE TABLE \"ZEBResponse1_]\"\"; DROP TABLE Settings\" (a int)")});
     const auto before = Contents(db.surveys());
 
-    ops.CleanDeletedSurveys();
+    ops.CleanUpDeletedSurveys();
 
     // Three numbered response tables next to each other, two more with the
     // prefix, and the two exact names: each counted once.
-    ExpectOnlyMessage(Counted(IDS_SURVEY_TABLES_DELETED, 7));
+    ExpectOnlyMessage(Counted(StringId::SurveyTablesDeleted, 7));
     EXPECT_EQ(Contents(db.surveys()),
               Without(before, {"ZEBResponse1_1", "ZEBResponse1_2", "ZEBResponse1_3", "ZEBResponse1_Extra_Long_Name",
                                "ZEBResponse1_]\"; DROP TABLE Settings", "ZEBDataStructure1", "ZebSemiOpen1"}));
@@ -66,9 +69,9 @@ TEST_F(SurveyTablesRemoval, NewStorageNamesHaveAtLeastFourDigits)
                               QStringLiteral("CREATE TABLE Vorto7Data (a int)")});
     const auto before = Contents(db.surveys());
 
-    ops.CleanDeletedSurveys();
+    ops.CleanUpDeletedSurveys();
 
-    ExpectOnlyMessage(Counted(IDS_SURVEY_TABLES_DELETED, 6));
+    ExpectOnlyMessage(Counted(StringId::SurveyTablesDeleted, 6));
     EXPECT_EQ(Contents(db.surveys()), Without(before, {"Vorto0007Data", "Vorto0007Interview", "Vorto0007SemiOpen",
                                                        "Vorto12345Data", "Vorto12345Interview", "Vorto12345SemiOpen"}));
 }
@@ -84,9 +87,9 @@ TEST_F(SurveyTablesRemoval, MissingOrUndroppableExactNamesAreNotCounted)
                               QStringLiteral("DROP TABLE Vorto0009Interview")});
     const auto before = Contents(db.surveys());
 
-    ops.CleanDeletedSurveys();
+    ops.CleanUpDeletedSurveys();
 
-    ExpectOnlyMessage(Counted(IDS_SURVEY_TABLES_DELETED, 6));
+    ExpectOnlyMessage(Counted(StringId::SurveyTablesDeleted, 6));
     EXPECT_EQ(Contents(db.surveys()), Without(before, {"ZEBResponse4_1", "ZEBResponse4_2", "ZEBResponse4_3", "ZebSemiOpen4",
                                                        "Vorto0009Data", "Vorto0009SemiOpen"}));
 }
@@ -100,18 +103,18 @@ TEST_F(SurveyTablesRemoval, DeletedSurveysWithoutTablesOfTheirOwnStillGiveACount
     ExecuteAll(db.callCenter(), {QStringLiteral("UPDATE Surveys SET InterviewStorage = NULL WHERE SurveyID = 6")});
     const auto before = Contents(db.surveys());
 
-    ops.CleanDeletedSurveys();
+    ops.CleanUpDeletedSurveys();
 
-    ExpectOnlyMessage(Counted(IDS_SURVEY_TABLES_DELETED, 0));
+    ExpectOnlyMessage(Counted(StringId::SurveyTablesDeleted, 0));
     EXPECT_EQ(Contents(db.surveys()), before);
 }
 
 TEST_F(SurveyTablesRemoval, NoDeletedSurveyShowsNothingAndLeavesTheSurveysDatabaseAlone)
 {
     db.CreateCallCenter({Legacy(1, false), NewStorage(2, false), {3, QStringLiteral("Unmarked"), 1, std::nullopt}}, {});
-    fields.SurveyDB = Unopenable();
+    settings.surveyDB = Unopenable();
 
-    ops.CleanDeletedSurveys();
+    ops.CleanUpDeletedSurveys();
 
     EXPECT_TRUE(feedback.messages.empty()) << feedback.messageTexts().join(QLatin1Char('\n')).toStdString();
 }
@@ -125,7 +128,7 @@ TEST_F(SurveyTablesRemoval, FailureInThePrefixWalkEndsTheRunWithTheReportAndKeep
     ExecuteAll(db.surveys(), {QStringLiteral("CREATE VIEW ZEBResponse1_view AS SELECT * FROM Settings")});
     const auto before = Contents(db.surveys());
 
-    ops.CleanDeletedSurveys();
+    ops.CleanUpDeletedSurveys();
 
     ExpectOnlyReport(kReport);
     EXPECT_EQ(Contents(db.surveys()), Without(before, {"ZEBResponse1_1", "ZEBResponse1_2", "ZEBResponse1_3"}));
@@ -134,10 +137,10 @@ TEST_F(SurveyTablesRemoval, FailureInThePrefixWalkEndsTheRunWithTheReportAndKeep
 TEST_F(SurveyTablesRemoval, UnreadableCallCentreIsReported)
 {
     db.CreateAll();
-    fields.CallCenterSrc = Unopenable();
+    settings.callCenterSrc = Unopenable();
     const auto before = Contents(db.surveys());
 
-    ops.CleanDeletedSurveys();
+    ops.CleanUpDeletedSurveys();
 
     ExpectOnlyReport(kReport);
     EXPECT_EQ(Contents(db.surveys()), before);
@@ -150,14 +153,14 @@ TEST_F(SurveyTablesRemoval, OperationTakesTheGivenSetsAndLeavesErrorsToItsCaller
 
     // Survey 2 is live and of legacy storage, 42 live and new: the
     // operation does not look at the call-centre database.
-    ops.CleanSurveyTables({2}, {42});
-    ExpectOnlyMessage(Counted(IDS_SURVEY_TABLES_DELETED, 8));
+    ops.DropSurveyTables({2}, {42});
+    ExpectOnlyMessage(Counted(StringId::SurveyTablesDeleted, 8));
     EXPECT_EQ(Contents(db.surveys()),
               Without(before, {"ZEBResponse2_1", "ZEBResponse2_2", "ZEBResponse2_3", "ZEBDataStructure2", "ZebSemiOpen2",
                                "Vorto0042Data", "Vorto0042Interview", "Vorto0042SemiOpen"}));
 
     feedback.messages.clear();
-    fields.SurveyDB = Unopenable();
-    EXPECT_THROW(ops.CleanSurveyTables({1}, {}), DatabaseError);
+    settings.surveyDB = Unopenable();
+    EXPECT_THROW(ops.DropSurveyTables({1}, {}), DatabaseError);
     EXPECT_TRUE(feedback.messages.empty());
 }

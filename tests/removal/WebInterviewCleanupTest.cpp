@@ -1,7 +1,10 @@
-#include "RemovalFixture.h"
+#include "tests/removal/RemovalFixture.h"
 
-#include <DatabaseError.h>
-#include <WebInterviewTables.h>
+#include "db/DatabaseError.h"
+#include "cleanup/WebInterviewTables.h"
+
+using namespace qel;
+using namespace qel::test;
 
 namespace {
 
@@ -21,28 +24,28 @@ TEST_F(WebInterviewCleanup, DropsTheTablesOfTitlesNoLongerInUseAndASecondRunFind
     const auto callCenterBefore = Contents(db.callCenter());
     const auto webProductionBefore = Contents(db.webProduction());
 
-    ops.CleanUnusedWebInterviewTables();
+    ops.CleanUpWebInterviews();
 
     // "Brand Tracker" is deleted as survey 7 but live as survey 2.
-    ExpectOnlyMessage(Counted(IDS_WEB_TABLES_DELETED, 3));
+    ExpectOnlyMessage(Counted(StringId::WebTablesDeleted, 3));
     EXPECT_EQ(Contents(db.webInterviews()),
               Without(before, {"Customer Satisfaction 2019", "Product Launch", "Regional Study"}));
     EXPECT_EQ(Contents(db.callCenter()), callCenterBefore);
     EXPECT_EQ(Contents(db.webProduction()), webProductionBefore);
 
     feedback.messages.clear();
-    ops.CleanUnusedWebInterviewTables();
-    ExpectOnlyMessage(Counted(IDS_WEB_TABLES_DELETED, 0));
+    ops.CleanUpWebInterviews();
+    ExpectOnlyMessage(Counted(StringId::WebTablesDeleted, 0));
 }
 
 TEST_F(WebInterviewCleanup, TitleOfALiveSurveyIsKeptWhicheverRowComesFirst)
 {
     db.CreateWebProduction({});
-    fields.WebInterviewDB = Unopenable();
+    settings.webInterviewDB = Unopenable();
     for (const bool liveFirst : {true, false}) {
         db.CreateCallCenter({Survey(1, QStringLiteral("Shared"), !liveFirst), Survey(2, QStringLiteral("Shared"), liveFirst)},
                             {});
-        ops.CleanUnusedWebInterviewTables();
+        ops.CleanUpWebInterviews();
         EXPECT_TRUE(feedback.messages.empty()) << "live first: " << liveFirst;
     }
 }
@@ -56,20 +59,20 @@ TEST_F(WebInterviewCleanup, ExternalNamesProtectOnlyTheirCapitalisedForm)
     db.CreateWebInterviews({QStringLiteral("Web Only Feedback"), QStringLiteral("PANEL"), QStringLiteral("Twice")});
     const auto before = Contents(db.webInterviews());
 
-    ops.CleanUnusedWebInterviewTables();
+    ops.CleanUpWebInterviews();
 
-    ExpectOnlyMessage(Counted(IDS_WEB_TABLES_DELETED, 2));
+    ExpectOnlyMessage(Counted(StringId::WebTablesDeleted, 2));
     EXPECT_EQ(Contents(db.webInterviews()), Without(before, {"Web Only Feedback", "Twice"}));
 }
 
 TEST_F(WebInterviewCleanup, OnlyABooleanTrueMarksASurveyDeleted)
 {
     db.CreateWebProduction({});
-    fields.WebInterviewDB = Unopenable();
+    settings.webInterviewDB = Unopenable();
 
     // NULL and false marks.
     db.CreateCallCenter({{1, QStringLiteral("A"), 0, std::nullopt}, Survey(2, QStringLiteral("B"), false)}, {});
-    ops.CleanUnusedWebInterviewTables();
+    ops.CleanUpWebInterviews();
     EXPECT_TRUE(feedback.messages.empty());
 
     // A Deleted column of integers marks nothing, whatever its value.
@@ -77,7 +80,7 @@ TEST_F(WebInterviewCleanup, OnlyABooleanTrueMarksASurveyDeleted)
                {QStringLiteral("DROP TABLE Surveys"),
                 QStringLiteral("CREATE TABLE Surveys (SurveyID int, SurveyTitle nvarchar(255), Deleted int)"),
                 QStringLiteral("INSERT INTO Surveys VALUES (1, 'A', 1), (2, 'B', -1), (3, 'C', 2)")});
-    ops.CleanUnusedWebInterviewTables();
+    ops.CleanUpWebInterviews();
     EXPECT_TRUE(feedback.messages.empty()) << feedback.messageTexts().join(QLatin1Char('\n')).toStdString();
 }
 
@@ -89,14 +92,14 @@ TEST_F(WebInterviewCleanup, NullTitleIsTheEmptyName)
     // Handed on as the empty name, which no table has.
     db.CreateCallCenter({Survey(1, QString(), true)}, {});
     db.CreateWebProduction({QStringLiteral("Kept")});
-    ops.CleanUnusedWebInterviewTables();
-    ExpectOnlyMessage(Counted(IDS_WEB_TABLES_DELETED, 0));
+    ops.CleanUpWebInterviews();
+    ExpectOnlyMessage(Counted(StringId::WebTablesDeleted, 0));
     EXPECT_EQ(Contents(db.webInterviews()), before);
 
     // A web survey without external name keeps the empty name in use.
     feedback.messages.clear();
     db.CreateWebProduction({QString()});
-    ops.CleanUnusedWebInterviewTables();
+    ops.CleanUpWebInterviews();
     EXPECT_TRUE(feedback.messages.empty());
 }
 
@@ -105,11 +108,11 @@ TEST_F(WebInterviewCleanup, FailuresAnywhereAreReportedOnce)
     db.CreateAll();
     const auto before = Contents(db.webInterviews());
 
-    for (QString BackupFields::*field : {&BackupFields::WebProdDB, &BackupFields::CallCenterSrc, &BackupFields::WebInterviewDB}) {
-        db.ApplyTo(fields);
-        fields.*field = Unopenable();
+    for (QString CleanupSettings::*field : {&CleanupSettings::webProdDB, &CleanupSettings::callCenterSrc, &CleanupSettings::webInterviewDB}) {
+        db.ApplyTo(settings);
+        settings.*field = Unopenable();
         feedback.messages.clear();
-        ops.CleanUnusedWebInterviewTables();
+        ops.CleanUpWebInterviews();
         ExpectOnlyReport(kReport);
     }
     EXPECT_EQ(Contents(db.webInterviews()), before);
@@ -125,13 +128,13 @@ TEST_F(WebInterviewTableRemoval, UnderscoreBeforeADigitIsIgnoredWhenMatching)
     const auto before = Contents(db.webInterviews());
 
     ops.DropWebInterviewTables({QStringLiteral("_2019Survey"), QStringLiteral("Alpha"), QStringLiteral("_2019")});
-    ExpectOnlyMessage(Counted(IDS_WEB_TABLES_DELETED, 0));
+    ExpectOnlyMessage(Counted(StringId::WebTablesDeleted, 0));
     EXPECT_EQ(Contents(db.webInterviews()), before);
 
     feedback.messages.clear();
     ops.DropWebInterviewTables({QStringLiteral("2019Survey"), QStringLiteral("_Alpha"), QStringLiteral("__2019"),
                                 QStringLiteral("7")});
-    ExpectOnlyMessage(Counted(IDS_WEB_TABLES_DELETED, 5));
+    ExpectOnlyMessage(Counted(StringId::WebTablesDeleted, 5));
     EXPECT_EQ(Contents(db.webInterviews()), Without(before, {"_2019Survey", "2019Survey", "_Alpha", "__2019", "_7"}));
 }
 
@@ -143,11 +146,11 @@ TEST_F(WebInterviewTableRemoval, OnlyBaseTablesWithTheExactNameGo)
 
     ops.DropWebInterviewTables({QStringLiteral("REGIONAL STUDY"), QStringLiteral("regional study"),
                                 QStringLiteral("Doomed View")});
-    ExpectOnlyMessage(Counted(IDS_WEB_TABLES_DELETED, 0));
+    ExpectOnlyMessage(Counted(StringId::WebTablesDeleted, 0));
 
     feedback.messages.clear();
     ops.DropWebInterviewTables({});
-    ExpectOnlyMessage(Counted(IDS_WEB_TABLES_DELETED, 0));
+    ExpectOnlyMessage(Counted(StringId::WebTablesDeleted, 0));
     EXPECT_EQ(Contents(db.webInterviews()), before);
 }
 
@@ -160,7 +163,7 @@ TEST_F(WebInterviewTableRemoval, NamesThatNeedQuotingAreDroppedSafely)
 
     ops.DropWebInterviewTables({odd, bracketed, QStringLiteral("With 'Quote'")});
 
-    ExpectOnlyMessage(Counted(IDS_WEB_TABLES_DELETED, 3));
+    ExpectOnlyMessage(Counted(StringId::WebTablesDeleted, 3));
     EXPECT_EQ(Contents(db.webInterviews()), Without(before, {odd, bracketed, QStringLiteral("With 'Quote'")}));
 }
 
@@ -174,7 +177,7 @@ TEST_F(WebInterviewTableRemoval, FailedDropLeavesEarlierDropsAndShowsNoCount)
                 QStringLiteral("CREATE TABLE Child (InterviewID int REFERENCES C (InterviewID))"),
                 QStringLiteral("INSERT INTO Child VALUES (1)"), QStringLiteral("CREATE TABLE D (a int)"),
                 QStringLiteral("CREATE TABLE E (a int)")});
-    fields.WebInterviewDB += QStringLiteral(";FKSupport=1");
+    settings.webInterviewDB += QStringLiteral(";FKSupport=1");
     const auto before = Contents(db.webInterviews());
 
     EXPECT_THROW(ops.DropWebInterviewTables({QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C"),

@@ -1,59 +1,64 @@
-#include "RemovalFixture.h"
+#include "tests/removal/RemovalFixture.h"
 
-#include <BackupDlg.h>
+#include "gui/MainWindow.h"
+#include "tests/support/TestSettings.h"
 
 #include <QLineEdit>
 #include <QPushButton>
 
+using namespace qel;
+using namespace qel::test;
+
 // The three table-removal buttons of the main window, clicked with the
-// fixture databases typed into its fields.
+// fixture databases typed into its edits.
 class WindowButtons : public RemovalTest {
 protected:
     void SetUp() override
     {
         RemovalTest::SetUp();
         db.CreateAll();
-        const std::pair<int, QString> edits[] = {
-            {1012, fields.CallCenterSrc}, {1024, fields.SurveyDB},  {1019, fields.ListDB},
-            {1026, fields.WebInterviewDB}, {1027, fields.WebProdDB}, {1031, fields.Timeout}};
-        for (const auto& [id, text] : edits) {
-            auto* edit = window.findChild<QLineEdit*>(QString::number(id));
-            ASSERT_NE(edit, nullptr) << id;
+        const std::pair<const char*, QString> edits[] = {
+            {"callCenterSrcEdit", settings.callCenterSrc},   {"surveyDBEdit", settings.surveyDB},
+            {"listDBEdit", settings.listDB},                 {"webInterviewDBEdit", settings.webInterviewDB},
+            {"webProdDBEdit", settings.webProdDB},           {"timeoutEdit", settings.timeout}};
+        for (const auto& [name, text] : edits) {
+            auto* edit = window.findChild<QLineEdit*>(QLatin1String(name));
+            ASSERT_NE(edit, nullptr) << name;
             edit->setText(text);
         }
     }
 
-    void Click(int id)
+    void Click(const char* name)
     {
-        auto* button = window.findChild<QPushButton*>(QString::number(id));
-        ASSERT_NE(button, nullptr) << id;
+        auto* button = window.findChild<QPushButton*>(QLatin1String(name));
+        ASSERT_NE(button, nullptr) << name;
         button->click();
     }
 
-    CBackupDlg window{nullptr, &feedback};
+    MainWindow window{TestSettingsStore(), &feedback};
 };
 
 TEST_F(WindowButtons, SurveysButtonRemovesTheTablesOfDeletedSurveys)
 {
     const auto before = Contents(db.surveys());
-    Click(1023);
-    ExpectOnlyMessage(Counted(IDS_SURVEY_TABLES_DELETED, 16));
+    Click("surveysDatabaseButton");
+    ExpectOnlyMessage(Counted(StringId::SurveyTablesDeleted, 16));
     EXPECT_EQ(Contents(db.surveys()).size(), before.size() - 16);
 }
 
 TEST_F(WindowButtons, ListsButtonRemovesTheTablesOfDeletedLists)
 {
     const auto before = Contents(db.lists());
-    Click(1020);
-    ExpectOnlyMessage(Counted(IDS_LIST_TABLES_DELETED, 12));
+    Click("listDatabaseButton");
+    ExpectOnlyMessage(Counted(StringId::ListTablesDeleted, 12));
     EXPECT_EQ(Contents(db.lists()).size(), before.size() - 12);
 }
 
 TEST_F(WindowButtons, WebInterviewsButtonRemovesTheTablesOfTitlesNoLongerInUse)
 {
     const auto before = Contents(db.webInterviews());
-    Click(1025);
-    ExpectOnlyMessage(Counted(IDS_WEB_TABLES_DELETED, 3));
+    Click("webInterviewsDatabaseButton");
+    ExpectOnlyMessage(Counted(StringId::WebTablesDeleted, 3));
     EXPECT_EQ(Contents(db.webInterviews()),
               Without(before, {"Customer Satisfaction 2019", "Product Launch", "Regional Study"}));
 }

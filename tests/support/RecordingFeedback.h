@@ -1,13 +1,16 @@
 #pragma once
 
-#include "QtPrinters.h"
+#include "tests/support/QtPrinters.h"
 
-#include <Feedback.h>
+#include "core/Feedback.h"
 
 #include <QString>
 #include <QStringList>
 
 #include <functional>
+#include <vector>
+
+namespace qel::test {
 
 // Feedback that writes nothing on screen: it keeps every status text,
 // counts the pumps and records message boxes in order, so tests read what
@@ -42,3 +45,5 @@ public:
     std::vector<Message> messages;
     std::function<void()> onPump; // lets a test act in the middle of an operation
 };
+
+} // namespace qel::test

@@ -1,6 +1,11 @@
-#include "TempDatabases.h"
+#include "tests/support/TempDatabases.h"
 
 #include <QDir>
+
+using namespace qel;
+using namespace qel::test;
+
+namespace qel::test {
 
 TempDatabases::TempDatabases() : dir_(QDir::tempPath() + QStringLiteral("/qelcleanup-test-XXXXXX")) {}
 
@@ -14,3 +19,4 @@ QString TempDatabases::connection(const QString& fileName) const
     return SQLiteConnection(path(fileName));
 }
 
+} // namespace qel::test

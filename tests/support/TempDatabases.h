@@ -3,9 +3,11 @@
 #include <QString>
 #include <QTemporaryDir>
 
-#include "QtPrinters.h"
+#include "tests/support/QtPrinters.h"
 
-#include <ProductDatabases.h>
+#include "fixtures/ProductDatabases.h"
+
+namespace qel::test {
 
 // A temporary folder for a test's database files, removed afterwards.
 class TempDatabases {
@@ -20,3 +22,5 @@ public:
 private:
     QTemporaryDir dir_;
 };
+
+} // namespace qel::test

@@ -1,11 +1,28 @@
 #include <QApplication>
+#include <QFile>
+#include <QByteArray>
+#include <QSettings>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-// Every test program gets an application object, so widget tests and the
-// event pump work; the platform is offscreen (set by CTest).
+#include <cstdlib>
+
+// Every test program isolates itself before anything else runs: an
+// offscreen display, and settings in a folder of its own that is removed at
+// the end, so a test run by hand never touches a user's settings. (On
+// Windows, where settings live in the registry, the tests also keep them
+// under an application name of their own: see TestSettings.h.)
 int main(int argc, char** argv)
 {
+    QTemporaryDir settingsHome;
+    if (!settingsHome.isValid())
+        return EXIT_FAILURE;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(settingsHome.path()));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsHome.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsHome.path());
+
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -1,32 +1,26 @@
-#include <CleaningHistory.h>
-#include <CleanupOperations.h>
-#include <Connection.h>
-#include <Recordset.h>
-#include <StatisticsSchema.h>
+#include "cleanup/CleaningHistory.h"
+#include "cleanup/CleanupOperations.h"
+#include "db/Connection.h"
+#include "db/Result.h"
+#include "fixtures/StatisticsSchema.h"
 
-#include <ProductDatabases.h>
-#include <RecordingFeedback.h>
-#include <TempDatabases.h>
+#include "fixtures/ProductDatabases.h"
+#include "tests/support/RecordingFeedback.h"
+#include "tests/support/Rows.h"
+#include "tests/support/TempDatabases.h"
 
 #include <gtest/gtest.h>
 
+using namespace qel;
+using namespace qel::test;
+
 namespace {
 
-// Every statistics row, as text, so that "untouched to the row" can be checked.
-QStringList Snapshot(const QString& connection, const QString& table, const QString& where = QStringLiteral("1=1"))
+// Every row of a table, whole and in a fixed order, so that "untouched to
+// the row" can be checked.
+std::vector<Row> Snapshot(const QString& connection, const QString& table, const QString& where = QStringLiteral("1=1"))
 {
-    auto c = OpenConnection(connection);
-    auto rs = OpenRecordset(*c, QStringLiteral("SELECT * FROM %1 WHERE %2").arg(table, where));
-    QStringList rows;
-    for (; !rs->IsEOF(); rs->MoveNext()) {
-        QStringList fields;
-        for (int i = 0; i < rs->FieldCount(); ++i)
-            fields << QString::number(rs->ReadField(i).integer()) + QLatin1Char('|') + QString::number(rs->ReadField(i).real())
-                          + QLatin1Char('|') + rs->ReadField(i).text();
-        rows << fields.join(QLatin1Char(','));
-    }
-    rows.sort();
-    return rows;
+    return ReadRows(connection, QStringLiteral("SELECT * FROM %1 WHERE %2 ORDER BY rowid").arg(table, where));
 }
 
 } // namespace
@@ -36,8 +30,8 @@ protected:
     void SetUp() override
     {
         product.CreateAll();
-        product.ApplyTo(fields);
-        fields.Timeout = QStringLiteral("30");
+        product.ApplyTo(settings);
+        settings.timeout = QStringLiteral("30");
         // The selection dialog makes sure of the history table before any clean-up by survey.
         ExecuteAll(product.callCenter(), {CreateCleaningHistorySql(Dialect(Dialect::Kind::SQLite))});
     }
@@ -45,15 +39,20 @@ protected:
     bool Run(const IdentifierArray& legacy, const IdentifierArray& newer, bool stats, bool surveys, bool web, bool lists,
              const TableNameSet& names = {})
     {
-        return CleanupOperations(fields, feedback)
-            .DoSurveyCleanup(BuildTargetConnection(fields), names, legacy, newer, stats, surveys, web, lists);
+        SurveySelection selection;
+        selection.surveyNames = names;
+        selection.legacySurveyIds = legacy;
+        selection.newSurveyIds = newer;
+        return CleanupOperations(settings, state, feedback)
+            .CleanUpBySurveys(TargetConnection(settings, state), selection, CleanOptions{stats, surveys, web, lists});
     }
 
     long long Count(const QString& connection, const QString& sql) { return CountRows(connection, sql); }
 
     TempDatabases temp;
     ProductDatabases product{temp.path(QStringLiteral("product"))};
-    BackupFields fields;
+    CleanupSettings settings;
+    RunState state;
     RecordingFeedback feedback;
 };
 
@@ -61,9 +60,9 @@ TEST_F(SurveyCleanupTest, StatisticsOfTheChosenSurveyGoByTheirOwnColumnsAndOther
 {
     const QString stats = product.statistics();
     const QString others = QStringLiteral("CallID IN (SELECT CallID FROM Statistic_Call WHERE TaskID <> 42)");
-    const QStringList agentsOfOthers = Snapshot(stats, QStringLiteral("Statistic_Agent"), others);
-    const QStringList alarmsOfOthers = Snapshot(stats, QStringLiteral("Statistic_Alarms"), QStringLiteral("SurveyID <> 42"));
-    const QStringList supervisors = Snapshot(stats, QStringLiteral("Statistic_SessionSupervisor"));
+    const auto agentsOfOthers = Snapshot(stats, QStringLiteral("Statistic_Agent"), others);
+    const auto alarmsOfOthers = Snapshot(stats, QStringLiteral("Statistic_Alarms"), QStringLiteral("SurveyID <> 42"));
+    const auto supervisors = Snapshot(stats, QStringLiteral("Statistic_SessionSupervisor"));
     const long long doomedCalls = Count(stats, QStringLiteral("SELECT COUNT(*) FROM Statistic_Call WHERE TaskID = 42"));
     ASSERT_GT(doomedCalls, 0);
     ASSERT_GT(Count(stats, QStringLiteral("SELECT COUNT(*) FROM Statistic_Pause WHERE OutboundSurveyID = 42")), 0);
@@ -88,7 +87,7 @@ TEST_F(SurveyCleanupTest, StatisticsOfTheChosenSurveyGoByTheirOwnColumnsAndOther
     EXPECT_EQ(Snapshot(stats, QStringLiteral("Statistic_Agent")), agentsOfOthers);
     EXPECT_EQ(Snapshot(stats, QStringLiteral("Statistic_Alarms")), alarmsOfOthers);
     EXPECT_EQ(Snapshot(stats, QStringLiteral("Statistic_SessionSupervisor")), supervisors); // not a survey table
-    EXPECT_EQ(fields.stage, 20); // 17 statistics steps and the three reference tables
+    EXPECT_EQ(state.stage, 20); // 17 statistics steps and the three reference tables
 }
 
 TEST_F(SurveyCleanupTest, SurveyTablesOfBothStorageKindsGoAndOnlyThey)
@@ -106,7 +105,7 @@ TEST_F(SurveyCleanupTest, SurveyTablesOfBothStorageKindsGoAndOnlyThey)
 
 TEST_F(SurveyCleanupTest, WithNoOptionTheReferenceStepsStillRunAndTheHistoryIsLeftAlone)
 {
-    fields.BackupType = 1;
+    settings.backupType = 1;
     ASSERT_TRUE(Run({2}, {}, false, false, false, false));
     EXPECT_EQ(feedback.messageTexts(), QStringList{QStringLiteral("Clean up successful : 0 records deleted!")});
     EXPECT_EQ(Count(product.backup(), QStringLiteral("SELECT COUNT(*) FROM Agents")), 12);
@@ -119,16 +118,18 @@ TEST_F(SurveyCleanupTest, TheHistoryRecordsEachKindAndASecondCleanUpOnlyItsOwnCo
     ExecuteAll(product.callCenter(), {QStringLiteral("UPDATE CleaningHistory SET StatsCleaned = '2020-01-01 00:00:00'")});
     ASSERT_TRUE(Run({}, {42}, false, false, false, true));
 
-    auto c = OpenConnection(product.callCenter());
-    auto rs = OpenRecordset(*c, QStringLiteral("SELECT SurveyID, StatsCleaned, SurveysCleaned, WebInterviewsCleaned, "
-                                               "ListsCleaned FROM CleaningHistory"));
-    ASSERT_EQ(rs->RecordCount(), 1);
-    EXPECT_EQ(rs->ReadField(0).integer(), 42);
-    EXPECT_EQ(OleDateTime(rs->ReadField(1).real()).toDateTime(), QDateTime(QDate(2020, 1, 1), QTime(0, 0)));
-    EXPECT_TRUE(rs->ReadField(2).isNull());
-    EXPECT_TRUE(rs->ReadField(3).isNull());
-    ASSERT_EQ(rs->ReadField(4).type(), Variant::Type::Date);
-    EXPECT_LT(std::abs(OleDateTime(rs->ReadField(4).real()).toDateTime().secsTo(QDateTime::currentDateTime())), 120);
+    const auto rows = ReadRows(product.callCenter(), QStringLiteral("SELECT SurveyID, StatsCleaned, SurveysCleaned, "
+                                                                    "WebInterviewsCleaned, ListsCleaned FROM CleaningHistory"));
+    ASSERT_EQ(rows.size(), 1u);
+    const Row& row = rows[0];
+    EXPECT_EQ(row[0].integer(), 42);
+    EXPECT_EQ(row[1].dateTime(), (WallClock{2020, 1, 1, 0, 0, 0, 0}));
+    EXPECT_TRUE(row[2].isNull());
+    EXPECT_TRUE(row[3].isNull());
+    ASSERT_EQ(row[4].type(), FieldValue::Type::DateTime);
+    const WallClock& cleaned = row[4].dateTime();
+    const QDateTime cleanedAt(cleaned.date(), QTime(cleaned.hour, cleaned.minute, cleaned.second));
+    EXPECT_LT(std::abs(cleanedAt.secsTo(QDateTime::currentDateTime())), 120);
 }
 
 TEST(CleaningHistoryText, SqlServerTextsAreExact)
@@ -152,7 +153,7 @@ TEST(CleaningHistoryText, SqlServerTextsAreExact)
 
 TEST_F(SurveyCleanupTest, AFailingListRemovalStillRecordsTheHistoryAndEndsWithTheCount)
 {
-    fields.ListDB = QStringLiteral("Driver=No Such Driver;Database=x");
+    settings.listDB = QStringLiteral("Driver=No Such Driver;Database=x");
     ASSERT_TRUE(Run({}, {42}, false, false, false, true));
     ASSERT_EQ(feedback.messages.size(), 2u);
     EXPECT_TRUE(feedback.messages[0].text.startsWith(QStringLiteral("ADO error in OnCmdListcleanup (")));
@@ -162,7 +163,7 @@ TEST_F(SurveyCleanupTest, AFailingListRemovalStillRecordsTheHistoryAndEndsWithTh
 
 TEST_F(SurveyCleanupTest, AFailingSurveyTablesRemovalStopsBeforeTheHistory)
 {
-    fields.SurveyDB = QStringLiteral("Driver=No Such Driver;Database=x");
+    settings.surveyDB = QStringLiteral("Driver=No Such Driver;Database=x");
     EXPECT_FALSE(Run({1}, {}, true, true, false, false));
     ASSERT_EQ(feedback.messages.size(), 1u);
     EXPECT_TRUE(feedback.messages[0].text.startsWith(QStringLiteral("ADO error in DoSQLCleanup (")));
@@ -187,7 +188,7 @@ TEST_F(SurveyCleanupTest, TablesAreRemovedInTheirFixedOrderBeforeTheFinalMessage
 
 TEST_F(SurveyCleanupTest, WithABackupTheSurveysRowsAreCopiedBeforeTheyGo)
 {
-    fields.BackupType = 1;
+    settings.backupType = 1;
     const long long calls = Count(product.statistics(), QStringLiteral("SELECT COUNT(*) FROM Statistic_Call WHERE TaskID IN (4, 7)"));
     ASSERT_TRUE(Run({}, {4, 7}, true, false, false, false));
     EXPECT_EQ(Count(product.backup(), QStringLiteral("SELECT COUNT(*) FROM Statistic_Call")), calls);

@@ -1,19 +1,22 @@
-#include <Connection.h>
-#include <SurveyList.h>
+#include "db/Connection.h"
+#include "cleanup/SurveyList.h"
 
-#include <ProductDatabases.h>
-#include <TempDatabases.h>
+#include "fixtures/ProductDatabases.h"
+#include "tests/support/TempDatabases.h"
 
 #include <QLocale>
 
 #include <gtest/gtest.h>
+
+using namespace qel;
+using namespace qel::test;
 
 class SurveyListTest : public ::testing::Test {
 protected:
     std::vector<SurveyListRow> Load()
     {
         std::vector<SurveyListRow> rows;
-        auto c = OpenConnection(product.callCenter());
+        auto c = Connection::Open(product.callCenter());
         LoadSurveyList(*c, [&](const SurveyListRow& row) { rows.push_back(row); });
         return rows;
     }

@@ -1,16 +1,20 @@
-#include <CleanupOperations.h>
-#include <Connection.h>
-#include <Recordset.h>
-#include <StatisticsCatalogue.h>
-#include <StatisticsSchema.h>
+#include "cleanup/CleanupOperations.h"
+#include "db/Connection.h"
+#include "db/Result.h"
+#include "cleanup/StatisticsCatalogue.h"
+#include "fixtures/StatisticsSchema.h"
 
-#include <ProductDatabases.h>
-#include <RecordingFeedback.h>
-#include <TempDatabases.h>
+#include "fixtures/ProductDatabases.h"
+#include "tests/support/RecordingFeedback.h"
+#include "tests/support/Rows.h"
+#include "tests/support/TempDatabases.h"
 
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
+
+using namespace qel;
+using namespace qel::test;
 
 namespace {
 
@@ -58,16 +62,17 @@ protected:
     void SetUp() override
     {
         product.CreateAll(options);
-        product.ApplyTo(fields);
-        fields.Timeout = QStringLiteral("30");
-        fields.removalDate = OleDateTime::FromDate(2024, 3, 5, 15, 45);
+        product.ApplyTo(settings);
+        settings.timeout = QStringLiteral("30");
+        state.removalDate = QDate(2024, 3, 5);
     }
-    bool Run() { return CleanupOperations(fields, feedback).DoSQLCleanup(BuildTargetConnection(fields)); }
+    bool Run() { return CleanupOperations(settings, state, feedback).CleanUpByDate(TargetConnection(settings, state)); }
 
     TempDatabases temp;
     FixtureOptions options;
     ProductDatabases product{temp.path(QStringLiteral("product"))};
-    BackupFields fields;
+    CleanupSettings settings;
+    RunState state;
     RecordingFeedback feedback;
 };
 
@@ -89,7 +94,7 @@ TEST_F(DateCleanupTest, DeletesExactlyTheOldRowsOfEveryTableAndCountsThem)
                       0) << t.name.toStdString();
         }
     }
-    EXPECT_EQ(fields.stage, 25);
+    EXPECT_EQ(state.stage, 25);
     EXPECT_EQ(feedback.statuses.first(), QStringLiteral("Opening databases"));
     EXPECT_EQ(feedback.statuses.at(1), QStringLiteral("Stage 1/21: Deleting records"));
     EXPECT_TRUE(feedback.statuses.contains(QStringLiteral("Stage 22/21: Deleting records")));
@@ -103,35 +108,35 @@ TEST_F(DateCleanupTest, DeletesExactlyTheOldRowsOfEveryTableAndCountsThem)
 
 TEST_F(DateCleanupTest, WithABackupEveryDeletedRowIsInTheTargetFirst)
 {
-    fields.BackupType = 1;
+    settings.backupType = 1;
     const Census before = TakeCensus(product.statistics());
-    ASSERT_TRUE(Run());
-    ASSERT_EQ(feedback.messages.size(), 1u) << feedback.messages[0].text.toStdString();
+    ASSERT_TRUE(Run()) << feedback.messageTexts().join('\n').toStdString();
+    ASSERT_EQ(feedback.messages.size(), 1u);
     for (const auto& t : StatisticsTables())
         EXPECT_EQ(Rows(product.backup(), t.name), before.doomed.at(t.name)) << t.name.toStdString();
     for (const QString& reference : {QStringLiteral("Agents"), QStringLiteral("Surveys"), QStringLiteral("Lists")})
         EXPECT_EQ(Rows(product.backup(), reference), Rows(product.callCenter(), reference));
     EXPECT_TRUE(feedback.statuses.contains(QStringLiteral("Stage 1/21: Creating fields in target")));
 
-    // A second backup of the same source adds the new old rows and changes no column.
+    // A second backup of the same source adds the rows the later cut-off
+    // takes, and changes no column.
     const QString definition = QStringLiteral("SELECT group_concat(sql, ';') FROM sqlite_master");
-    auto readDefinitions = [&] {
-        auto c = OpenConnection(product.backup());
-        return OpenRecordset(*c, definition)->ReadField(0).text();
-    };
-    const QString definitionsBefore = readDefinitions();
-    fields.removalDate = OleDateTime::FromDate(2024, 6, 1);
-    const Census second = TakeCensus(product.statistics()); // still counted against the first cut-off
+    const QString definitionsBefore = ReadRows(product.backup(), definition).at(0).at(0).text();
+    const long long callsBetween = CountRows(product.statistics(), QStringLiteral(
+        "SELECT COUNT(*) FROM Statistic_Call WHERE Start_Time < '2024-06-01'"));
+    ASSERT_GT(callsBetween, 0);
+    state.removalDate = QDate(2024, 6, 1);
     feedback = RecordingFeedback();
     ASSERT_TRUE(Run());
-    EXPECT_EQ(readDefinitions(), definitionsBefore);
+    EXPECT_EQ(ReadRows(product.backup(), definition).at(0).at(0).text(), definitionsBefore);
+    EXPECT_EQ(Rows(product.backup(), QStringLiteral("Statistic_Call")),
+              before.doomed.at(QStringLiteral("Statistic_Call")) + callsBetween);
     EXPECT_EQ(Rows(product.backup(), QStringLiteral("Agents")), Rows(product.callCenter(), QStringLiteral("Agents")));
-    (void)second;
 }
 
 TEST_F(DateCleanupTest, WithoutSqlServerSyntaxTheSqlOnlyTablesAreLeftAndDatesUseHashSigns)
 {
-    fields.SourceSQL = 0;
+    settings.sourceSQL = 0;
     const Census before = TakeCensus(product.statistics());
     EXPECT_FALSE(Run());
     // SQLite does not read #...# dates: the first step reports and nothing is deleted.
@@ -156,7 +161,7 @@ TEST(DateCleanupSteps, TwentyStepsWhenTheSourceIsNotSqlServer)
 TEST_F(DateCleanupTest, AWrongConnectionStringIsReportedAndChangesNothing)
 {
     const Census before = TakeCensus(product.statistics());
-    fields.StatSrc = QStringLiteral("Driver=No Such Driver;Database=x");
+    settings.statSrc = QStringLiteral("Driver=No Such Driver;Database=x");
     EXPECT_FALSE(Run());
     ASSERT_EQ(feedback.messages.size(), 1u);
     EXPECT_TRUE(feedback.messages[0].text.startsWith(QStringLiteral("ADO error in DoSQLCleanup ('unixODBC Driver Manager' : ")))
@@ -178,7 +183,7 @@ TEST_F(DateCleanupTest, AMissingTableStopsTheRunWhereItStands)
 
 TEST_F(DateCleanupTest, AMissingTableWithABackupIsReportedBeforeAnythingOfItIsTouched)
 {
-    fields.BackupType = 1;
+    settings.backupType = 1;
     ExecuteAll(product.statistics(), {QStringLiteral("DROP TABLE Statistic_Location")});
     EXPECT_FALSE(Run());
     ASSERT_EQ(feedback.messages.size(), 1u);
@@ -189,11 +194,11 @@ TEST_F(DateCleanupTest, AMissingTableWithABackupIsReportedBeforeAnythingOfItIsTo
 
 TEST_F(DateCleanupTest, AJetTargetThatCannotOpenIsReportedAndDeletesNothing)
 {
-    fields.BackupType = 2;
-    fields.AccessTgt = temp.path(QStringLiteral("backup.mdb"));
+    settings.backupType = 2;
+    settings.accessTgt = temp.path(QStringLiteral("backup.mdb"));
     const Census before = TakeCensus(product.statistics());
     EXPECT_FALSE(Run());
-    EXPECT_TRUE(fields.accessTarget);
+    EXPECT_TRUE(state.accessTarget);
     ASSERT_EQ(feedback.messages.size(), 1u);
     EXPECT_TRUE(feedback.messages[0].text.startsWith(QStringLiteral("ADO error in DoSQLCleanup (")));
     EXPECT_EQ(TakeCensus(product.statistics()).doomed, before.doomed);
@@ -201,11 +206,11 @@ TEST_F(DateCleanupTest, AJetTargetThatCannotOpenIsReportedAndDeletesNothing)
 
 TEST_F(DateCleanupTest, ABackupIntoASourceDatabaseIsRefusedBeforeAnythingChanges)
 {
-    fields.BackupType = 1;
+    settings.backupType = 1;
     const Census before = TakeCensus(product.statistics());
     for (const QString& source : {product.callCenter(), product.statistics()}) {
         feedback = RecordingFeedback();
-        fields.StatTgt = source;
+        settings.statTgt = source;
         EXPECT_FALSE(Run());
         ASSERT_EQ(feedback.messages.size(), 1u);
         EXPECT_TRUE(feedback.messages[0].text.startsWith(QStringLiteral("ADO error in DoSQLCleanup (")))

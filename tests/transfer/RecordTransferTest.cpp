@@ -1,15 +1,20 @@
-#include <Catalog.h>
-#include <Connection.h>
-#include <DatabaseError.h>
-#include <Recordset.h>
-#include <RecordTransfer.h>
-#include <RowCopy.h>
+#include "db/Catalog.h"
+#include "db/Connection.h"
+#include "db/DatabaseError.h"
+#include "db/Result.h"
+#include "cleanup/RecordTransfer.h"
+#include "cleanup/RowCopy.h"
+#include "cleanup/ErrorReport.h"
 
-#include <ProductDatabases.h>
-#include <RecordingFeedback.h>
-#include <TempDatabases.h>
+#include "fixtures/ProductDatabases.h"
+#include "tests/support/RecordingFeedback.h"
+#include "tests/support/Rows.h"
+#include "tests/support/TempDatabases.h"
 
 #include <gtest/gtest.h>
+
+using namespace qel;
+using namespace qel::test;
 
 TEST(BuildOrConditionTest, TermsAndTheirBlanks)
 {
@@ -21,25 +26,34 @@ TEST(BuildOrConditionTest, TermsAndTheirBlanks)
 
 TEST(DateLiteralTest, QuotedBySourceSqlAndFormattedByTheDialect)
 {
-    BackupFields fields;
+    CleanupSettings settings;
+    RunState state;
     RecordingFeedback feedback;
-    RecordTransfer transfer(fields, feedback);
-    const OleDateTime march5 = OleDateTime::FromDate(2024, 3, 5, 14, 30);
-    fields.SourceSQL = 1;
+    RecordTransfer transfer(settings, state, feedback);
+    const QDate march5(2024, 3, 5);
+    settings.sourceSQL = 1;
     EXPECT_EQ(transfer.QuotedDate(Dialect(Dialect::Kind::SqlServer), march5), QStringLiteral("'03/05/2024'"));
     EXPECT_EQ(transfer.QuotedDate(Dialect(Dialect::Kind::SQLite), march5), QStringLiteral("'2024-03-05'"));
-    fields.SourceSQL = 0;
+    settings.sourceSQL = 0;
     EXPECT_EQ(transfer.QuotedDate(Dialect(Dialect::Kind::Access), march5), QStringLiteral("#03/05/2024#"));
-    EXPECT_EQ(DateLiteral(Dialect(Dialect::Kind::SqlServer), OleDateTime()), QString());
-    EXPECT_EQ(DateLiteral(Dialect(Dialect::Kind::SqlServer), OleDateTime::Invalid()), QStringLiteral("Invalid DateTime"));
+}
+
+TEST(ErrorReportTest, ShowsContextSourceAndDescriptionThroughTheFeedback)
+{
+    RecordingFeedback feedback;
+    ReportDatabaseError(feedback, QStringLiteral("DoSQLCleanup"),
+                        DatabaseError(QStringLiteral("SQLite"), QStringLiteral("no such table: x")));
+    ASSERT_EQ(feedback.messages.size(), 1u);
+    EXPECT_EQ(feedback.messages[0].text, QStringLiteral("ADO error in DoSQLCleanup ('SQLite' : 'no such table: x')"));
+    EXPECT_EQ(feedback.messages[0].kind, MessageKind::DatabaseError);
 }
 
 class RecordTransferTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        source = OpenConnection(temp.connection(QStringLiteral("source.db")));
-        target = OpenConnection(temp.connection(QStringLiteral("target.db")));
+        source = Connection::Open(temp.connection(QStringLiteral("source.db")));
+        target = Connection::Open(temp.connection(QStringLiteral("target.db")));
         source->Execute(QStringLiteral("CREATE TABLE Statistic_Call (CallID int, TaskID int, Start_Time datetime, Note varchar(20))"));
         source->Execute(QStringLiteral("INSERT INTO Statistic_Call VALUES (1, 5, '2024-03-04 23:59:59', 'old'), "
                                        "(2, 6, '2024-03-05 00:00:00', 'cut-off day'), (3, 5, '2024-01-01 08:00:00', NULL), "
@@ -48,16 +62,18 @@ protected:
         source->Execute(QStringLiteral("INSERT INTO Statistic_TransferMC VALUES (1, 4), (4, 1), (3, 3)"));
         sourceCatalog = BindCatalog(*source);
         targetCatalog = BindCatalog(*target);
-        fields.BackupType = 1;
-        fields.accessTarget = false;
-        fields.stage = 0;
+        settings.backupType = 1;
+        state.accessTarget = false;
+        state.stage = 0;
     }
 
     TransferHandles Handles() { return {*source, *sourceCatalog, target.get(), targetCatalog.get()}; }
-    long long Count(Connection& c, const QString& sql) { return OpenRecordset(c, sql)->ReadField(0).toInt64(); }
+    long long Count(Connection& c, const QString& sql) { return Scalar(c, sql); }
+    RecordTransfer Transfer() { return RecordTransfer(settings, state, feedback); }
 
     TempDatabases temp;
-    BackupFields fields;
+    CleanupSettings settings;
+    RunState state;
     RecordingFeedback feedback;
     std::unique_ptr<Connection> source, target;
     std::unique_ptr<Catalog> sourceCatalog, targetCatalog;
@@ -67,19 +83,17 @@ protected:
 TEST_F(RecordTransferTest, BeforeDateCopiesThenDeletesAndKeepsTheCutOffDay)
 {
     long long deleted = 10;
-    ASSERT_TRUE(RecordTransfer(fields, feedback)
-                    .BackupAndDeleteBeforeDate(Handles(), QStringLiteral("Statistic_Call"), QStringLiteral("Start_Time"),
-                                               OleDateTime::FromDate(2024, 3, 5, 16), deleted));
+    ASSERT_TRUE(Transfer().BackupAndDeleteBeforeDate(Handles(), QStringLiteral("Statistic_Call"), QStringLiteral("Start_Time"),
+                                                     QDate(2024, 3, 5), deleted));
     EXPECT_EQ(deleted, 12);
-    EXPECT_EQ(fields.stage, 1);
+    EXPECT_EQ(state.stage, 1);
     EXPECT_EQ(Count(*source, QStringLiteral("SELECT COUNT(*) FROM Statistic_Call")), 2);
     EXPECT_EQ(Count(*source, QStringLiteral("SELECT COUNT(*) FROM Statistic_Call WHERE CallID = 2")), 1);
-    auto copied = OpenRecordset(*target, QStringLiteral("SELECT CallID, Start_Time, Note FROM Statistic_Call ORDER BY CallID"));
-    ASSERT_EQ(copied->RecordCount(), 2);
-    EXPECT_EQ(copied->ReadField(0).integer(), 1);
-    EXPECT_EQ(copied->ReadField(2).text(), QStringLiteral("old"));
-    copied->MoveNext();
-    EXPECT_TRUE(copied->ReadField(2).isNull());
+    const auto copied = ReadRows(*target, QStringLiteral("SELECT CallID, Start_Time, Note FROM Statistic_Call ORDER BY CallID"));
+    ASSERT_EQ(copied.size(), 2u);
+    EXPECT_EQ(copied[0][0].integer(), 1);
+    EXPECT_EQ(copied[0][2].text(), QStringLiteral("old"));
+    EXPECT_TRUE(copied[1][2].isNull());
     EXPECT_EQ(feedback.statuses, (QStringList{"Stage 1/21: Creating fields in target", "Stage 1/21: 2/2 records copied",
                                               "Stage 1/21: Deleting records"}));
     EXPECT_TRUE(feedback.messages.empty());
@@ -88,23 +102,22 @@ TEST_F(RecordTransferTest, BeforeDateCopiesThenDeletesAndKeepsTheCutOffDay)
 TEST_F(RecordTransferTest, SuffixOneSelectsCallIdOne)
 {
     long long deleted = 0;
-    fields.BackupType = 0;
-    ASSERT_TRUE(RecordTransfer(fields, feedback)
-                    .BackupAndDeleteByCallID(Handles(), QStringLiteral("Statistic_TransferMC"), QStringLiteral("1"), oldCalls,
-                                             deleted));
+    settings.backupType = 0;
+    ASSERT_TRUE(Transfer().BackupAndDeleteByCall(Handles(), QStringLiteral("Statistic_TransferMC"), QStringLiteral("1"),
+                                                 oldCalls, deleted));
     EXPECT_EQ(deleted, 2); // CallID1 1 and 3; the row with CallID 1 but CallID1 4 stays
     EXPECT_EQ(Count(*source, QStringLiteral("SELECT COUNT(*) FROM Statistic_TransferMC WHERE CallID1 = 4")), 1);
 }
 
 TEST_F(RecordTransferTest, NoBackupTouchesNoTargetButStillAdvancesTheStage)
 {
-    fields.BackupType = 0;
-    RecordTransfer transfer(fields, feedback);
+    settings.backupType = 0;
+    RecordTransfer transfer = Transfer();
     long long deleted = 0;
     const TransferHandles noTarget{*source, *sourceCatalog};
     EXPECT_TRUE(transfer.BackupWholeTable(noTarget, QStringLiteral("Statistic_Call")));
-    EXPECT_TRUE(transfer.BackupAndDeleteWhere(noTarget, QStringLiteral("Statistic_Call"), QStringLiteral("TaskID"), {5}, deleted));
-    EXPECT_EQ(fields.stage, 2);
+    EXPECT_TRUE(transfer.BackupAndDeleteBySurvey(noTarget, QStringLiteral("Statistic_Call"), QStringLiteral("TaskID"), {5}, deleted));
+    EXPECT_EQ(state.stage, 2);
     EXPECT_EQ(deleted, 2);
     EXPECT_EQ(feedback.statuses, QStringList{QStringLiteral("Stage 2/21: Deleting records")});
     EXPECT_TRUE(TableNames(temp.connection(QStringLiteral("target.db"))).isEmpty());
@@ -113,9 +126,9 @@ TEST_F(RecordTransferTest, NoBackupTouchesNoTargetButStillAdvancesTheStage)
 TEST_F(RecordTransferTest, EmptySelectionCopiesNothingAndStillDeletes)
 {
     long long deleted = 0;
-    fields.stage = 3;
-    ASSERT_TRUE(RecordTransfer(fields, feedback)
-                    .BackupAndDeleteWhere(Handles(), QStringLiteral("Statistic_Call"), QStringLiteral("TaskID"), {99}, deleted));
+    state.stage = 3;
+    ASSERT_TRUE(Transfer().BackupAndDeleteBySurvey(Handles(), QStringLiteral("Statistic_Call"), QStringLiteral("TaskID"), {99},
+                                                   deleted));
     EXPECT_EQ(deleted, 0);
     EXPECT_EQ(feedback.statuses, (QStringList{"Stage 4/21: Creating fields in target", "Stage 4/21: Deleting records"}));
     EXPECT_EQ(Count(*target, QStringLiteral("SELECT COUNT(*) FROM Statistic_Call")), 0);
@@ -133,12 +146,12 @@ TEST_F(RecordTransferTest, CopyFailingOnItsThirdRowKeepsTwoRowsAndDeletesNothing
         target->Execute(QStringLiteral("CREATE TABLE Statistic_Agent (CallID int, AgentID int CHECK (AgentID <> 12))"));
 
         FieldNameList names{QStringLiteral("CallID"), QStringLiteral("AgentID")};
-        RecordTransfer transfer(fields, feedback);
+        RecordTransfer transfer = Transfer();
         if (method == CopyMethod::Fastest) {
             long long deleted = 0;
             targetCatalog = BindCatalog(*target);
             sourceCatalog = BindCatalog(*source);
-            EXPECT_FALSE(transfer.BackupAndDeleteByCallID(Handles(), QStringLiteral("Statistic_Agent"), QString(), oldCalls, deleted));
+            EXPECT_FALSE(transfer.BackupAndDeleteByCall(Handles(), QStringLiteral("Statistic_Agent"), QString(), oldCalls, deleted));
             EXPECT_EQ(deleted, 0);
             ASSERT_EQ(feedback.messages.size(), 1u);
             EXPECT_TRUE(feedback.messages[0].text.startsWith(QStringLiteral("ADO error in Statistic_Agent ('SQLite' : ")))
@@ -159,7 +172,7 @@ TEST_F(RecordTransferTest, WholeTableCopyLeavesExactlyTheSourceRows)
     target->Execute(QStringLiteral("INSERT INTO Statistic_Call VALUES (90, 1, NULL, 'stale'), (91, 1, NULL, 'stale'), "
                                    "(92, 1, NULL, 'stale'), (93, 1, NULL, 'stale'), (94, 1, NULL, 'stale')"));
     targetCatalog = BindCatalog(*target);
-    ASSERT_TRUE(RecordTransfer(fields, feedback).BackupWholeTable(Handles(), QStringLiteral("Statistic_Call")));
+    ASSERT_TRUE(Transfer().BackupWholeTable(Handles(), QStringLiteral("Statistic_Call")));
     EXPECT_EQ(Count(*target, QStringLiteral("SELECT COUNT(*) FROM Statistic_Call")), 4);
     EXPECT_EQ(Count(*target, QStringLiteral("SELECT COUNT(*) FROM Statistic_Call WHERE CallID >= 90")), 0);
     EXPECT_EQ(Count(*source, QStringLiteral("SELECT COUNT(*) FROM Statistic_Call")), 4); // nothing deleted
@@ -173,20 +186,9 @@ TEST_F(RecordTransferTest, RowByRowCopyCarriesEveryTypeAndNull)
                                    "'%1', 'wide ä€', 'long', x'00ff'), (NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL)")
                         .arg(QString(300, QLatin1Char('v'))));
     FieldNameList names;
-    ASSERT_TRUE(SchemaReplication(fields, feedback).CreateFieldInTarget(*BindCatalog(*source), *targetCatalog, QStringLiteral("Mixed"), names));
+    ASSERT_TRUE(SchemaReplication(state, feedback).ReplicateTable(*BindCatalog(*source), *targetCatalog, QStringLiteral("Mixed"), names));
     EXPECT_EQ(CopyRows(*source, *target, QStringLiteral("Mixed"), QString(), names, feedback, 1, CopyMethod::RowByRow), 2);
-
-    auto a = OpenRecordset(*source, QStringLiteral("SELECT * FROM Mixed"));
-    auto b = OpenRecordset(*target, QStringLiteral("SELECT * FROM Mixed"));
-    ASSERT_EQ(b->RecordCount(), 2);
-    for (; !a->IsEOF(); a->MoveNext(), b->MoveNext())
-        for (int i = 0; i < a->FieldCount(); ++i) {
-            EXPECT_EQ(a->ReadField(i).type(), b->ReadField(i).type()) << i;
-            EXPECT_EQ(a->ReadField(i).integer(), b->ReadField(i).integer()) << i;
-            EXPECT_EQ(a->ReadField(i).real(), b->ReadField(i).real()) << i;
-            EXPECT_EQ(a->ReadField(i).text(), b->ReadField(i).text()) << i;
-            EXPECT_EQ(a->ReadField(i).bytes(), b->ReadField(i).bytes()) << i;
-        }
+    EXPECT_EQ(ReadRows(*target, QStringLiteral("SELECT * FROM Mixed")), ReadRows(*source, QStringLiteral("SELECT * FROM Mixed")));
 }
 
 TEST_F(RecordTransferTest, CopyCadenceOfTwentyFiveRows)

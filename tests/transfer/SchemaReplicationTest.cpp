@@ -1,22 +1,26 @@
-#include <Catalog.h>
-#include <Connection.h>
-#include <DatabaseError.h>
-#include <Recordset.h>
-#include <SchemaReplication.h>
+#include "db/Catalog.h"
+#include "db/Connection.h"
+#include "db/DatabaseError.h"
+#include "db/Result.h"
+#include "cleanup/SchemaReplication.h"
 
-#include <ProductDatabases.h>
-#include <RecordingFeedback.h>
-#include <TempDatabases.h>
+#include "fixtures/ProductDatabases.h"
+#include "tests/support/RecordingFeedback.h"
+#include "tests/support/Rows.h"
+#include "tests/support/TempDatabases.h"
 
 #include <gtest/gtest.h>
+
+using namespace qel;
+using namespace qel::test;
 
 namespace {
 
 // The CREATE text SQLite keeps for a table: any change of a column shows.
 QString StoredDefinition(Connection& c, const QString& table)
 {
-    auto rs = OpenRecordset(c, QStringLiteral("SELECT sql FROM sqlite_master WHERE name = '%1'").arg(table));
-    return rs->IsEOF() ? QString() : rs->ReadField(0).text();
+    const auto rows = ReadRows(c, QStringLiteral("SELECT sql FROM sqlite_master WHERE name = '%1'").arg(table));
+    return rows.empty() ? QString() : rows[0][0].text();
 }
 
 } // namespace
@@ -25,12 +29,12 @@ class SchemaReplicationTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        source = OpenConnection(temp.connection(QStringLiteral("source.db")));
-        target = OpenConnection(temp.connection(QStringLiteral("target.db")));
+        source = Connection::Open(temp.connection(QStringLiteral("source.db")));
+        target = Connection::Open(temp.connection(QStringLiteral("target.db")));
         sourceCatalog = BindCatalog(*source);
         targetCatalog = BindCatalog(*target);
-        fields.accessTarget = false;
-        fields.stage = 3;
+        state.accessTarget = false;
+        state.stage = 3;
     }
 
     bool Replicate(const QString& table, FieldNameList& names)
@@ -38,11 +42,11 @@ protected:
         // Each run binds fresh catalogues, as each clean-up does.
         sourceCatalog = BindCatalog(*source);
         targetCatalog = BindCatalog(*target);
-        return SchemaReplication(fields, feedback).CreateFieldInTarget(*sourceCatalog, *targetCatalog, table, names);
+        return SchemaReplication(state, feedback).ReplicateTable(*sourceCatalog, *targetCatalog, table, names);
     }
 
     TempDatabases temp;
-    BackupFields fields;
+    RunState state;
     RecordingFeedback feedback;
     std::unique_ptr<Connection> source, target;
     std::unique_ptr<Catalog> sourceCatalog, targetCatalog;
@@ -79,15 +83,15 @@ TEST_F(SchemaReplicationTest, EveryFixtureTableRoundTripsExactly)
 {
     ProductDatabases product(temp.path(QStringLiteral("product")));
     product.CreateStatistics({/*calls*/ 5}, {1, 2});
-    auto stats = OpenConnection(product.statistics());
+    auto stats = Connection::Open(product.statistics());
     auto statsCatalog = BindCatalog(*stats);
     for (int position = 0; position < statsCatalog->TableCount(); ++position) {
         const QString table = statsCatalog->TableName(position);
         FieldNameList first, second;
-        SchemaReplication replication(fields, feedback);
-        ASSERT_TRUE(replication.CreateFieldInTarget(*statsCatalog, *BindCatalog(*target), table, first));
+        SchemaReplication replication(state, feedback);
+        ASSERT_TRUE(replication.ReplicateTable(*statsCatalog, *BindCatalog(*target), table, first));
         const QString created = StoredDefinition(*target, table);
-        ASSERT_TRUE(replication.CreateFieldInTarget(*statsCatalog, *BindCatalog(*target), table, second));
+        ASSERT_TRUE(replication.ReplicateTable(*statsCatalog, *BindCatalog(*target), table, second));
         EXPECT_EQ(StoredDefinition(*target, table), created) << table.toStdString();
     }
     EXPECT_TRUE(feedback.messages.empty());
@@ -110,11 +114,12 @@ TEST_F(SchemaReplicationTest, ChangedAndNewSourceColumnsAreCarriedIntoAnExisting
     const auto columns = BindCatalog(*target)->Columns(QStringLiteral("T"));
     QStringList described;
     for (const auto& c : columns)
-        described << QStringLiteral("%1:%2:%3").arg(c.name).arg(c.type).arg(c.definedSize);
+        described << QStringLiteral("%1:%2:%3").arg(c.name).arg(static_cast<int>(c.type)).arg(c.definedSize);
     EXPECT_EQ(described, (QStringList{"Id:3:4", "Name:200:50", "Extra:3:4", "Note:202:20", "Added:135:16"}));
-    auto rs = OpenRecordset(*target, QStringLiteral("SELECT Name, Note FROM T"));
-    EXPECT_EQ(rs->ReadField(0).text(), QStringLiteral("kept"));
-    EXPECT_TRUE(rs->ReadField(1).isNull()); // the replaced column lost its values
+    const auto rows = ReadRows(*target, QStringLiteral("SELECT Name, Note FROM T"));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][0].text(), QStringLiteral("kept"));
+    EXPECT_TRUE(rows[0][1].isNull()); // the replaced column lost its values
 }
 
 TEST_F(SchemaReplicationTest, ALongerTextColumnIsReplaced)
@@ -158,19 +163,24 @@ TEST_F(SchemaReplicationTest, FailuresToCreateAreReportedWithTheirContexts)
 
 TEST(TargetTypeMapping, AccessAndSqlTargets)
 {
-    auto mapped = [](int type, int size, bool access) {
-        const ColumnDefinition c = MapColumnForTarget(QStringLiteral("c"), type, size, access);
+    using T = ColumnType;
+    auto mapped = [](ColumnType type, int size, bool access) {
+        ColumnDefinition source;
+        source.name = QStringLiteral("c");
+        source.type = type;
+        source.definedSize = size;
+        const ColumnDefinition c = MapColumnForTarget(source, access);
         return std::make_pair(c.type, c.definedSize);
     };
-    EXPECT_EQ(mapped(adDate, 8, false), std::make_pair(int(adDBTimeStamp), 8));
-    EXPECT_EQ(mapped(adDBTimeStamp, 16, false), std::make_pair(int(adDBTimeStamp), 16));
-    EXPECT_EQ(mapped(adVarChar, 300, false), std::make_pair(int(adVarChar), 300));
-    EXPECT_EQ(mapped(adDBTimeStamp, 16, true), std::make_pair(int(adDate), 16));
-    EXPECT_EQ(mapped(adVarChar, 255, true), std::make_pair(int(adVarWChar), 255));
-    EXPECT_EQ(mapped(adVarChar, 256, true), std::make_pair(int(adLongVarWChar), 0));
-    EXPECT_EQ(mapped(adVarWChar, 255, true), std::make_pair(int(adVarWChar), 255));
-    EXPECT_EQ(mapped(adVarWChar, 300, true), std::make_pair(int(adLongVarWChar), 0));
-    EXPECT_EQ(mapped(adLongVarWChar, kLongWideTextSize, true), std::make_pair(int(adLongVarWChar), 0));
-    EXPECT_EQ(mapped(adLongVarChar, kLongTextSize, true), std::make_pair(int(adLongVarChar), kLongTextSize));
-    EXPECT_EQ(mapped(adBoolean, 2, true), std::make_pair(int(adBoolean), 2));
+    EXPECT_EQ(mapped(T::Date, 8, false), std::make_pair(T::DBTimeStamp, 8));
+    EXPECT_EQ(mapped(T::DBTimeStamp, 16, false), std::make_pair(T::DBTimeStamp, 16));
+    EXPECT_EQ(mapped(T::VarChar, 300, false), std::make_pair(T::VarChar, 300));
+    EXPECT_EQ(mapped(T::DBTimeStamp, 16, true), std::make_pair(T::Date, 16));
+    EXPECT_EQ(mapped(T::VarChar, 255, true), std::make_pair(T::VarWChar, 255));
+    EXPECT_EQ(mapped(T::VarChar, 256, true), std::make_pair(T::LongVarWChar, 0));
+    EXPECT_EQ(mapped(T::VarWChar, 255, true), std::make_pair(T::VarWChar, 255));
+    EXPECT_EQ(mapped(T::VarWChar, 300, true), std::make_pair(T::LongVarWChar, 0));
+    EXPECT_EQ(mapped(T::LongVarWChar, kLongWideTextSize, true), std::make_pair(T::LongVarWChar, 0));
+    EXPECT_EQ(mapped(T::LongVarChar, kLongTextSize, true), std::make_pair(T::LongVarChar, kLongTextSize));
+    EXPECT_EQ(mapped(T::Boolean, 2, true), std::make_pair(T::Boolean, 2));
 }

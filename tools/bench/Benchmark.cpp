@@ -6,21 +6,25 @@
 // "run" prints the seconds of the whole operation, the seconds spent
 // copying (from the first structure step of a table to its delete), the
 // rows deleted and its peak memory.
-#include <CleanupOperations.h>
-#include <Format.h>
-#include <ProductDatabases.h>
-#include <StatisticsCatalogue.h>
+#include "PeakMemory.h"
+
+#include "cleanup/CleanupOperations.h"
+#include "cleanup/StatisticsCatalogue.h"
+#include "core/Format.h"
+#include "core/Dates.h"
+#include "fixtures/ProductDatabases.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTextStream>
 
 #include <cstdio>
-#include <sys/resource.h>
+
+using namespace qel;
 
 namespace {
 
-const OleDateTime kCutoff = OleDateTime::FromDate(2024, 3, 5);
+const QDate kCutoff(2024, 3, 5);
 
 // Keeps no texts; times the copy phases from the status line's stages.
 class TimingFeedback : public Feedback {
@@ -45,7 +49,7 @@ public:
 
 QString Filter(const CleanupStep& step)
 {
-    const QString date = QStringLiteral("'%1'").arg(kCutoff.format(QStringLiteral("%Y-%m-%d")));
+    const QString date = QStringLiteral("'%1'").arg(FormatDate(kCutoff, QStringLiteral("%Y-%m-%d")));
     if (step.rule == StepRule::ByCall)
         return Format(QStringLiteral(" WHERE CallID%s in (%s)"),
                       {step.column, QStringLiteral("Select CallID from Statistic_Call WHERE Start_Time<") + date});
@@ -68,25 +72,24 @@ int Statements(bool copies)
 
 int Run(const QString& statistics, const QString& target)
 {
-    BackupFields fields;
-    fields.StatSrc = SQLiteConnection(statistics);
-    fields.CallCenterSrc = fields.StatSrc; // the reference tables are not measured
-    fields.StatTgt = target.isEmpty() ? QString() : SQLiteConnection(target);
-    fields.BackupType = target.isEmpty() ? 0 : 1;
-    fields.Timeout = QStringLiteral("600");
-    fields.removalDate = kCutoff;
+    CleanupSettings settings;
+    RunState state;
+    settings.statSrc = SQLiteConnection(statistics);
+    settings.callCenterSrc = settings.statSrc; // the reference tables are not measured
+    settings.statTgt = target.isEmpty() ? QString() : SQLiteConnection(target);
+    settings.backupType = target.isEmpty() ? 0 : 1;
+    settings.timeout = QStringLiteral("600");
+    state.removalDate = kCutoff;
     if (!target.isEmpty())
-        ExecuteAll(fields.StatSrc, {QStringLiteral("CREATE TABLE IF NOT EXISTS Agents (AgentID int)"),
+        ExecuteAll(settings.statSrc, {QStringLiteral("CREATE TABLE IF NOT EXISTS Agents (AgentID int)"),
                                     QStringLiteral("CREATE TABLE IF NOT EXISTS Surveys (SurveyID int)"),
                                     QStringLiteral("CREATE TABLE IF NOT EXISTS Lists (ListID int)")});
     TimingFeedback feedback;
     feedback.clock.start();
-    const bool ok = CleanupOperations(fields, feedback).DoSQLCleanup(BuildTargetConnection(fields));
+    const bool ok = CleanupOperations(settings, state, feedback).CleanUpByDate(TargetConnection(settings, state));
     const double seconds = feedback.clock.nsecsElapsed() / 1e9;
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
     std::printf("ok=%d seconds=%.3f copy_seconds=%.3f peak_mb=%.1f message=\"%s\"\n", ok ? 1 : 0, seconds,
-                feedback.copyNanoseconds / 1e9, usage.ru_maxrss / 1024.0, qPrintable(feedback.message));
+                feedback.copyNanoseconds / 1e9, PeakMemoryMegabytes(), qPrintable(feedback.message));
     return ok ? 0 : 1;
 }
 

@@ -3,8 +3,8 @@
 //   qelcleanup-demo FOLDER [--scale N]
 // At scale 1 the statistics hold a few hundred thousand rows over two
 // years; the scale multiplies the calls for benchmarks.
-#include <ProductDatabases.h>
-#include <SettingsStore.h>
+#include "core/SettingsStore.h"
+#include "fixtures/ProductDatabases.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <cstdio>
+
+using namespace qel;
 
 namespace {
 
@@ -38,7 +40,7 @@ std::vector<ListRow> DemoLists()
     int id = 1;
     for (const auto& s : DemoSurveys())
         for (int n = 0; n < 2; ++n)
-            lists.push_back({id++, s.id, s.deleted.value_or(false) || n == 1 && s.id % 3 == 0});
+            lists.push_back({id++, s.id, s.deleted.value_or(false) || (n == 1 && s.id % 3 == 0)});
     return lists;
 }
 
@@ -82,12 +84,12 @@ int main(int argc, char** argv)
     product.CreateWebInterviews(webTables);
     product.CreateWebProduction({QStringLiteral("Employee Pulse"), QStringLiteral("Web Only Feedback"), QStringLiteral("2019Survey")});
 
-    BackupFields fields;
-    SettingsStore store;
-    store.LoadSettings(fields);
-    product.ApplyTo(fields);
-    fields.Timeout = QStringLiteral("300");
-    store.SaveSettings(fields);
+    CleanupSettings settings;
+    const SettingsStore store;
+    store.Load(settings);
+    product.ApplyTo(settings);
+    settings.timeout = QStringLiteral("300");
+    store.Save(settings);
     std::printf("Demo databases written to %s\n", qPrintable(folder));
     return 0;
 }

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+namespace qel {
+
+// What a message box says: an ordinary result, or the database-error report.
+enum class MessageKind { Information, DatabaseError };
+
+// How operations reach the user: the status line, the message pump and
+// message boxes with an OK button. The main window implements it with
+// widgets, the command line with its standard streams, tests with a recorder.
+class Feedback {
+public:
+    virtual ~Feedback() = default;
+
+    // Replaces the text of the status line.
+    virtual void ShowStatus(const QString& text) = 0;
+
+    // Lets pending window events run once, so the window stays alive.
+    virtual void PumpMessages() = 0;
+
+    // Shows a message with an OK button and returns when it is dismissed.
+    virtual void ShowMessage(const QString& text, MessageKind kind) = 0;
+};
+
+} // namespace qel

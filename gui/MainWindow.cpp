@@ -1,0 +1,254 @@
+#include "gui/MainWindow.h"
+
+#include "core/StringTable.h"
+#include "gui/AboutDialog.h"
+#include "gui/Artwork.h"
+#include "gui/BackupFileDialog.h"
+#include "gui/DialogBuilder.h"
+#include "gui/SurveySelectionDialog.h"
+#include "gui/SystemMenu.h"
+
+#include <QDateEdit>
+#include <QDir>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace qel {
+
+namespace {
+
+// Raises the busy flag for the length of an operation, and lowers it again
+// even when the operation leaves by an exception.
+class BusyScope {
+public:
+    explicit BusyScope(bool& busy) : busy_(busy) { busy_ = true; }
+    ~BusyScope() { busy_ = false; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    bool& busy_;
+};
+
+template <typename T>
+T* Control(QDialog& dialog, const char* name)
+{
+    T* control = dialog.findChild<T*>(QLatin1String(name), Qt::FindDirectChildrenOnly);
+    Q_ASSERT(control);
+    return control;
+}
+
+} // namespace
+
+MainWindow::MainWindow(SettingsStore store, Feedback* messages, QWidget* parent)
+    : QDialog(parent),
+      store_(std::move(store)),
+      feedback_(this, messages),
+      operations_(settings_, state_, feedback_),
+      icon_(AppIcon()),
+      units_(BuildFromTemplate(*this, MainWindowTemplate()))
+{
+    store_.Load(settings_);
+
+    statusLine_ = Control<QLabel>(*this, "statusLine");
+    callCenterSrc_ = Control<QLineEdit>(*this, "callCenterSrcEdit");
+    statSrc_ = Control<QLineEdit>(*this, "statSrcEdit");
+    removalDate_ = Control<QDateEdit>(*this, "removalDatePicker");
+    timeout_ = Control<QLineEdit>(*this, "timeoutEdit");
+    listDB_ = Control<QLineEdit>(*this, "listDBEdit");
+    surveyDB_ = Control<QLineEdit>(*this, "surveyDBEdit");
+    webInterviewDB_ = Control<QLineEdit>(*this, "webInterviewDBEdit");
+    webProdDB_ = Control<QLineEdit>(*this, "webProdDBEdit");
+    feedback_.setStatusLine(statusLine_);
+
+    const struct {
+        const char* button;
+        void (MainWindow::*handler)();
+    } commands[] = {
+        {"byDateButton", &MainWindow::CleanUpByDate},
+        {"bySurveyButton", &MainWindow::CleanUpBySurvey},
+        {"listDatabaseButton", &MainWindow::CleanUpListDatabase},
+        {"surveysDatabaseButton", &MainWindow::CleanUpSurveysDatabase},
+        {"webInterviewsDatabaseButton", &MainWindow::CleanUpWebInterviewsDatabase},
+        {"closeButton", &MainWindow::OnCancel},
+    };
+    for (const auto& command : commands)
+        connect(Control<QPushButton>(*this, command.button), &QPushButton::clicked, this, command.handler);
+
+    UpdateData(false);
+    const QString about = LoadText(StringId::AboutBox);
+    if (!about.isEmpty())
+        AppendSystemMenuEntry(*this, about, kAboutBoxCommand, [this](int id) { OnSystemCommand(id); });
+    setWindowIcon(icon_);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::UpdateData(bool save)
+{
+    const auto text = [save](QLineEdit* edit, QString& field) {
+        if (save)
+            field = edit->text();
+        else
+            edit->setText(field);
+    };
+    // The status line is bound as a control only: it carries no setting.
+    text(callCenterSrc_, settings_.callCenterSrc);
+    text(statSrc_, settings_.statSrc);
+    if (save)
+        state_.removalDate = removalDate_->date();
+    else if (state_.removalDate.isValid())
+        removalDate_->setDate(state_.removalDate);
+    text(timeout_, settings_.timeout);
+    text(listDB_, settings_.listDB);
+    text(surveyDB_, settings_.surveyDB);
+    text(webInterviewDB_, settings_.webInterviewDB);
+    text(webProdDB_, settings_.webProdDB);
+}
+
+void MainWindow::SaveSettings()
+{
+    store_.Save(settings_);
+}
+
+bool MainWindow::BeginCleanupCommand()
+{
+    if (state_.busy)
+        return false;
+    UpdateData(true);
+    SaveSettings();
+    return true;
+}
+
+void MainWindow::CleanUpByDate()
+{
+    if (!BeginCleanupCommand())
+        return;
+    const QString target = TargetConnection(settings_, state_);
+    BusyScope busy(state_.busy);
+    operations_.CleanUpByDate(target);
+}
+
+void MainWindow::CleanUpBySurvey()
+{
+    if (state_.busy)
+        return;
+    UpdateData(true);
+
+    SurveySelectionDialog selection(settings_.callCenterSrc, feedback_, this);
+    if (RunSurveySelection(selection) != QDialog::Accepted)
+        return;
+    if (!selection.selection().hasSurveysWithData())
+        return;
+
+    UpdateData(true);
+    SaveSettings();
+    const QString target = TargetConnection(settings_, state_);
+    BusyScope busy(state_.busy);
+    operations_.CleanUpBySurveys(target, selection.selection(), selection.options());
+}
+
+void MainWindow::CleanUpListDatabase()
+{
+    if (BeginCleanupCommand())
+        operations_.CleanUpDeletedLists();
+}
+
+void MainWindow::CleanUpSurveysDatabase()
+{
+    if (BeginCleanupCommand())
+        operations_.CleanUpDeletedSurveys();
+}
+
+void MainWindow::CleanUpWebInterviewsDatabase()
+{
+    if (BeginCleanupCommand())
+        operations_.CleanUpWebInterviews();
+}
+
+void MainWindow::BrowseBackupFile()
+{
+    UpdateData(true);
+    const QString chosen = RunBackupFileDialog(settings_.accessTgt);
+    if (chosen.isEmpty())
+        return;
+    settings_.accessTgt = chosen;
+    UpdateData(false);
+}
+
+void MainWindow::OnSystemCommand(int commandId)
+{
+    if ((commandId & 0xFFF0) == kAboutBoxCommand) {
+        AboutDialog about(this);
+        RunAboutBox(about);
+    }
+}
+
+void MainWindow::OnCancel()
+{
+    if (state_.busy)
+        return;
+    QDialog::reject();
+}
+
+void MainWindow::OnOK()
+{
+    UpdateData(true);
+    QDialog::accept();
+}
+
+int MainWindow::RunSurveySelection(SurveySelectionDialog& dialog)
+{
+    return dialog.exec();
+}
+
+int MainWindow::RunAboutBox(AboutDialog& dialog)
+{
+    return dialog.exec();
+}
+
+QString MainWindow::RunBackupFileDialog(const QString& initialName)
+{
+    QFileDialog dialog(this);
+    ConfigureBackupFileDialog(dialog, initialName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
+}
+
+void MainWindow::reject()
+{
+    OnCancel();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event)
+{
+    const bool enter = (event->key() == Qt::Key_Return && event->modifiers() == Qt::NoModifier)
+        || (event->key() == Qt::Key_Enter && event->modifiers() == Qt::KeypadModifier);
+    if (!enter) {
+        QDialog::keyPressEvent(event); // Escape reaches reject()
+        return;
+    }
+    // No button is the default: Enter presses the focused push button, and
+    // anywhere else it is the window's OK.
+    if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
+        button->click();
+    else
+        OnOK();
+}
+
+bool MainWindow::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)
+{
+    const int command = SystemCommandOf(eventType, message);
+    if (command >= 0 && (command & 0xFFF0) == kAboutBoxCommand) {
+        OnSystemCommand(command);
+        *result = 0;
+        return true;
+    }
+    return QDialog::nativeEvent(eventType, message, result);
+}
+
+} // namespace qel

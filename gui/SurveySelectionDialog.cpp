@@ -1,0 +1,103 @@
+#include "gui/SurveySelectionDialog.h"
+
+#include "cleanup/ErrorReport.h"
+#include "core/StringTable.h"
+#include "db/Connection.h"
+#include "db/DatabaseError.h"
+#include "gui/DialogBuilder.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include <optional>
+
+namespace qel {
+
+namespace {
+
+// The wait cursor for as long as the object lives.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+} // namespace
+
+SurveySelectionDialog::SurveySelectionDialog(const QString& connection, Feedback& feedback, QWidget* parent)
+    : QDialog(parent), connection_(connection), feedback_(feedback)
+{
+    BuildFromTemplate(*this, SurveySelectionTemplate());
+    surveyList_ = findChild<QTreeWidget*>(QStringLiteral("surveyList"));
+    const char* checkNames[] = {"statsCheck", "surveysCheck", "webInterviewsCheck", "listsCheck"};
+    for (int i = 0; i < 4; ++i)
+        checks_[i] = findChild<QCheckBox*>(QLatin1String(checkNames[i]));
+    connect(findChild<QPushButton*>(QStringLiteral("okButton")), &QPushButton::clicked, this, &SurveySelectionDialog::OnOK);
+    connect(findChild<QPushButton*>(QStringLiteral("cancelButton")), &QPushButton::clicked, this, &QDialog::reject);
+}
+
+int SurveySelectionDialog::exec()
+{
+    LoadSurveys();
+    return QDialog::exec();
+}
+
+void SurveySelectionDialog::UpdateData(bool save)
+{
+    bool* options[] = {&options_.stats, &options_.surveys, &options_.webInterviews, &options_.lists};
+    for (int i = 0; i < 4; ++i) {
+        if (save)
+            *options[i] = checks_[i]->isChecked();
+        else
+            checks_[i]->setChecked(*options[i]);
+    }
+}
+
+void SurveySelectionDialog::LoadSurveys()
+{
+    UpdateData(false);
+    std::optional<WaitCursor> wait(std::in_place);
+
+    const QStringList titles = SurveyListColumnTitles();
+    surveyList_->clear();
+    surveyList_->setColumnCount(titles.size());
+    surveyList_->setHeaderLabels(titles);
+    for (int i = 0; i < titles.size(); ++i)
+        surveyList_->setColumnWidth(i, DialogText::SurveyListColumnWidths[i]);
+    surveyList_->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+
+    try {
+        auto connection = Connection::Open(connection_);
+        LoadSurveyList(*connection, [this](const SurveyListRow& row) {
+            auto* item = new QTreeWidgetItem(surveyList_, row.cells);
+            item->setData(0, Qt::UserRole, row.id);
+        });
+    } catch (const DatabaseError& e) {
+        wait.reset(); // the report is read with the ordinary cursor
+        ReportDatabaseError(feedback_, QLatin1String(ReportContext::SurveySelection), e);
+    }
+}
+
+void SurveySelectionDialog::OnOK()
+{
+    UpdateData(true);
+    // The selected rows in list order, from the top down.
+    std::vector<SurveyListRow> selected;
+    for (int i = 0; i < surveyList_->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = surveyList_->topLevelItem(i);
+        if (!item->isSelected())
+            continue;
+        SurveyListRow row;
+        row.id = item->data(0, Qt::UserRole).toUInt();
+        for (int c = 0; c < item->columnCount(); ++c)
+            row.cells << item->text(c);
+        selected.push_back(row);
+    }
+    selection_ = SelectionOf(selected);
+    QDialog::accept();
+}
+
+} // namespace qel

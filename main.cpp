@@ -1,0 +1,11 @@
+#include "cli/CommandLine.h"
+#include "gui/Application.h"
+
+// The two front ends: a command runs on the command line without a window;
+// no command opens the window.
+int main(int argc, char** argv)
+{
+    if (qel::IsCommandLineRun(argc, argv))
+        return qel::RunCommandLine(argc, argv);
+    return qel::RunWindow(argc, argv);
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "tests/support/TestSettings.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QSettings>
+
+namespace qel::test {
+
+// The tests' settings as the store keeps them, section Settings, read and
+// written behind the program's back.
+class StoredSettings : public QSettings {
+public:
+    StoredSettings() : QSettings(NativeFormat, UserScope, kTestOrganization, kTestApplication)
+    {
+        beginGroup(QStringLiteral("Settings"));
+    }
+    void put(const char* key, const QVariant& value)
+    {
+        setValue(QLatin1String(key), value);
+        sync();
+    }
+    QVariant get(const char* key)
+    {
+        sync();
+        return value(QLatin1String(key));
+    }
+};
+
+// The file that holds the tests' settings (outside Windows).
+inline QString SettingsFilePath()
+{
+    return StoredSettings().fileName();
+}
+
+// Empties the store and removes its file, as on a first run.
+inline void ForgetSettings()
+{
+    {
+        StoredSettings settings;
+        settings.endGroup();
+        settings.clear();
+    }
+    QFile::remove(SettingsFilePath());
+}
+
+// Dates the file back, so that the next read parses it from disk again
+// instead of taking what this process wrote from memory.
+inline void ReadAgainFromDisk()
+{
+    QFile file(SettingsFilePath());
+    if (file.open(QIODevice::ReadWrite))
+        file.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime);
+}
+
+} // namespace qel::test
