@@ -1,5 +1,6 @@
 #include "cleanup/CleanupDatabases.h"
 
+#include "cleanup/Databases.h"
 #include "db/DatabaseError.h"
 
 namespace qel {
@@ -8,7 +9,7 @@ std::unique_ptr<CleanupDatabases> CleanupDatabases::Open(const CleanupSettings& 
                                                          const Options& options)
 {
     auto d = std::make_unique<CleanupDatabases>();
-    d->source = Connection::Open(settings.statSrc, options.commandTimeout);
+    d->source = OpenDatabase(settings.statSrc, DatabaseRole::Statistics, options.commandTimeout);
     if (options.sendDateFormatPreamble && settings.sourceSQL != 0) {
         const QString preamble = d->source->dialect().DateFormatPreamble();
         if (!preamble.isEmpty())
@@ -16,9 +17,9 @@ std::unique_ptr<CleanupDatabases> CleanupDatabases::Open(const CleanupSettings& 
     }
     d->sourceCatalog = std::make_unique<Catalog>(*d->source);
     if (settings.backupType != 0) {
-        d->callCenter = Connection::Open(settings.callCenterSrc);
+        d->callCenter = OpenDatabase(settings.callCenterSrc, DatabaseRole::CallCentre);
         d->callCenterCatalog = std::make_unique<Catalog>(*d->callCenter);
-        d->target = Connection::Open(targetConnection,
+        d->target = OpenDatabase(targetConnection, DatabaseRole::BackupTarget,
                                      options.timeoutOnTarget ? std::optional<int>(options.commandTimeout) : std::nullopt);
         d->targetCatalog = std::make_unique<Catalog>(*d->target);
         // A backup into the database it backs up would empty the reference

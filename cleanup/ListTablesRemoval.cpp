@@ -1,4 +1,5 @@
 #include "cleanup/CleanupOperations.h"
+#include "cleanup/Databases.h"
 #include "cleanup/ErrorReport.h"
 #include "core/Format.h"
 #include "core/StringTable.h"
@@ -23,7 +24,7 @@ void DropTablesOfListsFound(const CleanupSettings& settings, Feedback& feedback,
     if (rows == 0)
         return;
 
-    auto listDatabase = Connection::Open(settings.listDB, CommandTimeout(settings.timeout));
+    auto listDatabase = OpenDatabase(settings.listDB, DatabaseRole::Lists, CommandTimeout(settings.timeout));
     Catalog catalog(*listDatabase);
     int removed = 0;
     for (const qint32 listId : listIds)
@@ -41,7 +42,7 @@ void CleanupOperations::DropListTablesOfSurveys(const IdentifierArray& surveyIds
         QString idText;
         for (std::size_t i = 0; i < surveyIds.size(); ++i)
             idText += Format(QString::fromLatin1(i == 0 ? "%d" : ",%d"), {static_cast<qint32>(surveyIds[i])});
-        auto callCenter = Connection::Open(settings_.callCenterSrc, CommandTimeout(settings_.timeout));
+        auto callCenter = OpenDatabase(settings_.callCenterSrc, DatabaseRole::CallCentre, CommandTimeout(settings_.timeout));
         DropTablesOfListsFound(settings_, feedback_, *callCenter,
                                Format(QStringLiteral("Select ListID from Lists Where SurveyID IN (%s)"), {idText}));
     } catch (const DatabaseError& e) {
@@ -52,7 +53,7 @@ void CleanupOperations::DropListTablesOfSurveys(const IdentifierArray& surveyIds
 void CleanupOperations::CleanUpDeletedLists()
 {
     try {
-        auto callCenter = Connection::Open(settings_.callCenterSrc, CommandTimeout(settings_.timeout));
+        auto callCenter = OpenDatabase(settings_.callCenterSrc, DatabaseRole::CallCentre, CommandTimeout(settings_.timeout));
         DropTablesOfListsFound(settings_, feedback_, *callCenter, QStringLiteral("Select ListID from Lists Where Deleted <> 0"));
     } catch (const DatabaseError& e) {
         ReportDatabaseError(feedback_, QLatin1String(ReportContext::TableRemoval), e);

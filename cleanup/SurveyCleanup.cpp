@@ -1,5 +1,6 @@
 #include "cleanup/CleanupDatabases.h"
 #include "cleanup/CleanupOperations.h"
+#include "cleanup/Databases.h"
 #include "cleanup/ErrorReport.h"
 #include "cleanup/StatisticsCatalogue.h"
 #include "core/Format.h"
@@ -63,7 +64,7 @@ void CleanupOperations::RecordCleaningHistory(const IdentifierArray& surveyIds, 
 {
     if (!options.any())
         return;
-    auto connection = Connection::Open(settings_.callCenterSrc, CommandTimeout(settings_.timeout));
+    auto connection = OpenDatabase(settings_.callCenterSrc, DatabaseRole::CallCentre, CommandTimeout(settings_.timeout));
     for (const quint32 id : surveyIds)
         for (const QString& sql : CleaningHistoryStatements(connection->dialect(), static_cast<qint32>(id), options))
             connection->Execute(sql);

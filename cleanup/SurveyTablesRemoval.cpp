@@ -1,4 +1,5 @@
 #include "cleanup/CleanupOperations.h"
+#include "cleanup/Databases.h"
 #include "cleanup/ErrorReport.h"
 #include "core/Format.h"
 #include "core/StringTable.h"
@@ -11,7 +12,7 @@ namespace qel {
 
 void CleanupOperations::DropSurveyTables(const IdentifierSet& legacySurveys, const IdentifierSet& newSurveys)
 {
-    auto connection = Connection::Open(settings_.surveyDB, CommandTimeout(settings_.timeout));
+    auto connection = OpenDatabase(settings_.surveyDB, DatabaseRole::Surveys, CommandTimeout(settings_.timeout));
     Catalog catalog(*connection);
 
     int removed = 0;
@@ -46,7 +47,7 @@ void CleanupOperations::DropSurveyTables(const IdentifierSet& legacySurveys, con
 void CleanupOperations::CleanUpDeletedSurveys()
 {
     try {
-        auto callCenter = Connection::Open(settings_.callCenterSrc, CommandTimeout(settings_.timeout));
+        auto callCenter = OpenDatabase(settings_.callCenterSrc, DatabaseRole::CallCentre, CommandTimeout(settings_.timeout));
         IdentifierSet legacySurveys;
         IdentifierSet newSurveys;
         int rows = 0;

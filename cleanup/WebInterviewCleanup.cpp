@@ -1,4 +1,5 @@
 #include "cleanup/CleanupOperations.h"
+#include "cleanup/Databases.h"
 #include "cleanup/ErrorReport.h"
 #include "cleanup/WebInterviewTables.h"
 #include "db/Connection.h"
@@ -20,11 +21,11 @@ void CleanupOperations::CleanUpWebInterviews()
         // Names still in use: every web survey's external name in capitals,
         // and below the title of every survey that is not deleted.
         TableNameSet liveNames;
-        auto webProduction = Connection::Open(settings_.webProdDB, timeout);
+        auto webProduction = OpenDatabase(settings_.webProdDB, DatabaseRole::WebProduction, timeout);
         for (Result webSurveys(*webProduction, QStringLiteral("Select strExtName from WP_Survey")); webSurveys.Next();)
             liveNames.insert(FieldText(webSurveys.Value(0)).toUpper());
 
-        auto callCenter = Connection::Open(settings_.callCenterSrc, timeout);
+        auto callCenter = OpenDatabase(settings_.callCenterSrc, DatabaseRole::CallCentre, timeout);
         TableNameSet doomedTitles;
         for (Result surveys(*callCenter, QStringLiteral("Select SurveyID,SurveyTitle,Deleted from Surveys Where (SurveyID >0)"));
              surveys.Next();) {

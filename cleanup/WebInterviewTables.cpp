@@ -1,5 +1,6 @@
 #include "cleanup/WebInterviewTables.h"
 
+#include "cleanup/Databases.h"
 #include "core/Format.h"
 #include "core/StringTable.h"
 #include "db/Catalog.h"
@@ -25,7 +26,7 @@ QString MatchKey(const QString& tableName)
 
 void DropWebInterviewTables(const CleanupSettings& settings, Feedback& feedback, const TableNameSet& names)
 {
-    auto connection = Connection::Open(settings.webInterviewDB, CommandTimeout(settings.timeout));
+    auto connection = OpenDatabase(settings.webInterviewDB, DatabaseRole::WebInterviews, CommandTimeout(settings.timeout));
     Catalog catalog(*connection);
 
     QStringList dropList;

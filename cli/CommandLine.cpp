@@ -1,6 +1,7 @@
 #include "cli/CommandLine.h"
 
 #include "cleanup/CleanupOperations.h"
+#include "cleanup/Databases.h"
 #include "cleanup/ErrorReport.h"
 #include "cleanup/SurveyList.h"
 #include "cli/ConsoleFeedback.h"
@@ -112,7 +113,7 @@ int ListSurveys(const CleanupSettings& settings, Feedback& feedback)
 {
     std::vector<SurveyListRow> rows;
     try {
-        auto connection = Connection::Open(settings.callCenterSrc);
+        auto connection = OpenDatabase(settings.callCenterSrc, DatabaseRole::CallCentre);
         LoadSurveyList(*connection, [&](const SurveyListRow& row) { rows.push_back(row); });
     } catch (const DatabaseError& e) {
         ReportDatabaseError(feedback, QLatin1String(ReportContext::SurveySelection), e);
@@ -246,7 +247,7 @@ int RunCommandLine(int argc, char** argv)
         // must be one of them before anything is changed.
         std::vector<SurveyListRow> all;
         try {
-            auto connection = Connection::Open(settings.callCenterSrc);
+            auto connection = OpenDatabase(settings.callCenterSrc, DatabaseRole::CallCentre);
             std::set<qint32> known;
             for (Result surveys(*connection, QStringLiteral("Select SurveyID From Surveys")); surveys.Next();)
                 known.insert(static_cast<qint32>(surveys.Value(0).toInt64()));

@@ -1,5 +1,6 @@
 #include "gui/SurveySelectionDialog.h"
 
+#include "cleanup/Databases.h"
 #include "cleanup/ErrorReport.h"
 #include "core/StringTable.h"
 #include "db/Connection.h"
@@ -70,7 +71,7 @@ void SurveySelectionDialog::LoadSurveys()
     surveyList_->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
     try {
-        auto connection = Connection::Open(connection_);
+        auto connection = OpenDatabase(connection_, DatabaseRole::CallCentre);
         LoadSurveyList(*connection, [this](const SurveyListRow& row) {
             auto* item = new QTreeWidgetItem(surveyList_, row.cells);
             item->setData(0, Qt::UserRole, row.id);
