@@ -2,8 +2,48 @@
 
 #include "cleanup/Databases.h"
 #include "db/DatabaseError.h"
+#include "db/Result.h"
+
+#include <QCryptographicHash>
 
 namespace qel {
+
+namespace {
+
+QString SqlText(const QString& text)
+{
+    QString quoted = text;
+    quoted.replace(QLatin1Char('\''), QLatin1String("''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+// A SQLite file in write-ahead-log mode commits each attached file on its
+// own; only the rollback journal commits several files as one.
+bool UsesWriteAheadLog(Connection& connection, const QString& schema)
+{
+    Result mode(connection, QStringLiteral("PRAGMA %1.journal_mode").arg(schema));
+    return mode.Next() && mode.Value(0).text().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0;
+}
+
+BackupRoute ChooseRoute(CleanupDatabases& d, const CleanupDatabases::Options& options)
+{
+    if (options.rowByRow)
+        return BackupRoute::Ledger;
+    const Dialect& source = d.source->dialect();
+    const Dialect& target = d.target->dialect();
+    if (source.isSQLite() && target.isSQLite() && d.targetIdentity.isKnown()) {
+        if (UsesWriteAheadLog(*d.source, QStringLiteral("main")) || UsesWriteAheadLog(*d.target, QStringLiteral("main")))
+            return BackupRoute::Ledger;
+        d.source->Execute(QStringLiteral("ATTACH DATABASE %1 AS %2")
+                              .arg(SqlText(d.targetIdentity.shown), QLatin1String(CleanupDatabases::kAttachedTarget)));
+        return BackupRoute::Attached;
+    }
+    if (source.isSqlServer() && target.isSqlServer() && d.sourceIdentity.sameServerAs(d.targetIdentity))
+        return BackupRoute::SameServer;
+    return BackupRoute::Ledger;
+}
+
+} // namespace
 
 std::unique_ptr<CleanupDatabases> CleanupDatabases::Open(const CleanupSettings& settings, const QString& targetConnection,
                                                          const Options& options)
@@ -16,41 +56,43 @@ std::unique_ptr<CleanupDatabases> CleanupDatabases::Open(const CleanupSettings& 
             d->source->Execute(preamble);
     }
     d->sourceCatalog = std::make_unique<Catalog>(*d->source);
-    if (settings.backupType != 0) {
-        d->callCenter = OpenDatabase(settings.callCenterSrc, DatabaseRole::CallCentre);
-        d->callCenterCatalog = std::make_unique<Catalog>(*d->callCenter);
-        d->target = OpenDatabase(targetConnection, DatabaseRole::BackupTarget,
-                                     options.timeoutOnTarget ? std::optional<int>(options.commandTimeout) : std::nullopt);
-        d->targetCatalog = std::make_unique<Catalog>(*d->target);
-        // A backup into the database it backs up would empty the reference
-        // tables, or copy rows next to themselves and then delete both.
-        const QString target = DatabaseIdentity(*d->target);
-        if (!target.isEmpty()
-            && (target == DatabaseIdentity(*d->source) || target == DatabaseIdentity(*d->callCenter)))
-            throw DatabaseError::Internal(QStringLiteral(
-                "The backup target is the statistics or the call-centre database itself; choose another database for "
-                "the backup."));
+    if (d->source->dialect().isSQLite())
+        d->pacing = WriterPacing::ForSQLite();
+    if (settings.backupType == 0)
+        return d;
+
+    d->callCenter = OpenDatabase(settings.callCenterSrc, DatabaseRole::CallCentre);
+    d->callCenterCatalog = std::make_unique<Catalog>(*d->callCenter);
+    d->target = OpenDatabase(targetConnection, DatabaseRole::BackupTarget,
+                             options.timeoutOnTarget ? std::optional<int>(options.commandTimeout) : std::nullopt);
+    d->targetCatalog = std::make_unique<Catalog>(*d->target);
+
+    // A backup into a database it backs up would empty the reference tables,
+    // or copy rows next to themselves and then delete both. The databases
+    // are told apart by what they are, not by how they are named: a second
+    // path to the same file (a link, a mount) is the same file.
+    d->sourceIdentity = IdentityOf(*d->source);
+    d->targetIdentity = IdentityOf(*d->target);
+    const DatabaseIdentity callCenter = IdentityOf(*d->callCenter);
+    if (d->targetIdentity.isKnown() && (d->targetIdentity == d->sourceIdentity || d->targetIdentity == callCenter))
+        throw DatabaseError::Internal(QStringLiteral("The backup target %1 is the %2 database itself; choose another "
+                                                     "database for the backup.")
+                                          .arg(d->targetIdentity.shown,
+                                               d->targetIdentity == d->sourceIdentity ? QStringLiteral("statistics")
+                                                                                      : QStringLiteral("call-centre")));
+
+    d->route = ChooseRoute(*d, options);
+    if (d->route == BackupRoute::Ledger) {
+        // The ledger knows the source by its identity; one that cannot be
+        // told is known by a digest of its connection string, which keeps
+        // any password out of the backup.
+        const QString source = d->sourceIdentity.isKnown()
+            ? d->sourceIdentity.server + QLatin1Char('/') + d->sourceIdentity.database
+            : QString::fromLatin1(QCryptographicHash::hash(settings.statSrc.toUtf8(), QCryptographicHash::Sha256).toHex());
+        d->ledger = std::make_unique<BackupLedger>(*d->target, source);
+        d->ledger->EnsureTable(*d->targetCatalog);
     }
     return d;
-}
-
-bool RunCleanupStep(RecordTransfer& transfer, const CleanupDatabases& databases, const CleanupStep& step,
-                    const StepSelection& selection, long long& deletedRecords)
-{
-    switch (step.rule) {
-    case StepRule::ByCall:
-        return transfer.BackupAndDeleteByCall(databases.Statistics(), step.table, step.column, selection.callSelection,
-                                              deletedRecords);
-    case StepRule::ByDate:
-        return transfer.BackupAndDeleteBeforeDate(databases.Statistics(), step.table, step.column, selection.cutoff,
-                                                  deletedRecords);
-    case StepRule::BySurvey:
-        return transfer.BackupAndDeleteBySurvey(databases.Statistics(), step.table, step.column, selection.surveyIds,
-                                                deletedRecords);
-    case StepRule::Whole:
-        return transfer.BackupWholeTable(databases.ReferenceTables(), step.table);
-    }
-    return false;
 }
 
 } // namespace qel

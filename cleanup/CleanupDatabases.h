@@ -1,16 +1,25 @@
 #pragma once
 
-#include "cleanup/RecordTransfer.h"
+#include "cleanup/BackupLedger.h"
 #include "cleanup/StatisticsCatalogue.h"
+#include "cleanup/WriterPacing.h"
 #include "core/CleanupSettings.h"
 #include "db/Catalog.h"
 #include "db/Connection.h"
-
-#include <QDate>
+#include "db/DatabaseIdentity.h"
 
 #include <memory>
 
 namespace qel {
+
+// How the rows of a step reach the backup, chosen once per run from what the
+// two databases are.
+enum class BackupRoute {
+    None,       // no backup: rows are only deleted
+    Attached,   // SQLite into SQLite: the backup file is attached to the source connection
+    SameServer, // SQL Server into another database of the same server
+    Ledger,     // anywhere else, through this program, with the backup's ledger
+};
 
 // The connections of a statistics clean-up: the statistics database, and
 // for a backup the call-centre database and the backup target, each with
@@ -20,18 +29,18 @@ struct CleanupDatabases {
         int commandTimeout = 300;
         bool timeoutOnTarget = false; // the clean-up by date times the target's statements out too
         bool sendDateFormatPreamble = false;
+        bool rowByRow = false; // always copy through this program, as into another server
     };
 
-    // Opens what the settings ask for; a failure is a DatabaseError.
+    // Opens what the settings ask for and chooses the backup's route. A
+    // failure, or a backup target that is one of the sources however it is
+    // named, is a DatabaseError, raised before anything is changed.
     static std::unique_ptr<CleanupDatabases> Open(const CleanupSettings& settings, const QString& targetConnection,
                                                   const Options& options);
 
-    TransferHandles Statistics() const { return {*source, *sourceCatalog, target.get(), targetCatalog.get()}; }
-    TransferHandles ReferenceTables() const
-    {
-        return callCenter ? TransferHandles{*callCenter, *callCenterCatalog, target.get(), targetCatalog.get()}
-                          : Statistics();
-    }
+    // The source of the reference tables copied whole into the backup.
+    Connection& referenceSource() const { return callCenter ? *callCenter : *source; }
+    Catalog& referenceCatalog() const { return callCenter ? *callCenterCatalog : *sourceCatalog; }
 
     // Connections first, so that the catalogues bound to them go before them.
     std::unique_ptr<Connection> source;
@@ -40,18 +49,15 @@ struct CleanupDatabases {
     std::unique_ptr<Catalog> sourceCatalog;
     std::unique_ptr<Catalog> callCenterCatalog;
     std::unique_ptr<Catalog> targetCatalog;
-};
 
-// What chooses the rows of a step: the call selection, the cut-off or the
-// surveys.
-struct StepSelection {
-    QString callSelection;
-    QDate cutoff;
-    IdentifierArray surveyIds;
-};
+    BackupRoute route = BackupRoute::None;
+    DatabaseIdentity sourceIdentity;
+    DatabaseIdentity targetIdentity;
+    std::unique_ptr<BackupLedger> ledger; // the Ledger route's
+    WriterPacing pacing = WriterPacing::None();
 
-// Takes one catalogue step: the transfer its rule names.
-bool RunCleanupStep(RecordTransfer& transfer, const CleanupDatabases& databases, const CleanupStep& step,
-                    const StepSelection& selection, long long& deletedRecords);
+    // The name the backup file is attached under on the Attached route.
+    static constexpr const char* kAttachedTarget = "qel_backup";
+};
 
 } // namespace qel

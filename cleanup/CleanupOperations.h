@@ -2,6 +2,7 @@
 
 #include "cleanup/BackupTarget.h"
 #include "cleanup/CleaningHistory.h"
+#include "cleanup/CleanupDatabases.h"
 #include "cleanup/Identifiers.h"
 #include "cleanup/SurveyList.h"
 #include "core/CleanupSettings.h"
@@ -9,6 +10,8 @@
 #include "core/RunState.h"
 
 #include <QString>
+
+#include <functional>
 
 namespace qel {
 
@@ -46,10 +49,23 @@ public:
     void CleanUpDeletedLists();
     void CleanUpWebInterviews();
 
+    // Asked between batches of the statistics clean-ups: true ends the run
+    // after the batch in flight.
+    void setStopRequested(std::function<bool()> stopRequested) { stopRequested_ = std::move(stopRequested); }
+
+    // How the statistics clean-ups open their databases (the benchmark
+    // makes a backup go row by row).
+    void setDatabaseOptions(const CleanupDatabases::Options& options) { databaseOptions_ = options; }
+
 private:
+    void CheckRemovalDatabases(const CleanOptions& options);
+    bool ReportStopped(long long deletedRecords);
+
     const CleanupSettings& settings_;
     RunState& state_;
     Feedback& feedback_;
+    std::function<bool()> stopRequested_;
+    CleanupDatabases::Options databaseOptions_;
 };
 
 } // namespace qel

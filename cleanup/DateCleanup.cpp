@@ -1,7 +1,10 @@
 #include "cleanup/CleanupDatabases.h"
 #include "cleanup/CleanupOperations.h"
 #include "cleanup/ErrorReport.h"
+#include "cleanup/RecordTransfer.h"
+#include "cleanup/RunChecks.h"
 #include "cleanup/StatisticsCatalogue.h"
+#include "cleanup/TransferStatements.h"
 #include "core/Format.h"
 #include "core/Progress.h"
 #include "core/StringTable.h"
@@ -12,28 +15,39 @@ namespace qel {
 bool CleanupOperations::CleanUpByDate(const QString& targetConnection)
 {
     try {
+        // The cut-off is a calendar day; one that is no day at all takes no
+        // row, rather than every row.
+        if (!state_.removalDate.isValid())
+            throw DatabaseError::Internal(QStringLiteral("The removal date is not a valid date; nothing was deleted."));
+
         ShowOpeningDatabases(feedback_);
-        CleanupDatabases::Options options;
+        CleanupDatabases::Options options = databaseOptions_;
         options.commandTimeout = CommandTimeout(settings_.timeout);
         options.timeoutOnTarget = true;
         options.sendDateFormatPreamble = true;
         const auto databases = CleanupDatabases::Open(settings_, targetConnection, options);
+        CheckStepTables(*databases, DateCleanupSteps(), settings_.sourceSQL != 0);
 
         // The old calls: those that started before the removal date, written
         // as the statistics database compares dates.
-        RecordTransfer transfer(settings_, state_, feedback_);
+        RecordTransfer transfer(settings_, state_, feedback_, *databases);
+        transfer.setStopRequested(stopRequested_);
         StepSelection selection;
         selection.cutoff = state_.removalDate;
-        selection.callSelection = Format(QStringLiteral("Select CallID from Statistic_Call WHERE Start_Time<%s"),
-                                         {transfer.QuotedDate(databases->source->dialect(), state_.removalDate)});
+        selection.callSelections = PrepareCallSelections(
+            *databases, settings_.batchSize,
+            {TransferStatements::CallSelectionBeforeDate(
+                TransferStatements::QuotedDate(databases->source->dialect(), state_.removalDate, settings_.sourceSQL != 0))});
 
         state_.stage = 0;
         long long deletedRecords = 0;
         for (const CleanupStep& step : DateCleanupSteps()) {
             if (step.sqlOnly && settings_.sourceSQL == 0)
                 continue;
-            if (!RunCleanupStep(transfer, *databases, step, selection, deletedRecords))
+            if (!RunCleanupStep(transfer, step, selection, deletedRecords))
                 return false;
+            if (transfer.stopped())
+                return ReportStopped(deletedRecords);
         }
         feedback_.ShowMessage(Format(LoadText(StringId::CleanupSuccessful), {deletedRecords}), MessageKind::Information);
         return true;

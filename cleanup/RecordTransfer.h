@@ -1,7 +1,8 @@
 #pragma once
 
+#include "cleanup/CleanupDatabases.h"
 #include "cleanup/Identifiers.h"
-#include "cleanup/SchemaReplication.h"
+#include "cleanup/StatisticsCatalogue.h"
 #include "core/CleanupSettings.h"
 #include "core/Feedback.h"
 #include "core/RunState.h"
@@ -10,62 +11,73 @@
 #include <QDate>
 #include <QString>
 
+#include <functional>
+
 namespace qel {
 
-class Catalog;
-class Connection;
-
-// The source and the backup target of a clean-up step. The target pair is
-// absent when no backup is made.
-struct TransferHandles {
-    Connection& source;
-    Catalog& sourceCatalog;
-    Connection* target = nullptr;
-    Catalog* targetCatalog = nullptr;
-};
-
 // The rows of the statistics tables leave table by table through these
-// steps: each advances the stage counter, copies the chosen rows into the
-// backup target first when BackupType asks for a backup, and then deletes
-// them with one statement whose affected rows are added to the caller's
-// counter. A step whose structure replication or copy failed deletes
-// nothing. Failures are reported with the table name and answered false.
+// steps: each advances the stage counter and moves the chosen rows out of
+// the statistics database in batches; with a backup each batch is copied
+// into the backup target and deleted as one (see CleanupDatabases for the
+// routes), so that no row is deleted unless its copy is committed. The
+// rows moved are added to the caller's counter. Failures are reported with
+// the table's name and answered false.
+// Whether a step begins a new stage, or goes on with the stage of the part
+// before it.
+enum class StageStep { Next, Same };
+
 class RecordTransfer {
 public:
-    RecordTransfer(const CleanupSettings& settings, RunState& state, Feedback& feedback)
-        : settings_(settings), state_(state), feedback_(feedback) {}
+    RecordTransfer(const CleanupSettings& settings, RunState& state, Feedback& feedback, CleanupDatabases& databases)
+        : settings_(settings), state_(state), feedback_(feedback), databases_(databases) {}
 
     // The rows whose call identifier column (CallID followed by the suffix)
     // is in the call selection.
-    bool BackupAndDeleteByCall(const TransferHandles& h, const QString& table, const QString& columnSuffix,
-                               const QString& callSelection, long long& deletedRecords);
+    bool BackupAndDeleteByCall(const QString& table, const QString& columnSuffix, const QString& callSelection,
+                               long long& deletedRecords, StageStep stage = StageStep::Next);
     // The rows whose column equals one of the identifiers.
-    bool BackupAndDeleteBySurvey(const TransferHandles& h, const QString& table, const QString& column,
-                                 const IdentifierArray& ids, long long& deletedRecords);
+    bool BackupAndDeleteBySurvey(const QString& table, const QString& column, const IdentifierArray& ids,
+                                 long long& deletedRecords, StageStep stage = StageStep::Next);
     // The rows whose date column lies before the cut-off day.
-    bool BackupAndDeleteBeforeDate(const TransferHandles& h, const QString& table, const QString& dateColumn,
-                                   const QDate& cutoff, long long& deletedRecords);
+    bool BackupAndDeleteBeforeDate(const QString& table, const QString& dateColumn, const QDate& cutoff,
+                                   long long& deletedRecords);
     // Copies a reference table whole into the backup; deletes nothing.
-    bool BackupWholeTable(const TransferHandles& h, const QString& table);
+    bool BackupWholeTable(const QString& table);
 
-    // The cut-off as the source compares it, between the quotes SourceSQL
-    // chooses: '...' for SQL Server, #...# for Access.
-    QString QuotedDate(const Dialect& source, const QDate& cutoff) const;
+    // Asked between batches; true ends the step after the batch in flight.
+    void setStopRequested(std::function<bool()> stopRequested) { stopRequested_ = std::move(stopRequested); }
+    bool stopped() const { return stopped_; }
 
 private:
-    // Advances the stage, copies the selection when a backup is made, then
-    // deletes it. The filter is " WHERE ..." after the table's name.
-    bool BackupAndDelete(const TransferHandles& h, const QString& table, const QString& filter,
-                         long long& deletedRecords);
-    bool Replicate(const TransferHandles& h, const QString& table, FieldNameList& fieldNames);
-    bool CopySelection(Connection& source, Connection& target, const QString& table, const QString& filter,
-                       const FieldNameList& fields);
-    bool DeleteSelection(Connection& source, const QString& table, const QString& filter, long long& deletedRecords);
+    // Advances the stage and moves the rows the condition picks.
+    bool BackupAndDelete(const QString& table, const QString& condition, long long& deletedRecords, StageStep stage);
+    long long Move(const QString& table, const QString& condition, const std::vector<ColumnDefinition>& columns);
 
     const CleanupSettings& settings_;
     RunState& state_;
     Feedback& feedback_;
+    CleanupDatabases& databases_;
+    std::function<bool()> stopRequested_;
+    bool stopped_ = false;
 };
+
+// What chooses the rows of a step: the call selection, the cut-off or the
+// surveys. A long list of surveys goes in parts, each its own condition,
+// so that no statement outgrows what a database parses; so does the call
+// selection that depends on it.
+struct StepSelection {
+    QStringList callSelections;
+    QDate cutoff;
+    std::vector<IdentifierArray> surveyParts;
+};
+
+// The surveys in parts of at most kSurveysPerCondition identifiers, in order.
+inline constexpr int kSurveysPerCondition = 400;
+std::vector<IdentifierArray> SurveyParts(const IdentifierArray& ids);
+
+// Takes one catalogue step: the transfer its rule names.
+bool RunCleanupStep(RecordTransfer& transfer, const CleanupStep& step, const StepSelection& selection,
+                    long long& deletedRecords);
 
 // " (col = v1)OR  (col = v2)...": one term per identifier, each written as a
 // signed number; empty for an empty array.

@@ -1,51 +1,18 @@
 #include "cleanup/SchemaReplication.h"
 
+#include "cleanup/ColumnUnion.h"
 #include "cleanup/ErrorReport.h"
 #include "core/Progress.h"
 #include "db/DatabaseError.h"
 
 namespace qel {
 
-std::vector<ColumnDefinition>& TargetTable::Columns()
+FieldNameList NamesOf(const std::vector<ColumnDefinition>& columns)
 {
-    if (!columns_)
-        columns_ = isNew_ ? std::vector<ColumnDefinition>{} : catalog_.Columns(name_);
-    return *columns_;
-}
-
-std::optional<ColumnDefinition> TargetTable::FindColumn(const QString& column)
-{
-    for (const auto& c : Columns())
-        if (c.name.compare(column, Qt::CaseInsensitive) == 0)
-            return c;
-    return std::nullopt;
-}
-
-void TargetTable::AddColumn(const ColumnDefinition& column)
-{
-    auto& columns = Columns();
-    if (!isNew_)
-        catalog_.AddColumn(name_, column);
-    columns.push_back(column);
-}
-
-void TargetTable::DropColumn(const QString& column)
-{
-    auto& columns = Columns();
-    if (!isNew_)
-        catalog_.DropColumn(name_, column);
-    for (auto it = columns.begin(); it != columns.end(); ++it) {
-        if (it->name.compare(column, Qt::CaseInsensitive) == 0) {
-            columns.erase(it);
-            break;
-        }
-    }
-}
-
-void TargetTable::Create()
-{
-    catalog_.CreateTable(name_, Columns());
-    isNew_ = false;
+    FieldNameList names;
+    for (const ColumnDefinition& column : columns)
+        names << column.name;
+    return names;
 }
 
 ColumnDefinition MapColumnForTarget(const ColumnDefinition& source, bool accessTarget)
@@ -84,7 +51,20 @@ ColumnDefinition MapColumnForTarget(const ColumnDefinition& source, bool accessT
     return c;
 }
 
-bool SchemaReplication::ReplicateTable(Catalog& source, Catalog& target, const QString& table, FieldNameList& fieldNames)
+namespace {
+
+const ColumnDefinition* FindColumn(const std::vector<ColumnDefinition>& columns, const QString& name)
+{
+    for (const ColumnDefinition& c : columns)
+        if (c.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &c;
+    return nullptr;
+}
+
+} // namespace
+
+bool SchemaReplication::ReplicateTable(Catalog& source, Catalog& target, const QString& table,
+                                       std::vector<ColumnDefinition>& sourceColumns)
 {
     feedback_.ShowStatus(CreatingFieldsText(state_.stage));
     feedback_.PumpMessages();
@@ -105,51 +85,43 @@ bool SchemaReplication::ReplicateTable(Catalog& source, Catalog& target, const Q
         existing = target.FindTable(table);
     } catch (const DatabaseError&) {
     }
-    TargetTable targetTable = existing ? TargetTable::Existing(target, existing->name) : TargetTable::New(target, table);
 
-    // Failures while reading the source columns or altering existing target
-    // columns reach the calling operation, which reports them.
-    for (const ColumnDefinition& column : source.Columns(sourceName)) {
-        fieldNames << column.name;
-        if (!EnsureColumn(targetTable, column))
-            return false;
-    }
+    // Failures while reading the source's or the target's columns reach the
+    // calling operation, which reports them.
+    sourceColumns = source.Columns(sourceName);
+    std::vector<ColumnDefinition> wanted;
+    for (const ColumnDefinition& column : sourceColumns)
+        wanted.push_back(MapColumnForTarget(column, state_.accessTarget));
 
-    if (targetTable.isNew()) {
+    if (!existing) {
         try {
-            targetTable.Create();
+            target.CreateTable(table, wanted);
+            return true;
         } catch (const DatabaseError& e) {
             ReportDatabaseError(feedback_, QLatin1String(ReportContext::NewTargetTable), e);
             return false;
         }
     }
-    return true;
-}
 
-bool SchemaReplication::EnsureColumn(TargetTable& table, const ColumnDefinition& sourceColumn)
-{
-    const ColumnDefinition wanted = MapColumnForTarget(sourceColumn, state_.accessTarget);
-    if (!table.isNew()) {
-        if (const std::optional<ColumnDefinition> existing = table.FindColumn(wanted.name)) {
-            const bool sameType = existing->type == wanted.type
-                && (!IsTextType(wanted.type) || existing->definedSize == wanted.definedSize);
-            if (sameType)
-                return true;
-            table.DropColumn(wanted.name); // the target's rows lose this column's values
-        }
-    }
-    return CreateColumn(table, wanted);
-}
-
-bool SchemaReplication::CreateColumn(TargetTable& table, const ColumnDefinition& column)
-{
+    // An existing table: missing columns are added, and a column whose type
+    // no longer holds the source's values is widened with its values kept.
+    // Columns of the target alone stay as they are.
+    const std::vector<ColumnDefinition> present = target.Columns(existing->name);
+    std::vector<ColumnDefinition> widened;
     try {
-        table.AddColumn(column);
-        return true;
+        for (const ColumnDefinition& column : wanted) {
+            const ColumnDefinition* backup = FindColumn(present, column.name);
+            if (!backup)
+                target.AddColumn(existing->name, column);
+            else if (const auto changed = WidenedForSource(*backup, column))
+                widened.push_back(*changed);
+        }
+        target.ChangeColumnTypes(existing->name, widened);
     } catch (const DatabaseError& e) {
         ReportDatabaseError(feedback_, QLatin1String(ReportContext::CreateField), e);
         return false;
     }
+    return true;
 }
 
 } // namespace qel

@@ -2,7 +2,10 @@
 #include "cleanup/CleanupOperations.h"
 #include "cleanup/Databases.h"
 #include "cleanup/ErrorReport.h"
+#include "cleanup/RecordTransfer.h"
+#include "cleanup/RunChecks.h"
 #include "cleanup/StatisticsCatalogue.h"
+#include "cleanup/TransferStatements.h"
 #include "core/Format.h"
 #include "core/Progress.h"
 #include "core/StringTable.h"
@@ -15,32 +18,45 @@ bool CleanupOperations::CleanUpBySurveys(const QString& targetConnection, const 
 {
     IdentifierArray surveyIds = surveys.legacySurveyIds;
     surveyIds.insert(surveyIds.end(), surveys.newSurveyIds.begin(), surveys.newSurveyIds.end());
-    StepSelection selection;
-    selection.surveyIds = surveyIds;
-    selection.callSelection = Format(QStringLiteral("Select CallID from Statistic_Call WHERE %s"),
-                                     {BuildOrCondition(QStringLiteral("TaskID"), surveyIds)});
     long long deletedRecords = 0;
 
     try {
         ShowOpeningDatabases(feedback_);
-        CleanupDatabases::Options databaseOptions;
+        CleanupDatabases::Options databaseOptions = databaseOptions_;
         databaseOptions.commandTimeout = CommandTimeout(settings_.timeout);
         const auto databases = CleanupDatabases::Open(settings_, targetConnection, databaseOptions);
-        RecordTransfer transfer(settings_, state_, feedback_);
+        CheckStepTables(*databases, options.stats ? SurveyCleanupSteps() : ReferenceTableSteps(), settings_.sourceSQL != 0);
+        if (options.stats)
+            CheckStepTables(*databases, ReferenceTableSteps(), true);
+        CheckRemovalDatabases(options);
+
+        // Many surveys go in parts, each a condition of its own.
+        RecordTransfer transfer(settings_, state_, feedback_, *databases);
+        transfer.setStopRequested(stopRequested_);
+        StepSelection selection;
+        selection.surveyParts = SurveyParts(surveyIds);
+        QStringList callSelections;
+        for (const IdentifierArray& part : selection.surveyParts)
+            callSelections << TransferStatements::CallSelectionOfSurveys(
+                TransferStatements::SurveyCondition(QStringLiteral("TaskID"), part));
+        if (options.stats)
+            selection.callSelections = PrepareCallSelections(*databases, settings_.batchSize, callSelections);
 
         if (options.stats) {
             state_.stage = 0;
             for (const CleanupStep& step : SurveyCleanupSteps()) {
                 if (step.sqlOnly && settings_.sourceSQL == 0)
                     continue;
-                if (!RunCleanupStep(transfer, *databases, step, selection, deletedRecords))
+                if (!RunCleanupStep(transfer, step, selection, deletedRecords))
                     return false;
+                if (transfer.stopped())
+                    return ReportStopped(deletedRecords);
             }
         }
         // The reference tables are copied into a backup also when no
         // statistics are cleaned; the stage counter then goes on from where it was.
         for (const CleanupStep& step : ReferenceTableSteps())
-            if (!RunCleanupStep(transfer, *databases, step, selection, deletedRecords))
+            if (!RunCleanupStep(transfer, step, selection, deletedRecords))
                 return false;
 
         if (options.surveys)
@@ -58,6 +74,22 @@ bool CleanupOperations::CleanUpBySurveys(const QString& targetConnection, const 
         ReportDatabaseError(feedback_, QLatin1String(ReportContext::DateOrSurveyCleanup), e);
         return false;
     }
+}
+
+void CleanupOperations::CheckRemovalDatabases(const CleanOptions& options)
+{
+    // Every database the removals will reach is opened once before the
+    // first statistics row goes, so that an unreachable one stops the run
+    // while nothing is changed.
+    const int timeout = CommandTimeout(settings_.timeout);
+    if (options.surveys)
+        OpenDatabase(settings_.surveyDB, DatabaseRole::Surveys, timeout);
+    if (options.webInterviews)
+        OpenDatabase(settings_.webInterviewDB, DatabaseRole::WebInterviews, timeout);
+    if (options.lists)
+        OpenDatabase(settings_.listDB, DatabaseRole::Lists, timeout);
+    if (options.any())
+        OpenDatabase(settings_.callCenterSrc, DatabaseRole::CallCentre, timeout);
 }
 
 void CleanupOperations::RecordCleaningHistory(const IdentifierArray& surveyIds, const CleanOptions& options)

@@ -17,6 +17,7 @@ const std::vector<SettingDefinition>& SettingDefinitions()
         {"SurveyDB", &S::surveyDB},
         {"WebInterviewDB", &S::webInterviewDB},
         {"WebProdDB", &S::webProdDB},
+        {"BatchSize", nullptr, &S::batchSize},
     };
     return settings;
 }

@@ -22,6 +22,11 @@ struct CleanupSettings {
     QString surveyDB;       // surveys database
     QString webInterviewDB; // web-interviews database
     QString webProdDB;      // web production database
+    qint32 batchSize = kDefaultBatchSize; // rows per batch of a delete; 0: one statement per table
+
+    // Under the 5,000 locks at which SQL Server turns a statement's row
+    // locks into a lock of the whole table.
+    static constexpr qint32 kDefaultBatchSize = 4000;
 };
 
 // One stored setting: its key and the member that holds it, a text or an

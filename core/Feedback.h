@@ -4,8 +4,9 @@
 
 namespace qel {
 
-// What a message box says: an ordinary result, or the database-error report.
-enum class MessageKind { Information, DatabaseError };
+// What a message box says: an ordinary result, the database-error report,
+// or that a run was stopped before its end.
+enum class MessageKind { Information, DatabaseError, Stopped };
 
 // How operations reach the user: the status line, the message pump and
 // message boxes with an OK button. The main window implements it with

@@ -18,6 +18,7 @@ QString LoadText(StringId id)
     case StringId::ListTablesDeleted: return QStringLiteral("%d old list tables have been deleted!");
     case StringId::SurveyTablesDeleted: return QStringLiteral("%d old survey tables have been deleted!");
     case StringId::WebTablesDeleted: return QStringLiteral("%d old web survey tables have been deleted!");
+    case StringId::Stopped: return QStringLiteral("Stopped: %d records deleted");
     }
     return {};
 }

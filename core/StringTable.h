@@ -20,6 +20,8 @@ enum class StringId {
     ListTablesDeleted = 115,
     SurveyTablesDeleted = 116,
     WebTablesDeleted = 117,
+    // This tool's own texts.
+    Stopped = 118,
 };
 
 // The text of a string-table entry.

@@ -3,8 +3,11 @@
 #include "db/Connection.h"
 #include "db/DatabaseError.h"
 #include "db/Result.h"
+#include "db/Transaction.h"
 
 #include <QStringList>
+
+#include <map>
 
 namespace qel {
 
@@ -155,13 +158,12 @@ std::vector<ColumnDefinition> Catalog::ReadSQLiteColumns(const TableEntry& table
     for (Result rows(connection_, sql); rows.Next();) {
         ColumnDefinition column;
         column.name = rows.Value(0).text();
-        ColumnTypeInfo type = ColumnTypeFromDeclaration(rows.Value(1).text());
+        const QString declared = rows.Value(1).text();
+        ColumnTypeInfo type = ColumnTypeFromDeclaration(declared);
         if (type.type == ColumnType::Empty) // no or an unknown declared type: any value, kept as text
             type = {ColumnType::LongVarChar, kLongTextSize};
-        column.type = type.type;
-        column.definedSize = type.definedSize;
-        column.precision = type.precision;
-        column.scale = type.scale;
+        type.typeName = declared;
+        column.setTypeInfo(type);
         column.nullable = rows.Value(2).toInt64() == 0;
         columns.push_back(column);
     }
@@ -189,10 +191,8 @@ std::vector<ColumnDefinition> Catalog::ReadListedColumns(const TableEntry& table
             type = ColumnTypeFromAccess(typeName, columnSize);
         if (type.type == ColumnType::Empty)
             type = ColumnTypeFromOdbc(static_cast<SQLSMALLINT>(rows.Value(4).toInt64()), typeName, columnSize, decimalDigits);
-        column.type = type.type;
-        column.definedSize = type.definedSize;
-        column.precision = type.precision;
-        column.scale = type.scale;
+        type.typeName = typeName;
+        column.setTypeInfo(type);
         column.nullable = rows.Value(10).toInt64() != SQL_NO_NULLS;
         columns.push_back(column);
     }
@@ -230,6 +230,76 @@ void Catalog::DropColumn(const QString& table, const QString& column)
 {
     connection_.Execute(QStringLiteral("ALTER TABLE %1 DROP COLUMN %2")
                             .arg(QualifiedName(LookupTable(table)), connection_.dialect().QuoteIdentifier(column)));
+}
+
+void Catalog::ChangeColumnTypes(const QString& table, const std::vector<ColumnDefinition>& changed)
+{
+    if (changed.empty())
+        return;
+    const TableEntry entry = LookupTable(table);
+    const Dialect& dialect = connection_.dialect();
+    if (!dialect.isSQLite()) {
+        for (const ColumnDefinition& column : changed)
+            connection_.Execute(QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2").arg(QualifiedName(entry), ColumnDdl(column)));
+        return;
+    }
+
+    // SQLite keeps a column's declared type for good: the table is built
+    // again with the new types and the rows are carried over, all in one
+    // transaction, so that a failure leaves the table as it was.
+    std::vector<ColumnDefinition> columns = Columns(table);
+    for (ColumnDefinition& column : columns)
+        for (const ColumnDefinition& change : changed)
+            if (column.name.compare(change.name, Qt::CaseInsensitive) == 0)
+                column = change;
+    QStringList definitions;
+    QStringList names;
+    for (const ColumnDefinition& column : columns) {
+        definitions << ColumnDdl(column);
+        names << dialect.QuoteIdentifier(column.name);
+    }
+    const TableEntry rebuilt{entry.schema, entry.name + QStringLiteral("_QelRebuild"), entry.type};
+    Transaction transaction(connection_);
+    connection_.Execute(QStringLiteral("CREATE TABLE %1 (%2)").arg(QualifiedName(rebuilt), definitions.join(QStringLiteral(", "))));
+    connection_.Execute(QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM %3")
+                            .arg(QualifiedName(rebuilt), names.join(QStringLiteral(", ")), QualifiedName(entry)));
+    connection_.Execute(QStringLiteral("DROP TABLE %1").arg(QualifiedName(entry)));
+    connection_.Execute(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(QualifiedName(rebuilt), dialect.QuoteIdentifier(entry.name)));
+    transaction.Commit();
+}
+
+std::optional<QString> Catalog::IntegerKeyColumn(const QString& table)
+{
+    const TableEntry entry = LookupTable(table);
+    std::vector<ColumnDefinition> columns;
+    const auto isInteger = [&](const QString& name) {
+        if (columns.empty())
+            columns = Columns(table);
+        for (const ColumnDefinition& c : columns)
+            if (c.name.compare(name, Qt::CaseInsensitive) == 0)
+                return c.type == ColumnType::Integer || c.type == ColumnType::BigInt || c.type == ColumnType::SmallInt
+                    || c.type == ColumnType::TinyInt || c.type == ColumnType::UnsignedTinyInt;
+        return false;
+    };
+
+    QStringList primaryKey;
+    for (Result rows = Result::PrimaryKeys(connection_, entry.schema, entry.name); rows.Next();)
+        primaryKey << rows.Value(3).text();
+    if (primaryKey.size() == 1 && isInteger(primaryKey.first()))
+        return primaryKey.first();
+
+    // A unique index of one column will do as well.
+    std::map<QString, QStringList> uniqueIndexes;
+    for (Result rows = Result::UniqueIndexes(connection_, entry.schema, entry.name); rows.Next();) {
+        const QString index = rows.Value(5).text();
+        const QString column = rows.Value(8).text();
+        if (!index.isEmpty() && !column.isEmpty())
+            uniqueIndexes[index] << column;
+    }
+    for (const auto& [index, indexColumns] : uniqueIndexes)
+        if (indexColumns.size() == 1 && isInteger(indexColumns.first()))
+            return indexColumns.first();
+    return std::nullopt;
 }
 
 } // namespace qel

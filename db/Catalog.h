@@ -19,8 +19,17 @@ struct ColumnDefinition {
     int precision = 0;   // digits of a decimal
     int scale = 0;       // decimal places; fractional-second digits of a time stamp
     bool nullable = true;
+    QString typeName;    // the type as the database names it ("datetime2", "varchar(300)")
 
-    ColumnTypeInfo typeInfo() const { return {type, definedSize, precision, scale}; }
+    ColumnTypeInfo typeInfo() const { return {type, definedSize, precision, scale, typeName}; }
+    void setTypeInfo(const ColumnTypeInfo& info)
+    {
+        type = info.type;
+        definedSize = info.definedSize;
+        precision = info.precision;
+        scale = info.scale;
+        typeName = info.typeName;
+    }
 };
 
 // A table the catalogue lists: its schema ("main" or an attached database's
@@ -72,6 +81,16 @@ public:
 
     void AddColumn(const QString& table, const ColumnDefinition& column);
     void DropColumn(const QString& table, const QString& column);
+
+    // Gives existing columns the types of the given definitions, keeping
+    // every row and value: in place where the database can alter a column,
+    // by rebuilding the table in one transaction on SQLite, which cannot.
+    void ChangeColumnTypes(const QString& table, const std::vector<ColumnDefinition>& changed);
+
+    // The column whose values identify the table's rows and are whole
+    // numbers: its one-column primary key or unique index; nothing when it
+    // has none. (SQLite tables have their rowid besides.)
+    std::optional<QString> IntegerKeyColumn(const QString& table);
 
 private:
     std::vector<TableEntry>& TableList();

@@ -50,6 +50,7 @@ struct ColumnTypeInfo {
     int definedSize = 0;
     int precision = 0;
     int scale = 0;
+    QString typeName; // the database's own name of the type, when it was read from one
 };
 
 // From what SQLColumns reports: the ODBC SQL type, the type name, the column

@@ -2,10 +2,7 @@
 
 #include "db/ConnectionString.h"
 #include "db/DatabaseError.h"
-#include "db/Result.h"
 #include "db/Statement.h"
-
-#include <QFileInfo>
 
 #include <climits>
 #include <cstdlib>
@@ -135,33 +132,6 @@ int CommandTimeout(const QString& timeoutText)
     const long value = std::strtol(text.constData(), nullptr, 10);
     const int seconds = value > INT_MAX ? INT_MAX : value < INT_MIN ? INT_MIN : static_cast<int>(value);
     return seconds == 0 ? 300 : seconds;
-}
-
-QString SQLiteDatabaseFile(Connection& connection)
-{
-    if (!connection.dialect().isSQLite())
-        return {};
-    Result rows(connection, QStringLiteral("SELECT file FROM pragma_database_list WHERE name = 'main'"));
-    const QString file = rows.Next() ? rows.Value(0).text() : QString();
-    return file.isEmpty() ? QString() : QFileInfo(file).canonicalFilePath();
-}
-
-QString DatabaseIdentity(Connection& connection)
-{
-    switch (connection.dialect().kind()) {
-    case Dialect::Kind::SQLite: {
-        const QString file = SQLiteDatabaseFile(connection);
-        return file.isEmpty() ? QString() : QStringLiteral("sqlite:") + file;
-    }
-    case Dialect::Kind::SqlServer: {
-        Result rows(connection, QStringLiteral("SELECT CAST(SERVERPROPERTY('ServerName') AS nvarchar(256)), DB_NAME()"));
-        if (!rows.Next())
-            return {};
-        return QStringLiteral("mssql:%1/%2").arg(rows.Value(0).text(), rows.Value(1).text()).toLower();
-    }
-    default:
-        return {};
-    }
 }
 
 } // namespace qel

@@ -60,13 +60,4 @@ private:
 // 300, any other value, negative ones too, is kept.
 int CommandTimeout(const QString& timeoutText);
 
-// The file of a SQLite connection's main database, canonical; empty for any
-// other database or one held in memory.
-QString SQLiteDatabaseFile(Connection& connection);
-
-// What names the database a connection reaches, so that two connections can
-// be told to reach the same one: the file of a SQLite database, the server
-// and database name of a SQL Server one. Empty when it cannot be told.
-QString DatabaseIdentity(Connection& connection);
-
 } // namespace qel

@@ -2,6 +2,8 @@
 
 #include "core/Dates.h"
 
+#include <algorithm>
+
 namespace qel {
 
 Dialect Dialect::ForDbmsName(const QString& dbmsName)
@@ -49,6 +51,15 @@ QString Dialect::QuoteIdentifier(const QString& name) const
 
 namespace {
 
+// A decimal keeps its precision and scale: without them SQL Server would
+// round every value to a whole number.
+QString NumericType(const ColumnTypeInfo& t)
+{
+    if (t.precision <= 0)
+        return QStringLiteral("numeric");
+    return QStringLiteral("numeric(%1,%2)").arg(t.precision).arg(std::max(t.scale, 0));
+}
+
 QString Sized(const char* name, int size)
 {
     return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(size > 0 ? size : 1);
@@ -80,7 +91,7 @@ QString SQLiteType(const ColumnTypeInfo& t)
     case ColumnType::Double: return QStringLiteral("float");
     case ColumnType::Currency: return QStringLiteral("money");
     case ColumnType::Decimal:
-    case ColumnType::Numeric: return QStringLiteral("numeric");
+    case ColumnType::Numeric: return NumericType(t);
     case ColumnType::Date: return QStringLiteral("oledate");
     case ColumnType::DBDate: return QStringLiteral("date");
     case ColumnType::DBTime: return QStringLiteral("time");
@@ -114,9 +125,14 @@ QString SqlServerType(const ColumnTypeInfo& t)
     case ColumnType::Double: return QStringLiteral("float");
     case ColumnType::Currency: return QStringLiteral("money");
     case ColumnType::Decimal:
-    case ColumnType::Numeric: return QStringLiteral("numeric");
-    case ColumnType::Date:
-    case ColumnType::DBTimeStamp: return QStringLiteral("datetime");
+    case ColumnType::Numeric: return NumericType(t);
+    case ColumnType::Date: return QStringLiteral("datetime");
+    case ColumnType::DBTimeStamp:
+        // datetime keeps time to 1/300 of a second; anything finer (or a
+        // datetime2 of the source) needs datetime2 to arrive unrounded.
+        if (t.typeName.startsWith(QLatin1String("datetime2"), Qt::CaseInsensitive) || t.scale > 3)
+            return QStringLiteral("datetime2(%1)").arg(std::min(std::max(t.scale, 0), 7));
+        return QStringLiteral("datetime");
     case ColumnType::DBDate: return QStringLiteral("date");
     case ColumnType::DBTime: return QStringLiteral("time");
     case ColumnType::Guid: return QStringLiteral("uniqueidentifier");

@@ -7,7 +7,11 @@ namespace qel {
 
 Transaction::Transaction(Connection& connection) : connection_(connection)
 {
-    connection_.SetAutoCommit(false);
+    statements_ = connection_.dialect().isSQLite();
+    if (statements_)
+        connection_.Execute(QStringLiteral("BEGIN IMMEDIATE"));
+    else
+        connection_.SetAutoCommit(false);
 }
 
 Transaction::~Transaction()
@@ -15,8 +19,12 @@ Transaction::~Transaction()
     if (!open_)
         return;
     try {
-        connection_.Rollback();
-        connection_.SetAutoCommit(true);
+        if (statements_) {
+            connection_.Execute(QStringLiteral("ROLLBACK"));
+        } else {
+            connection_.Rollback();
+            connection_.SetAutoCommit(true);
+        }
     } catch (const DatabaseError&) {
         // The connection is gone or broken; the database rolls back what it
         // holds of this transaction when the connection closes.
@@ -25,6 +33,11 @@ Transaction::~Transaction()
 
 void Transaction::Commit()
 {
+    if (statements_) {
+        connection_.Execute(QStringLiteral("COMMIT"));
+        open_ = false;
+        return;
+    }
     connection_.Commit();
     open_ = false;
     connection_.SetAutoCommit(true);

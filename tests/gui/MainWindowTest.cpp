@@ -221,7 +221,7 @@ TEST_F(WindowTest, EveryCleanupClickSavesTheControlsFirst)
         Click(w, id);
 
         ASSERT_TRUE(QFile::exists(SettingsFilePath()));
-        EXPECT_EQ(stored.childKeys().size(), 11);
+        EXPECT_EQ(stored.childKeys().size(), 12);
         EXPECT_EQ(stored.get("CallCenterSrc").toString(), QStringLiteral("typed %1").arg(QLatin1String(id)));
         EXPECT_EQ(stored.get("Timeout").toString(), QString()) << "the control's text is saved as it stands";
         EXPECT_EQ(stored.get("AccessTgt").toString(), QStringLiteral("backup.mdb"));

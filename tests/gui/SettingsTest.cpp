@@ -76,22 +76,23 @@ bool Record(QIODevice&, const QSettings::SettingsMap& map)
     return true;
 }
 
-TEST_F(SettingsTest, WritesAllElevenEntriesTextsAsStringsOptionsAsIntegers)
+TEST_F(SettingsTest, WritesEveryEntryTextsAsStringsNumbersAsIntegers)
 {
     const QSettings::Format recording = QSettings::registerFormat(QStringLiteral("qeltypes"), ReadNothing, Record);
     CleanupSettings s;
     s.callCenterSrc = QStringLiteral("12"); // a number-like text stays a text
     SettingsStore(kTestOrganization, kTestApplication, recording).Save(s);
 
-    EXPECT_EQ(g_written.size(), 11);
+    EXPECT_EQ(g_written.size(), 12);
     for (const char* key : {"CallCenterSrc", "StatSrc", "Timeout", "StatTgt", "AccessTgt", "ListDB", "SurveyDB",
-                            "WebInterviewDB", "WebProdDB", "SourceSQL", "BackupType"}) {
-        const bool option = qstrcmp(key, "SourceSQL") == 0 || qstrcmp(key, "BackupType") == 0;
+                            "WebInterviewDB", "WebProdDB", "SourceSQL", "BackupType", "BatchSize"}) {
+        const bool option = qstrcmp(key, "SourceSQL") == 0 || qstrcmp(key, "BackupType") == 0 || qstrcmp(key, "BatchSize") == 0;
         EXPECT_EQ(g_written.value(QStringLiteral("Settings/") + QLatin1String(key)).metaType().id(),
                   option ? QMetaType::Int : QMetaType::QString)
             << key;
     }
     EXPECT_EQ(g_written.value(QStringLiteral("Settings/SourceSQL")).toInt(), 1);
+    EXPECT_EQ(g_written.value(QStringLiteral("Settings/BatchSize")).toInt(), 4000);
 }
 
 } // namespace

@@ -139,12 +139,23 @@ TEST_F(DateCleanupTest, WithoutSqlServerSyntaxTheSqlOnlyTablesAreLeftAndDatesUse
     settings.sourceSQL = 0;
     const Census before = TakeCensus(product.statistics());
     EXPECT_FALSE(Run());
-    // SQLite does not read #...# dates: the first step reports and nothing is deleted.
+    // SQLite does not read #...# dates: the selection of old calls is refused
+    // before the first step, and nothing is deleted.
+    ASSERT_EQ(feedback.messages.size(), 1u);
+    EXPECT_TRUE(feedback.messages[0].text.startsWith(QStringLiteral("ADO error in DoSQLCleanup ('SQLite' : ")))
+        << feedback.messages[0].text.toStdString();
+    EXPECT_TRUE(feedback.messages[0].text.contains(QLatin1String("#2024")));
+    EXPECT_EQ(TakeCensus(product.statistics()).doomed, before.doomed);
+
+    // One statement per table sends the texts as they are: the first step
+    // is the one refused.
+    settings.batchSize = 0;
+    feedback = RecordingFeedback();
+    EXPECT_FALSE(Run());
     ASSERT_EQ(feedback.messages.size(), 1u);
     EXPECT_TRUE(feedback.messages[0].text.startsWith(QStringLiteral("ADO error in Statistic_Agent ('SQLite' : ")))
         << feedback.messages[0].text.toStdString();
-    EXPECT_EQ(Rows(product.statistics(), QStringLiteral("Statistic_Agent")),
-              before.kept.at(QStringLiteral("Statistic_Agent")) + before.doomed.at(QStringLiteral("Statistic_Agent")));
+    EXPECT_EQ(TakeCensus(product.statistics()).doomed, before.doomed);
 }
 
 TEST(DateCleanupSteps, TwentyStepsWhenTheSourceIsNotSqlServer)
@@ -169,27 +180,26 @@ TEST_F(DateCleanupTest, AWrongConnectionStringIsReportedAndChangesNothing)
     EXPECT_EQ(TakeCensus(product.statistics()).doomed, before.doomed);
 }
 
-TEST_F(DateCleanupTest, AMissingTableStopsTheRunWhereItStands)
+TEST_F(DateCleanupTest, AMissingTableIsFoundBeforeTheFirstRowIsDeleted)
 {
-    ExecuteAll(product.statistics(), {QStringLiteral("DROP TABLE Statistic_Messages")});
-    const Census before = TakeCensus(product.statistics());
-    EXPECT_FALSE(Run());
-    ASSERT_EQ(feedback.messages.size(), 1u);
-    EXPECT_TRUE(feedback.messages[0].text.startsWith(QStringLiteral("ADO error in Statistic_Messages (")));
-    EXPECT_EQ(CountRows(product.statistics(), QStringLiteral("SELECT COUNT(*) FROM Statistic_Call WHERE Start_Time < '2024-03-05'")), 0);
-    EXPECT_EQ(Rows(product.statistics(), QStringLiteral("Statistic_Predictive")),
-              before.kept.at(QStringLiteral("Statistic_Predictive")) + before.doomed.at(QStringLiteral("Statistic_Predictive")));
-}
-
-TEST_F(DateCleanupTest, AMissingTableWithABackupIsReportedBeforeAnythingOfItIsTouched)
-{
-    settings.backupType = 1;
-    ExecuteAll(product.statistics(), {QStringLiteral("DROP TABLE Statistic_Location")});
-    EXPECT_FALSE(Run());
-    ASSERT_EQ(feedback.messages.size(), 1u);
-    EXPECT_TRUE(feedback.messages[0].text.startsWith(QStringLiteral("ADO error in CreateFieldInTarget(1) (")));
-    EXPECT_FALSE(TableNames(product.backup()).contains(QStringLiteral("Statistic_Location")));
-    EXPECT_GT(CountRows(product.statistics(), QStringLiteral("SELECT COUNT(*) FROM Statistic_Call WHERE Start_Time < '2024-03-05'")), 0);
+    for (const int backupType : {0, 1}) {
+        SCOPED_TRACE(backupType);
+        settings.backupType = backupType;
+        product.CreateAll(options);
+        ExecuteAll(product.statistics(), {QStringLiteral("DROP TABLE Statistic_Messages")});
+        if (backupType)
+            ExecuteAll(product.callCenter(), {QStringLiteral("DROP TABLE Agents")});
+        const Census before = TakeCensus(product.statistics());
+        feedback = RecordingFeedback();
+        EXPECT_FALSE(Run());
+        ASSERT_EQ(feedback.messages.size(), 1u);
+        const QString report = feedback.messages[0].text;
+        EXPECT_TRUE(report.startsWith(QStringLiteral("ADO error in DoSQLCleanup ("))) << report.toStdString();
+        EXPECT_TRUE(report.contains(QLatin1String("Statistic_Messages"))) << report.toStdString();
+        EXPECT_EQ(report.contains(QLatin1String("Agents")), backupType == 1) << report.toStdString();
+        EXPECT_EQ(TakeCensus(product.statistics()).doomed, before.doomed) << "nothing was deleted";
+        EXPECT_FALSE(TableNames(product.backup()).contains(QStringLiteral("Statistic_Agent"))) << "nothing was copied";
+    }
 }
 
 TEST_F(DateCleanupTest, AJetTargetThatCannotOpenIsReportedAndDeletesNothing)

@@ -1,12 +1,11 @@
+#include "cleanup/BackupLedger.h"
+#include "cleanup/CleanupDatabases.h"
+#include "cleanup/ErrorReport.h"
+#include "cleanup/RecordTransfer.h"
+#include "cleanup/TransferStatements.h"
 #include "db/Catalog.h"
 #include "db/Connection.h"
 #include "db/DatabaseError.h"
-#include "db/Result.h"
-#include "cleanup/RecordTransfer.h"
-#include "cleanup/RowCopy.h"
-#include "cleanup/ErrorReport.h"
-
-#include "fixtures/ProductDatabases.h"
 #include "tests/support/RecordingFeedback.h"
 #include "tests/support/Rows.h"
 #include "tests/support/TempDatabases.h"
@@ -26,16 +25,10 @@ TEST(BuildOrConditionTest, TermsAndTheirBlanks)
 
 TEST(DateLiteralTest, QuotedBySourceSqlAndFormattedByTheDialect)
 {
-    CleanupSettings settings;
-    RunState state;
-    RecordingFeedback feedback;
-    RecordTransfer transfer(settings, state, feedback);
     const QDate march5(2024, 3, 5);
-    settings.sourceSQL = 1;
-    EXPECT_EQ(transfer.QuotedDate(Dialect(Dialect::Kind::SqlServer), march5), QStringLiteral("'03/05/2024'"));
-    EXPECT_EQ(transfer.QuotedDate(Dialect(Dialect::Kind::SQLite), march5), QStringLiteral("'2024-03-05'"));
-    settings.sourceSQL = 0;
-    EXPECT_EQ(transfer.QuotedDate(Dialect(Dialect::Kind::Access), march5), QStringLiteral("#03/05/2024#"));
+    EXPECT_EQ(TransferStatements::QuotedDate(Dialect(Dialect::Kind::SqlServer), march5, true), QStringLiteral("'03/05/2024'"));
+    EXPECT_EQ(TransferStatements::QuotedDate(Dialect(Dialect::Kind::SQLite), march5, true), QStringLiteral("'2024-03-05'"));
+    EXPECT_EQ(TransferStatements::QuotedDate(Dialect(Dialect::Kind::Access), march5, false), QStringLiteral("#03/05/2024#"));
 }
 
 TEST(ErrorReportTest, ShowsContextSourceAndDescriptionThroughTheFeedback)
@@ -48,159 +41,333 @@ TEST(ErrorReportTest, ShowsContextSourceAndDescriptionThroughTheFeedback)
     EXPECT_EQ(feedback.messages[0].kind, MessageKind::DatabaseError);
 }
 
-class RecordTransferTest : public ::testing::Test {
+TEST(BackupLedgerKeys, RangesRoundTrip)
+{
+    const std::vector<qint64> keys{-3, -2, -1, 0, 5, 7, 8, 9, 9000000000};
+    EXPECT_EQ(BackupLedger::EncodeKeys(keys), QStringLiteral("-3:0,5,7:9,9000000000"));
+    EXPECT_EQ(BackupLedger::DecodeKeys(BackupLedger::EncodeKeys(keys)), keys);
+    EXPECT_THROW(BackupLedger::DecodeKeys(QStringLiteral("5:x")), DatabaseError);
+}
+
+namespace {
+
+// Every value of a table as SQLite holds it, storage class included: what
+// "exactly the same rows" means for a SQLite backup.
+std::vector<Row> Exact(Connection& c, const QString& table, const QString& columns, const QString& where = QStringLiteral("1=1"))
+{
+    QStringList quoted;
+    for (const QString& column : columns.split(QLatin1Char(',')))
+        quoted << QStringLiteral("quote(%1)").arg(column.trimmed());
+    return ReadRows(c, QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4")
+                           .arg(quoted.join(QStringLiteral(", ")), table, where, columns.split(QLatin1Char(',')).first()));
+}
+
+} // namespace
+
+// The rows of one table leaving a SQLite source for a SQLite backup, by
+// both routes: attached (one transaction of both files per batch) and
+// through this program with the backup's ledger (the route a SQL Server or
+// Access backup takes).
+class RecordTransferTest : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override
     {
-        source = Connection::Open(temp.connection(QStringLiteral("source.db")));
-        target = Connection::Open(temp.connection(QStringLiteral("target.db")));
+        settings.statSrc = temp.connection(QStringLiteral("source.db"));
+        settings.callCenterSrc = settings.statSrc;
+        settings.statTgt = temp.connection(QStringLiteral("target.db"));
+        settings.backupType = 1;
+        state.accessTarget = false;
+        source = Connection::Open(settings.statSrc);
         source->Execute(QStringLiteral("CREATE TABLE Statistic_Call (CallID int, TaskID int, Start_Time datetime, Note varchar(20))"));
         source->Execute(QStringLiteral("INSERT INTO Statistic_Call VALUES (1, 5, '2024-03-04 23:59:59', 'old'), "
                                        "(2, 6, '2024-03-05 00:00:00', 'cut-off day'), (3, 5, '2024-01-01 08:00:00', NULL), "
                                        "(4, 7, '2024-06-01 10:00:00', 'new')"));
         source->Execute(QStringLiteral("CREATE TABLE Statistic_TransferMC (CallID1 int, CallID int)"));
         source->Execute(QStringLiteral("INSERT INTO Statistic_TransferMC VALUES (1, 4), (4, 1), (3, 3)"));
-        sourceCatalog = BindCatalog(*source);
-        targetCatalog = BindCatalog(*target);
-        settings.backupType = 1;
-        state.accessTarget = false;
-        state.stage = 0;
     }
 
-    TransferHandles Handles() { return {*source, *sourceCatalog, target.get(), targetCatalog.get()}; }
-    long long Count(Connection& c, const QString& sql) { return Scalar(c, sql); }
-    RecordTransfer Transfer() { return RecordTransfer(settings, state, feedback); }
+    bool rowByRow() const { return GetParam(); }
+
+    // Opens the databases as a clean-up does and runs one transfer.
+    bool Run(const std::function<bool(RecordTransfer&)>& step)
+    {
+        CleanupDatabases::Options options;
+        options.commandTimeout = CommandTimeout(settings.timeout);
+        options.rowByRow = rowByRow();
+        databases = CleanupDatabases::Open(settings, settings.statTgt, options);
+        EXPECT_EQ(databases->route, settings.backupType == 0 ? BackupRoute::None
+                                    : rowByRow()             ? BackupRoute::Ledger
+                                                             : BackupRoute::Attached);
+        RecordTransfer transfer(settings, state, feedback, *databases);
+        const bool ok = step(transfer);
+        databases.reset(); // closes the connections, as the end of a clean-up does
+        return ok;
+    }
+
+    std::unique_ptr<Connection> Target() { return Connection::Open(settings.statTgt); }
 
     TempDatabases temp;
     CleanupSettings settings;
     RunState state;
     RecordingFeedback feedback;
-    std::unique_ptr<Connection> source, target;
-    std::unique_ptr<Catalog> sourceCatalog, targetCatalog;
+    std::unique_ptr<Connection> source;
+    std::unique_ptr<CleanupDatabases> databases;
     const QString oldCalls = QStringLiteral("Select CallID from Statistic_Call WHERE Start_Time<'2024-03-05'");
 };
 
-TEST_F(RecordTransferTest, BeforeDateCopiesThenDeletesAndKeepsTheCutOffDay)
+INSTANTIATE_TEST_SUITE_P(Routes, RecordTransferTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "RowByRow" : "Attached"; });
+
+TEST_P(RecordTransferTest, BeforeDateMovesExactlyTheOldRowsAndKeepsTheCutOffDay)
 {
+    const auto old = Exact(*source, QStringLiteral("Statistic_Call"), QStringLiteral("CallID, TaskID, Start_Time, Note"),
+                           QStringLiteral("Start_Time < '2024-03-05'"));
     long long deleted = 10;
-    ASSERT_TRUE(Transfer().BackupAndDeleteBeforeDate(Handles(), QStringLiteral("Statistic_Call"), QStringLiteral("Start_Time"),
-                                                     QDate(2024, 3, 5), deleted));
+    ASSERT_TRUE(Run([&](RecordTransfer& t) {
+        return t.BackupAndDeleteBeforeDate(QStringLiteral("Statistic_Call"), QStringLiteral("Start_Time"), QDate(2024, 3, 5), deleted);
+    })) << feedback.messageTexts().join('\n').toStdString();
     EXPECT_EQ(deleted, 12);
     EXPECT_EQ(state.stage, 1);
-    EXPECT_EQ(Count(*source, QStringLiteral("SELECT COUNT(*) FROM Statistic_Call")), 2);
-    EXPECT_EQ(Count(*source, QStringLiteral("SELECT COUNT(*) FROM Statistic_Call WHERE CallID = 2")), 1);
-    const auto copied = ReadRows(*target, QStringLiteral("SELECT CallID, Start_Time, Note FROM Statistic_Call ORDER BY CallID"));
-    ASSERT_EQ(copied.size(), 2u);
-    EXPECT_EQ(copied[0][0].integer(), 1);
-    EXPECT_EQ(copied[0][2].text(), QStringLiteral("old"));
-    EXPECT_TRUE(copied[1][2].isNull());
-    EXPECT_EQ(feedback.statuses, (QStringList{"Stage 1/21: Creating fields in target", "Stage 1/21: 2/2 records copied",
-                                              "Stage 1/21: Deleting records"}));
+    EXPECT_EQ(Scalar(*source, QStringLiteral("SELECT COUNT(*) FROM Statistic_Call")), 2);
+    EXPECT_EQ(Scalar(*source, QStringLiteral("SELECT COUNT(*) FROM Statistic_Call WHERE CallID = 2")), 1);
+    auto target = Target();
+    EXPECT_EQ(Exact(*target, QStringLiteral("Statistic_Call"), QStringLiteral("CallID, TaskID, Start_Time, Note")), old);
+    EXPECT_EQ(feedback.statuses, (QStringList{"Stage 1/21: Creating fields in target", "Stage 1/21: 2/2 records copied"}));
     EXPECT_TRUE(feedback.messages.empty());
-}
-
-TEST_F(RecordTransferTest, SuffixOneSelectsCallIdOne)
-{
-    long long deleted = 0;
-    settings.backupType = 0;
-    ASSERT_TRUE(Transfer().BackupAndDeleteByCall(Handles(), QStringLiteral("Statistic_TransferMC"), QStringLiteral("1"),
-                                                 oldCalls, deleted));
-    EXPECT_EQ(deleted, 2); // CallID1 1 and 3; the row with CallID 1 but CallID1 4 stays
-    EXPECT_EQ(Count(*source, QStringLiteral("SELECT COUNT(*) FROM Statistic_TransferMC WHERE CallID1 = 4")), 1);
-}
-
-TEST_F(RecordTransferTest, NoBackupTouchesNoTargetButStillAdvancesTheStage)
-{
-    settings.backupType = 0;
-    RecordTransfer transfer = Transfer();
-    long long deleted = 0;
-    const TransferHandles noTarget{*source, *sourceCatalog};
-    EXPECT_TRUE(transfer.BackupWholeTable(noTarget, QStringLiteral("Statistic_Call")));
-    EXPECT_TRUE(transfer.BackupAndDeleteBySurvey(noTarget, QStringLiteral("Statistic_Call"), QStringLiteral("TaskID"), {5}, deleted));
-    EXPECT_EQ(state.stage, 2);
-    EXPECT_EQ(deleted, 2);
-    EXPECT_EQ(feedback.statuses, QStringList{QStringLiteral("Stage 2/21: Deleting records")});
-    EXPECT_TRUE(TableNames(temp.connection(QStringLiteral("target.db"))).isEmpty());
-}
-
-TEST_F(RecordTransferTest, EmptySelectionCopiesNothingAndStillDeletes)
-{
-    long long deleted = 0;
-    state.stage = 3;
-    ASSERT_TRUE(Transfer().BackupAndDeleteBySurvey(Handles(), QStringLiteral("Statistic_Call"), QStringLiteral("TaskID"), {99},
-                                                   deleted));
-    EXPECT_EQ(deleted, 0);
-    EXPECT_EQ(feedback.statuses, (QStringList{"Stage 4/21: Creating fields in target", "Stage 4/21: Deleting records"}));
-    EXPECT_EQ(Count(*target, QStringLiteral("SELECT COUNT(*) FROM Statistic_Call")), 0);
-}
-
-TEST_F(RecordTransferTest, CopyFailingOnItsThirdRowKeepsTwoRowsAndDeletesNothing)
-{
-    for (const CopyMethod method : {CopyMethod::Fastest, CopyMethod::RowByRow}) {
-        feedback = RecordingFeedback();
-        target->Execute(QStringLiteral("DROP TABLE IF EXISTS Statistic_Agent"));
-        source->Execute(QStringLiteral("DROP TABLE IF EXISTS Statistic_Agent"));
-        source->Execute(QStringLiteral("CREATE TABLE Statistic_Agent (CallID int, AgentID int)"));
-        source->Execute(QStringLiteral("INSERT INTO Statistic_Agent VALUES (1, 10), (3, 11), (1, 12), (3, 13)"));
-        // The backup's own rule refuses the third row.
-        target->Execute(QStringLiteral("CREATE TABLE Statistic_Agent (CallID int, AgentID int CHECK (AgentID <> 12))"));
-
-        FieldNameList names{QStringLiteral("CallID"), QStringLiteral("AgentID")};
-        RecordTransfer transfer = Transfer();
-        if (method == CopyMethod::Fastest) {
-            long long deleted = 0;
-            targetCatalog = BindCatalog(*target);
-            sourceCatalog = BindCatalog(*source);
-            EXPECT_FALSE(transfer.BackupAndDeleteByCall(Handles(), QStringLiteral("Statistic_Agent"), QString(), oldCalls, deleted));
-            EXPECT_EQ(deleted, 0);
-            ASSERT_EQ(feedback.messages.size(), 1u);
-            EXPECT_TRUE(feedback.messages[0].text.startsWith(QStringLiteral("ADO error in Statistic_Agent ('SQLite' : ")))
-                << feedback.messages[0].text.toStdString();
-        } else {
-            EXPECT_THROW(CopyRows(*source, *target, QStringLiteral("Statistic_Agent"), QStringLiteral(" WHERE CallID in (") + oldCalls + ")",
-                                  names, feedback, 1, CopyMethod::RowByRow),
-                         DatabaseError);
-        }
-        EXPECT_EQ(Count(*target, QStringLiteral("SELECT COUNT(*) FROM Statistic_Agent")), 2);
-        EXPECT_EQ(Count(*source, QStringLiteral("SELECT COUNT(*) FROM Statistic_Agent")), 4);
+    EXPECT_EQ(Scalar(*target, QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name = 'QelCleanupLedger'")),
+              rowByRow() ? 1 : 0);
+    if (rowByRow()) {
+        EXPECT_EQ(Scalar(*target, QStringLiteral("SELECT COUNT(*) FROM QelCleanupLedger")), 0) << "every batch settled";
     }
 }
 
-TEST_F(RecordTransferTest, WholeTableCopyLeavesExactlyTheSourceRows)
+TEST_P(RecordTransferTest, SuffixOneSelectsCallIdOne)
 {
-    target->Execute(QStringLiteral("CREATE TABLE Statistic_Call (CallID int, TaskID int, Start_Time datetime, Note varchar(20))"));
-    target->Execute(QStringLiteral("INSERT INTO Statistic_Call VALUES (90, 1, NULL, 'stale'), (91, 1, NULL, 'stale'), "
-                                   "(92, 1, NULL, 'stale'), (93, 1, NULL, 'stale'), (94, 1, NULL, 'stale')"));
-    targetCatalog = BindCatalog(*target);
-    ASSERT_TRUE(Transfer().BackupWholeTable(Handles(), QStringLiteral("Statistic_Call")));
-    EXPECT_EQ(Count(*target, QStringLiteral("SELECT COUNT(*) FROM Statistic_Call")), 4);
-    EXPECT_EQ(Count(*target, QStringLiteral("SELECT COUNT(*) FROM Statistic_Call WHERE CallID >= 90")), 0);
-    EXPECT_EQ(Count(*source, QStringLiteral("SELECT COUNT(*) FROM Statistic_Call")), 4); // nothing deleted
+    long long deleted = 0;
+    ASSERT_TRUE(Run([&](RecordTransfer& t) {
+        return t.BackupAndDeleteByCall(QStringLiteral("Statistic_TransferMC"), QStringLiteral("1"), oldCalls, deleted);
+    }));
+    EXPECT_EQ(deleted, 2); // CallID1 1 and 3; the row with CallID 1 but CallID1 4 stays
+    EXPECT_EQ(Scalar(*source, QStringLiteral("SELECT COUNT(*) FROM Statistic_TransferMC WHERE CallID1 = 4")), 1);
+    EXPECT_EQ(ReadRows(settings.statTgt, QStringLiteral("SELECT group_concat(CallID1) FROM (SELECT CallID1 FROM "
+                                                        "Statistic_TransferMC ORDER BY 1)"))[0][0].text(),
+              QStringLiteral("1,3"));
 }
 
-TEST_F(RecordTransferTest, RowByRowCopyCarriesEveryTypeAndNull)
+TEST_P(RecordTransferTest, EmptySelectionCopiesNothingAndStillReplicates)
 {
-    source->Execute(QStringLiteral("CREATE TABLE Mixed (s smallint, i int, b bigint, t tinyint, f bit, r real, d float, n numeric, "
-                                   "dt datetime, v varchar(300), w nvarchar(20), x text, bin blob)"));
-    source->Execute(QStringLiteral("INSERT INTO Mixed VALUES (-2, 70000, 9000000000, 200, 1, 1.5, 2.25, 12.5, '2024-03-04 10:11:12', "
-                                   "'%1', 'wide ä€', 'long', x'00ff'), (NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL)")
+    long long deleted = 0;
+    state.stage = 3;
+    ASSERT_TRUE(Run([&](RecordTransfer& t) {
+        return t.BackupAndDeleteBySurvey(QStringLiteral("Statistic_Call"), QStringLiteral("TaskID"), {99}, deleted);
+    }));
+    EXPECT_EQ(deleted, 0);
+    EXPECT_EQ(feedback.statuses, (QStringList{"Stage 4/21: Creating fields in target"}));
+    EXPECT_EQ(Scalar(*Target(), QStringLiteral("SELECT COUNT(*) FROM Statistic_Call")), 0);
+}
+
+TEST_P(RecordTransferTest, BatchesAreWholeAndAFailingBatchCopiesAndDeletesNothing)
+{
+    settings.batchSize = 2;
+    source->Execute(QStringLiteral("CREATE TABLE Statistic_Agent (CallID int, AgentID int)"));
+    source->Execute(QStringLiteral("INSERT INTO Statistic_Agent VALUES (1, 10), (3, 11), (1, 12), (3, 13), (4, 14)"));
+    // The backup's own rule refuses the third row, which is in the second batch.
+    auto target = Target();
+    target->Execute(QStringLiteral("CREATE TABLE Statistic_Agent (CallID int, AgentID int CHECK (AgentID <> 12))"));
+    target.reset();
+
+    long long deleted = 0;
+    EXPECT_FALSE(Run([&](RecordTransfer& t) {
+        return t.BackupAndDeleteByCall(QStringLiteral("Statistic_Agent"), QString(), oldCalls, deleted);
+    }));
+    EXPECT_EQ(deleted, 0) << "a failed step adds nothing to the count";
+    ASSERT_EQ(feedback.messages.size(), 1u);
+    EXPECT_TRUE(feedback.messages[0].text.startsWith(QStringLiteral("ADO error in Statistic_Agent ('"))) << feedback.messages[0].text.toStdString();
+    // The first batch went whole: copied and deleted. The second went not at all.
+    EXPECT_EQ(ReadRows(settings.statTgt, QStringLiteral("SELECT CallID, AgentID FROM Statistic_Agent ORDER BY AgentID")),
+              ReadRows(temp.connection(QStringLiteral("expected.db")), QStringLiteral("SELECT 1, 10 UNION ALL SELECT 3, 11")));
+    EXPECT_EQ(ReadRows(*source, QStringLiteral("SELECT CallID, AgentID FROM Statistic_Agent ORDER BY AgentID")),
+              ReadRows(temp.connection(QStringLiteral("expected.db")),
+                       QStringLiteral("SELECT 1, 12 UNION ALL SELECT 3, 13 UNION ALL SELECT 4, 14")));
+    if (rowByRow()) {
+        EXPECT_EQ(Scalar(*Target(), QStringLiteral("SELECT COUNT(*) FROM QelCleanupLedger")), 0);
+    }
+
+    // Once the backup takes the row, a rerun moves the rest, nothing twice.
+    Target()->Execute(QStringLiteral("DROP TABLE Statistic_Agent"));
+    Target()->Execute(QStringLiteral("CREATE TABLE Statistic_Agent (CallID int, AgentID int)"));
+    Target()->Execute(QStringLiteral("INSERT INTO Statistic_Agent VALUES (1, 10), (3, 11)"));
+    feedback = RecordingFeedback();
+    ASSERT_TRUE(Run([&](RecordTransfer& t) {
+        return t.BackupAndDeleteByCall(QStringLiteral("Statistic_Agent"), QString(), oldCalls, deleted);
+    }));
+    EXPECT_EQ(deleted, 2);
+    EXPECT_EQ(ReadRows(settings.statTgt, QStringLiteral("SELECT group_concat(AgentID) FROM (SELECT AgentID FROM Statistic_Agent ORDER BY 1)"))[0][0].text(),
+              QStringLiteral("10,11,12,13"));
+    EXPECT_EQ(Scalar(*source, QStringLiteral("SELECT COUNT(*) FROM Statistic_Agent")), 1);
+}
+
+TEST_P(RecordTransferTest, BatchesShowTheirProgressAndEndWithTheTotal)
+{
+    settings.batchSize = 3;
+    source->Execute(QStringLiteral("CREATE TABLE Many (n int, d datetime)"));
+    source->Execute(QStringLiteral("WITH RECURSIVE r(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM r WHERE i < 10) "
+                                   "INSERT INTO Many SELECT i, '2020-01-01' FROM r"));
+    long long deleted = 0;
+    state.stage = 6;
+    ASSERT_TRUE(Run([&](RecordTransfer& t) {
+        return t.BackupAndDeleteBeforeDate(QStringLiteral("Many"), QStringLiteral("d"), QDate(2024, 1, 1), deleted);
+    }));
+    EXPECT_EQ(deleted, 10);
+    EXPECT_EQ(feedback.statuses, (QStringList{"Stage 7/21: Creating fields in target", "Stage 7/21: 3/10 records copied",
+                                              "Stage 7/21: 6/10 records copied", "Stage 7/21: 9/10 records copied",
+                                              "Stage 7/21: 10/10 records copied"}));
+    EXPECT_EQ(Scalar(*Target(), QStringLiteral("SELECT COUNT(DISTINCT n) FROM Many")), 10);
+}
+
+TEST_P(RecordTransferTest, EveryValueArrivesExactly)
+{
+    // Doubles of 17 digits, date texts as written (no ".000" appended), a
+    // time in a skipped daylight-saving hour, a date the driver cannot read
+    // as a date, NULLs of every column, texts of every script, bytes, and
+    // values of another storage than the column's declared type.
+    source->Execute(QStringLiteral("CREATE TABLE Mixed (s smallint, i int, b bigint, t tinyint, f bit, r real, d float, "
+                                   "n numeric(12,4), dt datetime, v varchar(300), w nvarchar(20), x text, bin blob)"));
+    source->Execute(QStringLiteral("INSERT INTO Mixed VALUES "
+                                   "(-2, 70000, 9000000000, 200, 1, 1.5, 0.30000000000000004, 12.5, '2024-03-31 02:30:00', "
+                                   "'%1', 'wide ä€ 調査', 'long', x'00ff'), "
+                                   "(NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL,NULL), "
+                                   "(1, 'not a number', 2.5, 3, 0, 1e300, 123456789.12345678, 1234567.8901, 'not a date', "
+                                   "'a''quote', '', 'line\nbreak', x''), "
+                                   "(4, 5, -9223372036854775808, 0, 1, -0.0, 2.2250738585072014e-308, -0.0001, "
+                                   "'2024-03-05 14:30:00.123', 'x', 'y', 'z', x'41')")
                         .arg(QString(300, QLatin1Char('v'))));
-    FieldNameList names;
-    ASSERT_TRUE(SchemaReplication(state, feedback).ReplicateTable(*BindCatalog(*source), *targetCatalog, QStringLiteral("Mixed"), names));
-    EXPECT_EQ(CopyRows(*source, *target, QStringLiteral("Mixed"), QString(), names, feedback, 1, CopyMethod::RowByRow), 2);
-    EXPECT_EQ(ReadRows(*target, QStringLiteral("SELECT * FROM Mixed")), ReadRows(*source, QStringLiteral("SELECT * FROM Mixed")));
+    qputenv("TZ", "Europe/Berlin");
+    long long deleted = 0;
+    const QString columns = QStringLiteral("s, i, b, t, f, r, d, n, dt, v, w, x, bin");
+    const auto before = Exact(*source, QStringLiteral("Mixed"), columns);
+    ASSERT_TRUE(Run([&](RecordTransfer& t) {
+        return t.BackupAndDeleteBySurvey(QStringLiteral("Mixed"), QStringLiteral("1"), {1}, deleted);
+    })) << feedback.messageTexts().join('\n').toStdString();
+    qunsetenv("TZ");
+    EXPECT_EQ(deleted, 4);
+    EXPECT_EQ(Exact(*Target(), QStringLiteral("Mixed"), columns), before);
 }
 
-TEST_F(RecordTransferTest, CopyCadenceOfTwentyFiveRows)
+TEST_P(RecordTransferTest, WholeTableCopyLeavesExactlyTheSourceRows)
 {
-    source->Execute(QStringLiteral("CREATE TABLE Many (n int)"));
-    source->Execute(QStringLiteral("WITH RECURSIVE r(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM r WHERE i < 25) "
-                                   "INSERT INTO Many SELECT i FROM r"));
-    target->Execute(QStringLiteral("CREATE TABLE Many (n int)"));
-    EXPECT_EQ(CopyRows(*source, *target, QStringLiteral("Many"), QString(), {QStringLiteral("n")}, feedback, 7,
-                       CopyMethod::RowByRow), 25);
-    EXPECT_EQ(feedback.pumps, 23);
-    EXPECT_EQ(feedback.statuses.size(), 25);
-    EXPECT_EQ(feedback.statuses.first(), QStringLiteral("Stage 7/21: 1/25 records copied"));
-    EXPECT_EQ(feedback.lastStatus(), QStringLiteral("Stage 7/21: 25/25 records copied"));
+    auto target = Target();
+    target->Execute(QStringLiteral("CREATE TABLE Statistic_Call (CallID int, TaskID int, Start_Time datetime, Note varchar(20))"));
+    target->Execute(QStringLiteral("INSERT INTO Statistic_Call VALUES (90, 1, NULL, 'stale'), (91, 1, NULL, 'stale')"));
+    target.reset();
+    ASSERT_TRUE(Run([&](RecordTransfer& t) { return t.BackupWholeTable(QStringLiteral("Statistic_Call")); }));
+    const QString columns = QStringLiteral("CallID, TaskID, Start_Time, Note");
+    EXPECT_EQ(Exact(*Target(), QStringLiteral("Statistic_Call"), columns), Exact(*source, QStringLiteral("Statistic_Call"), columns));
+    EXPECT_EQ(Scalar(*source, QStringLiteral("SELECT COUNT(*) FROM Statistic_Call")), 4); // nothing deleted
+}
+
+TEST_P(RecordTransferTest, NoBackupTouchesNoTargetButStillAdvancesTheStage)
+{
+    settings.backupType = 0;
+    long long deleted = 0;
+    ASSERT_TRUE(Run([&](RecordTransfer& t) {
+        return t.BackupWholeTable(QStringLiteral("Statistic_Call"))
+            && t.BackupAndDeleteBySurvey(QStringLiteral("Statistic_Call"), QStringLiteral("TaskID"), {5}, deleted);
+    }));
+    EXPECT_EQ(state.stage, 2);
+    EXPECT_EQ(deleted, 2);
+    EXPECT_EQ(feedback.statuses, QStringList{QStringLiteral("Stage 2/21: Deleting records")});
+    EXPECT_FALSE(QFile::exists(temp.path(QStringLiteral("target.db"))));
+}
+
+// A batch whose delete could not commit: another connection reads the
+// statistics file and holds it, so the delete times out after the copy of
+// the batch has committed. What such a run leaves is what a run killed
+// between the two commits leaves.
+class InterruptedBatch : public RecordTransferTest {
+protected:
+    void SetUp() override
+    {
+        RecordTransferTest::SetUp();
+        settings.timeout = QStringLiteral("1");
+        reader = Connection::Open(settings.statSrc);
+        reader->Execute(QStringLiteral("BEGIN"));
+        reader->Execute(QStringLiteral("SELECT COUNT(*) FROM Statistic_Call")); // holds a shared lock
+    }
+
+    bool MoveOldCalls(long long& deleted)
+    {
+        return Run([&](RecordTransfer& t) {
+            return t.BackupAndDeleteBeforeDate(QStringLiteral("Statistic_Call"), QStringLiteral("Start_Time"),
+                                               QDate(2024, 3, 5), deleted);
+        });
+    }
+
+    void ReleaseTheReader()
+    {
+        reader->Execute(QStringLiteral("COMMIT"));
+        reader.reset();
+    }
+
+    long long BackupRows() { return Scalar(*Target(), QStringLiteral("SELECT COUNT(*) FROM Statistic_Call")); }
+    long long LedgerEntries() { return Scalar(*Target(), QStringLiteral("SELECT COUNT(*) FROM QelCleanupLedger")); }
+
+    std::unique_ptr<Connection> reader;
+};
+
+INSTANTIATE_TEST_SUITE_P(Routes, InterruptedBatch, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "RowByRow" : "Attached"; });
+
+TEST_P(InterruptedBatch, ARerunDeletesWhatTheBackupHoldsWithoutCopyingItAgain)
+{
+    long long deleted = 0;
+    EXPECT_FALSE(MoveOldCalls(deleted));
+    ASSERT_EQ(feedback.messages.size(), 1u);
+    EXPECT_TRUE(feedback.messages[0].text.contains(QLatin1String("locked"))) << feedback.messages[0].text.toStdString();
+    EXPECT_EQ(Scalar(*source, QStringLiteral("SELECT COUNT(*) FROM Statistic_Call")), 4) << "nothing left the source";
+    // Attached, the batch was one transaction of both files: nothing was
+    // copied. Row by row, the copy committed first and the ledger holds it.
+    EXPECT_EQ(BackupRows(), rowByRow() ? 2 : 0);
+    if (rowByRow()) {
+        EXPECT_EQ(LedgerEntries(), 1);
+    }
+
+    ReleaseTheReader();
+    feedback = RecordingFeedback();
+    ASSERT_TRUE(MoveOldCalls(deleted)) << feedback.messageTexts().join('\n').toStdString();
+    EXPECT_EQ(deleted, 2) << "the settled batch counts among the rows deleted";
+    EXPECT_EQ(BackupRows(), 2) << "each old row is in the backup once";
+    EXPECT_EQ(Scalar(*source, QStringLiteral("SELECT COUNT(*) FROM Statistic_Call WHERE Start_Time < '2024-03-05'")), 0);
+    EXPECT_EQ(Scalar(*source, QStringLiteral("SELECT COUNT(*) FROM Statistic_Call")), 2);
+    if (rowByRow()) {
+        EXPECT_EQ(LedgerEntries(), 0);
+    }
+}
+
+TEST_P(InterruptedBatch, ABatchWhoseDeleteHadCommittedIsNotDeletedAgain)
+{
+    if (!rowByRow())
+        GTEST_SKIP() << "an attached batch commits both files at once";
+    long long deleted = 0;
+    EXPECT_FALSE(MoveOldCalls(deleted));
+    ReleaseTheReader();
+    // As if the delete had committed and the run ended before the ledger
+    // was told: the rows are gone from the source, the entry remains. A new
+    // old row takes one of the freed rowids.
+    source->Execute(QStringLiteral("DELETE FROM Statistic_Call WHERE Start_Time < '2024-03-05'"));
+    source->Execute(QStringLiteral("INSERT INTO Statistic_Call (rowid, CallID, TaskID, Start_Time, Note) "
+                                   "VALUES (1, 9, 5, '2024-02-02 10:00:00', 'late')"));
+    feedback = RecordingFeedback();
+    EXPECT_FALSE(MoveOldCalls(deleted)) << "the ledger names rowid 1, which now holds another row";
+    ASSERT_EQ(feedback.messages.size(), 1u);
+    EXPECT_TRUE(feedback.messages[0].text.contains(QLatin1String("different rows"))) << feedback.messages[0].text.toStdString();
+    EXPECT_EQ(Scalar(*source, QStringLiteral("SELECT COUNT(*) FROM Statistic_Call WHERE Note = 'late'")), 1) << "nothing guessed";
+
+    // Without the late row the entry is seen to be settled.
+    source->Execute(QStringLiteral("DELETE FROM Statistic_Call WHERE Note = 'late'"));
+    feedback = RecordingFeedback();
+    ASSERT_TRUE(MoveOldCalls(deleted));
+    EXPECT_EQ(BackupRows(), 2);
+    EXPECT_EQ(LedgerEntries(), 0);
+    EXPECT_EQ(Scalar(*source, QStringLiteral("SELECT COUNT(*) FROM Statistic_Call")), 2);
 }

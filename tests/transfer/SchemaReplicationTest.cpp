@@ -42,7 +42,10 @@ protected:
         // Each run binds fresh catalogues, as each clean-up does.
         sourceCatalog = BindCatalog(*source);
         targetCatalog = BindCatalog(*target);
-        return SchemaReplication(state, feedback).ReplicateTable(*sourceCatalog, *targetCatalog, table, names);
+        std::vector<ColumnDefinition> columns;
+        const bool ok = SchemaReplication(state, feedback).ReplicateTable(*sourceCatalog, *targetCatalog, table, columns);
+        names = NamesOf(columns);
+        return ok;
     }
 
     TempDatabases temp;
@@ -87,7 +90,7 @@ TEST_F(SchemaReplicationTest, EveryFixtureTableRoundTripsExactly)
     auto statsCatalog = BindCatalog(*stats);
     for (int position = 0; position < statsCatalog->TableCount(); ++position) {
         const QString table = statsCatalog->TableName(position);
-        FieldNameList first, second;
+        std::vector<ColumnDefinition> first, second;
         SchemaReplication replication(state, feedback);
         ASSERT_TRUE(replication.ReplicateTable(*statsCatalog, *BindCatalog(*target), table, first));
         const QString created = StoredDefinition(*target, table);
@@ -97,41 +100,60 @@ TEST_F(SchemaReplicationTest, EveryFixtureTableRoundTripsExactly)
     EXPECT_TRUE(feedback.messages.empty());
 }
 
-TEST_F(SchemaReplicationTest, ChangedAndNewSourceColumnsAreCarriedIntoAnExistingTarget)
+TEST_F(SchemaReplicationTest, ChangedAndNewSourceColumnsAreCarriedIntoAnExistingTargetKeepingItsValues)
 {
-    source->Execute(QStringLiteral("CREATE TABLE T (Id int, Name varchar(50), Note varchar(20))"));
+    source->Execute(QStringLiteral("CREATE TABLE T (Id int, Name varchar(50), Note varchar(20), Amount numeric(8,2))"));
     FieldNameList names;
     ASSERT_TRUE(Replicate(QStringLiteral("T"), names));
-    target->Execute(QStringLiteral("INSERT INTO T VALUES (1, 'kept', 'lost')"));
+    target->Execute(QStringLiteral("INSERT INTO T VALUES (1, 'kept', 'kept too', 123456.78)"));
     target->Execute(QStringLiteral("ALTER TABLE T ADD Extra int")); // the target's own column stays
 
     source->Execute(QStringLiteral("ALTER TABLE T DROP COLUMN Note"));
     source->Execute(QStringLiteral("ALTER TABLE T ADD Note nvarchar(20)")); // another type
+    source->Execute(QStringLiteral("ALTER TABLE T DROP COLUMN Amount"));
+    source->Execute(QStringLiteral("ALTER TABLE T ADD Amount numeric(12,4)")); // more digits and places
     source->Execute(QStringLiteral("ALTER TABLE T ADD Added datetime"));
-    names.clear();
-    ASSERT_TRUE(Replicate(QStringLiteral("T"), names));
+    ASSERT_TRUE(Replicate(QStringLiteral("T"), names)) << feedback.messageTexts().join('\n').toStdString();
 
-    const auto columns = BindCatalog(*target)->Columns(QStringLiteral("T"));
     QStringList described;
-    for (const auto& c : columns)
+    for (const auto& c : BindCatalog(*target)->Columns(QStringLiteral("T")))
         described << QStringLiteral("%1:%2:%3").arg(c.name).arg(static_cast<int>(c.type)).arg(c.definedSize);
-    EXPECT_EQ(described, (QStringList{"Id:3:4", "Name:200:50", "Extra:3:4", "Note:202:20", "Added:135:16"}));
-    const auto rows = ReadRows(*target, QStringLiteral("SELECT Name, Note FROM T"));
+    EXPECT_EQ(described, (QStringList{"Id:3:4", "Name:200:50", "Note:202:20", "Amount:131:19", "Extra:3:4", "Added:135:16"}));
+    EXPECT_TRUE(StoredDefinition(*target, QStringLiteral("T")).contains(QLatin1String("numeric(12,4)")));
+    const auto rows = ReadRows(*target, QStringLiteral("SELECT Name, Note, quote(Amount) FROM T"));
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0][0].text(), QStringLiteral("kept"));
-    EXPECT_TRUE(rows[0][1].isNull()); // the replaced column lost its values
+    EXPECT_EQ(rows[0][1].text(), QStringLiteral("kept too")) << "a changed column keeps the backup's values";
+    EXPECT_EQ(rows[0][2].text(), QStringLiteral("123456.78"));
 }
 
-TEST_F(SchemaReplicationTest, ALongerTextColumnIsReplaced)
+TEST_F(SchemaReplicationTest, ALongerTextColumnIsWidenedAndAShorterOneLeftWide)
 {
-    source->Execute(QStringLiteral("CREATE TABLE T (Id int, Name varchar(50))"));
+    source->Execute(QStringLiteral("CREATE TABLE T (Id int, Name nvarchar(300))"));
     FieldNameList names;
     ASSERT_TRUE(Replicate(QStringLiteral("T"), names));
+    target->Execute(QStringLiteral("WITH RECURSIVE r(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM r WHERE i < 50) "
+                                   "INSERT INTO T SELECT i, printf('%.300c', 'n') FROM r"));
+    const auto before = ReadRows(*target, QStringLiteral("SELECT * FROM T ORDER BY Id"));
+
     source->Execute(QStringLiteral("ALTER TABLE T DROP COLUMN Name"));
-    source->Execute(QStringLiteral("ALTER TABLE T ADD Name varchar(80)"));
-    names.clear();
+    source->Execute(QStringLiteral("ALTER TABLE T ADD Name nvarchar(400)"));
     ASSERT_TRUE(Replicate(QStringLiteral("T"), names));
-    EXPECT_EQ(BindCatalog(*target)->Columns(QStringLiteral("T")).at(1).definedSize, 80);
+    EXPECT_EQ(BindCatalog(*target)->Columns(QStringLiteral("T")).at(1).definedSize, 400);
+    EXPECT_EQ(ReadRows(*target, QStringLiteral("SELECT * FROM T ORDER BY Id")), before) << "no backup value is lost";
+
+    // A source column that became narrower leaves the backup's as wide as it is.
+    source->Execute(QStringLiteral("ALTER TABLE T DROP COLUMN Name"));
+    source->Execute(QStringLiteral("ALTER TABLE T ADD Name nvarchar(10)"));
+    ASSERT_TRUE(Replicate(QStringLiteral("T"), names));
+    EXPECT_EQ(BindCatalog(*target)->Columns(QStringLiteral("T")).at(1).definedSize, 400);
+
+    // Values of another kind meet in long text.
+    source->Execute(QStringLiteral("ALTER TABLE T DROP COLUMN Name"));
+    source->Execute(QStringLiteral("ALTER TABLE T ADD Name int"));
+    ASSERT_TRUE(Replicate(QStringLiteral("T"), names));
+    EXPECT_EQ(BindCatalog(*target)->Columns(QStringLiteral("T")).at(1).type, ColumnType::LongVarWChar);
+    EXPECT_EQ(ReadRows(*target, QStringLiteral("SELECT * FROM T ORDER BY Id")), before);
 }
 
 TEST_F(SchemaReplicationTest, AMissingSourceTableIsReportedAndTheTargetStaysUnchanged)

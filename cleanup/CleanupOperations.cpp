@@ -1,0 +1,16 @@
+#include "cleanup/CleanupOperations.h"
+
+#include "core/Format.h"
+#include "core/StringTable.h"
+
+namespace qel {
+
+bool CleanupOperations::ReportStopped(long long deletedRecords)
+{
+    // Every batch before the stop is whole: deleted (and backed up), and
+    // counted here; a rerun goes on from where this one stopped.
+    feedback_.ShowMessage(Format(LoadText(StringId::Stopped), {deletedRecords}), MessageKind::Stopped);
+    return false;
+}
+
+} // namespace qel

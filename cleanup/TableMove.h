@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace qel {
+
+class Connection;
+class WriterPacing;
+
+// The rows of one table step on their way out of the source: the table,
+// the condition that picks them (the text after WHERE), and the batches
+// they leave in. Each batch is its own short transaction, so that the
+// product goes on writing during a clean-up and no statement nears the
+// command time-out; a batch size of 0 takes the table in one statement.
+struct TableMove {
+    Connection& source;
+    QString table;
+    QString condition;
+    int batchSize = 0;
+    WriterPacing* pacing = nullptr;
+    std::function<void(long long moved)> onBatch; // after each committed batch, with the rows moved so far
+    std::function<bool()> stopRequested;           // asked between batches
+};
+
+struct MoveResult {
+    long long rows = 0;   // rows that left the source (and, with a backup, arrived in it)
+    bool stopped = false; // ended early because a stop was asked for
+};
+
+// Deletes the rows without a backup.
+MoveResult DeleteRows(const TableMove& move);
+
+// SQLite: copies each batch into the backup file attached to the source
+// connection under attachedTarget, and deletes it, in one transaction of
+// both files: a batch is in exactly one of them, whatever happens.
+MoveResult MoveRowsAttached(const TableMove& move, const QString& attachedTarget, const QStringList& columns);
+
+// SQL Server: moves each batch into the table of the same name in another
+// database of the same server with one statement (DELETE ... OUTPUT ...
+// INTO), so that rows leave the source as they arrive in the backup.
+MoveResult MoveRowsOnServer(const TableMove& move, const QString& targetDatabase, const QStringList& columns);
+
+} // namespace qel
