@@ -225,10 +225,10 @@ TEST_F(WindowTest, EveryCleanupClickSavesTheControlsFirst)
         EXPECT_EQ(stored.get("CallCenterSrc").toString(), QStringLiteral("typed %1").arg(QLatin1String(id)));
         EXPECT_EQ(stored.get("Timeout").toString(), QString()) << "the control's text is saved as it stands";
         EXPECT_EQ(stored.get("AccessTgt").toString(), QStringLiteral("backup.mdb"));
-        EXPECT_EQ(stored.get("BackupType").toInt(), 0);
+        EXPECT_EQ(stored.get("BackupType").toInt(), 2) << "read back at start and saved again";
         EXPECT_FALSE(w.runState().busy);
         if (qstrcmp(id, "byDateButton") == 0) {
-            EXPECT_FALSE(w.runState().accessTarget) << "BackupType 0: the target is StatTgt";
+            EXPECT_TRUE(w.runState().accessTarget) << "BackupType 2: the target is the Access file";
         }
     }
 }
