@@ -7,6 +7,7 @@
 
 #include <QDateTime>
 #include <QLocale>
+#include <QRegularExpression>
 
 namespace qel {
 
@@ -28,12 +29,19 @@ QString SurveyCellText(const FieldValue& value)
     case FieldValue::Type::Double:
         return Format(QStringLiteral("%.16g"), {value.real()});
     case FieldValue::Type::DateTime: {
-        // The wall clock as stored, shown in the user's format; no time
-        // zone takes part, so no stored time is shifted or lost.
+        // The wall clock as stored, shown in the user's short format but
+        // with the year in four digits, so that no date is read in the
+        // wrong century; no time zone takes part, so no stored time is
+        // shifted or lost.
         const WallClock& t = value.dateTime();
         const QDateTime shown(t.date(), QTime(t.hour, t.minute, t.second), Qt::UTC);
-        return shown.isValid() ? QLocale::system().toString(shown, QLocale::ShortFormat)
-                               : QString::fromLatin1(DialogText::InvalidDateTime);
+        if (!shown.isValid())
+            return QString::fromLatin1(DialogText::InvalidDateTime);
+        static const QRegularExpression twoDigitYear(QStringLiteral("(?<!y)yy(?!y)"));
+        const QLocale locale;
+        QString format = locale.dateTimeFormat(QLocale::ShortFormat);
+        format.replace(twoDigitYear, QStringLiteral("yyyy"));
+        return locale.toString(shown, format);
     }
     case FieldValue::Type::String:
         return value.text();

@@ -1,5 +1,7 @@
 #include "core/SettingsStore.h"
 
+#include "core/SettingsFileFormat.h"
+
 namespace qel {
 
 namespace {
@@ -7,6 +9,15 @@ namespace {
 constexpr const char* kSection = "Settings";
 
 } // namespace
+
+QSettings::Format SettingsStore::DefaultFormat()
+{
+#ifdef Q_OS_WIN
+    return QSettings::NativeFormat;
+#else
+    return SettingsFileFormat();
+#endif
+}
 
 SettingsStore::SettingsStore(QString organization, QString application, QSettings::Format format)
     : organization_(std::move(organization)), application_(std::move(application)), format_(format)
@@ -18,10 +29,16 @@ void SettingsStore::Load(CleanupSettings& settings) const
     QSettings store(format_, QSettings::UserScope, organization_, application_);
     store.beginGroup(QLatin1String(kSection));
     for (const SettingDefinition& setting : SettingDefinitions()) {
-        if (!setting.text)
-            continue;
         const QVariant value = store.value(QLatin1String(setting.key));
-        settings.*setting.text = value.isValid() ? value.toString() : QString();
+        if (setting.text) {
+            settings.*setting.text = value.isValid() ? value.toString() : QString();
+            continue;
+        }
+        // The registry holds a number, the settings file a text.
+        bool whole = false;
+        const int number = value.toString().trimmed().toInt(&whole);
+        if (whole)
+            settings.*setting.number = number;
     }
     if (settings.timeout.isEmpty())
         settings.timeout = QStringLiteral("300");

@@ -1,6 +1,7 @@
 #include "gui/AboutDialog.h"
 
 #include "gui/DialogBuilder.h"
+#include "gui/DialogLayouts.h"
 
 #include <QPushButton>
 
@@ -8,7 +9,7 @@ namespace qel {
 
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
 {
-    BuildFromTemplate(*this, AboutBoxTemplate());
+    ArrangeAboutBox(*this, BuildFromTemplate(*this, AboutBoxTemplate()));
     if (auto* ok = findChild<QPushButton*>(QStringLiteral("okButton")))
         connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }

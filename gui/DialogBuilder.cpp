@@ -17,34 +17,54 @@ namespace qel {
 
 namespace {
 
+// Group boxes drawn as the templates mean them, whatever the desktop's
+// style: the title set into the top line of its own frame, the frame
+// around the group's controls.
+const char* const kGroupBoxStyle =
+    "QGroupBox { border: 1px solid palette(mid); border-radius: 3px; margin-top: 0.6em; padding-top: 0.4em; }"
+    "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 0.6em; padding: 0 0.2em; }";
+
 QLabel* MakeLabel(QWidget* parent, const QString& text)
 {
     auto* label = new QLabel(parent);
     label->setTextFormat(Qt::PlainText);
     label->setText(text);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setWordWrap(true);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     return label;
 }
 
-QWidget* MakeControl(QDialog& dialog, const ControlTemplate& c, const QRect& geometry)
+// A picture drawn for the screen's pixel ratio, so that it stays sharp on
+// a high-resolution screen.
+QPixmap Sharp(const QWidget& window, const QSize& size, QPixmap (*draw)(const QSize&))
+{
+    const qreal ratio = window.devicePixelRatioF();
+    QPixmap pixmap = draw((QSizeF(size) * ratio).toSize());
+    pixmap.setDevicePixelRatio(ratio);
+    return pixmap;
+}
+
+QPixmap SquareIcon(const QSize& size)
+{
+    return AppIconPixmap(qMin(size.width(), size.height()));
+}
+
+QWidget* MakeControl(QDialog& dialog, const ControlTemplate& c, const QSize& size)
 {
     const QString text = QString::fromUtf8(c.text);
     switch (c.kind) {
     case ControlKind::GroupBox: {
         auto* group = new QGroupBox(text, &dialog);
         group->setFocusPolicy(Qt::NoFocus);
-        // A frame drawn around other controls; it must not take their clicks.
-        group->setAttribute(Qt::WA_TransparentForMouseEvents);
         return group;
     }
     case ControlKind::Label:
         return MakeLabel(&dialog, text);
     case ControlKind::StatusLine: {
         QLabel* label = MakeLabel(&dialog, text);
-        label->setWordWrap(false);
-        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        // A long text is cut at the edge instead of widening the window.
+        label->setMinimumWidth(1);
+        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
         return label;
     }
     case ControlKind::Edit: {
@@ -71,7 +91,8 @@ QWidget* MakeControl(QDialog& dialog, const ControlTemplate& c, const QRect& geo
     }
     case ControlKind::Picture: {
         auto* picture = new QLabel(&dialog);
-        picture->setPixmap(LogoPicture(geometry.size()));
+        picture->setPixmap(Sharp(dialog, size, LogoPicture));
+        picture->setFixedSize(size);
         return picture;
     }
     case ControlKind::CheckBox: {
@@ -91,7 +112,8 @@ QWidget* MakeControl(QDialog& dialog, const ControlTemplate& c, const QRect& geo
     }
     case ControlKind::Icon: {
         auto* icon = new QLabel(&dialog);
-        icon->setPixmap(AppIconPixmap(qMin(geometry.width(), geometry.height())));
+        icon->setPixmap(Sharp(dialog, size, SquareIcon));
+        icon->setFixedSize(size);
         return icon;
     }
     }
@@ -113,23 +135,14 @@ DialogUnits BuildFromTemplate(QDialog& dialog, const DialogTemplate& t)
     dialog.setWindowTitle(QString::fromUtf8(t.title));
     dialog.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                           | Qt::WindowCloseButtonHint);
-    dialog.setFont(DialogUnits::TemplateFont(t.fontFace, t.pointSize));
+    dialog.setStyleSheet(QLatin1String(kGroupBoxStyle));
 
+    // The desktop's font, as the dialog inherits it from the application.
     const DialogUnits units(dialog.font());
-    dialog.setFixedSize(units.size(t.width, t.height));
-
-    QList<QWidget*> groups;
     for (const ControlTemplate& c : t.controls) {
-        const QRect geometry = units.rect(c.x, c.y, c.width, c.height);
-        QWidget* control = MakeControl(dialog, c, geometry);
+        QWidget* control = MakeControl(dialog, c, units.size(c.width, c.height));
         control->setObjectName(QString::fromLatin1(c.name));
-        control->setGeometry(geometry);
-        if (c.kind == ControlKind::GroupBox)
-            groups << control;
     }
-    // Group boxes are stacked beneath every other control, as a frame.
-    for (QWidget* group : groups)
-        group->lower();
     return units;
 }
 

@@ -8,7 +8,7 @@ const DialogTemplate& MainWindowTemplate()
 {
     using K = ControlKind;
     static const DialogTemplate t{
-        DialogText::MainTitle, DialogText::MainFont, 8, 661, 333,
+        DialogText::MainTitle, 661, 333,
         {
             {K::GroupBox, "groupConnectionStrings", "Connection Strings", 25, 19, 422, 137},
             {K::Label, "labelCallCenterSrc", "QEL :", 37, 32, 52, 10},
@@ -46,7 +46,7 @@ const DialogTemplate& AboutBoxTemplate()
 {
     using K = ControlKind;
     static const DialogTemplate t{
-        DialogText::AboutTitle, DialogText::AboutFont, 8, 235, 55,
+        DialogText::AboutTitle, 235, 55,
         {
             {K::Icon, "icon", "", 11, 17, 20, 20},
             {K::Label, "labelVersion", DialogText::AboutVersion, 40, 10, 119, 8},
@@ -60,7 +60,7 @@ const DialogTemplate& SurveySelectionTemplate()
 {
     using K = ControlKind;
     static const DialogTemplate t{
-        DialogText::SurveysTitle, DialogText::SurveysFont, 8, 645, 186,
+        DialogText::SurveysTitle, 645, 186,
         {
             {K::ListView, "surveyList", "", 7, 7, 629, 125}, // 1019
             {K::GroupBox, "groupCleanOptions", DialogText::CleanOptionsGroup, 171, 139, 235, 40},

@@ -6,8 +6,10 @@ namespace qel {
 
 // The dialog templates of the program, as data: each control with its kind,
 // object name, text and rectangle in dialog units, in tab order. The windows
-// build themselves from these; the control numbers of the tool this one
-// replaces are noted beside each control.
+// build their controls from these and arrange them in layouts that keep the
+// templates' arrangement (see DialogLayouts.h); the control numbers of the
+// tool this one replaces are noted beside each control. The templates'
+// fonts are not taken over: the windows use the desktop's font.
 
 enum class ControlKind {
     GroupBox,
@@ -32,8 +34,6 @@ struct ControlTemplate {
 
 struct DialogTemplate {
     const char* title;
-    const char* fontFace;
-    int pointSize;
     int width, height; // client area, dialog units
     std::vector<ControlTemplate> controls;
 };

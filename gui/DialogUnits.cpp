@@ -26,13 +26,6 @@ DialogUnits::DialogUnits(const QFont& font)
     baseY_ = metrics.height();
 }
 
-QFont DialogUnits::TemplateFont(const char* face, int pointSize)
-{
-    QFont font(QString::fromLatin1(face));
-    font.setPointSize(pointSize);
-    return font;
-}
-
 int DialogUnits::x(int dlu) const
 {
     return MulDivRounded(dlu, baseX_, 4);

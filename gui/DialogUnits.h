@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QFont>
-#include <QRect>
 #include <QSize>
 
 namespace qel {
@@ -16,19 +15,12 @@ public:
     explicit DialogUnits(const QFont& font);
     DialogUnits(int baseX, int baseY) : baseX_(baseX), baseY_(baseY) {}
 
-    // The font of a template: face name and size in points.
-    static QFont TemplateFont(const char* face, int pointSize);
-
     int baseX() const { return baseX_; }
     int baseY() const { return baseY_; }
 
     int x(int dlu) const;
     int y(int dlu) const;
     QSize size(int width, int height) const { return {x(width), y(height)}; }
-    QRect rect(int left, int top, int width, int height) const
-    {
-        return {x(left), y(top), x(width), y(height)};
-    }
 
 private:
     int baseX_;

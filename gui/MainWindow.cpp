@@ -4,7 +4,9 @@
 #include "gui/AboutDialog.h"
 #include "gui/Artwork.h"
 #include "gui/BackupFileDialog.h"
+#include "gui/BackupSection.h"
 #include "gui/DialogBuilder.h"
+#include "gui/DialogLayouts.h"
 #include "gui/SurveySelectionDialog.h"
 #include "gui/SystemMenu.h"
 
@@ -36,7 +38,7 @@ private:
 template <typename T>
 T* Control(QDialog& dialog, const char* name)
 {
-    T* control = dialog.findChild<T*>(QLatin1String(name), Qt::FindDirectChildrenOnly);
+    T* control = dialog.findChild<T*>(QLatin1String(name));
     Q_ASSERT(control);
     return control;
 }
@@ -63,6 +65,9 @@ MainWindow::MainWindow(SettingsStore store, Feedback* messages, QWidget* parent)
     webInterviewDB_ = Control<QLineEdit>(*this, "webInterviewDBEdit");
     webProdDB_ = Control<QLineEdit>(*this, "webProdDBEdit");
     feedback_.setStatusLine(statusLine_);
+    backup_ = new BackupSection(units_, this);
+    statusArea_ = ArrangeMainWindow(*this, units_, backup_);
+    connect(backup_->browseButton(), &QPushButton::clicked, this, &MainWindow::BrowseBackupFile);
 
     const struct {
         const char* button;
@@ -83,6 +88,7 @@ MainWindow::MainWindow(SettingsStore store, Feedback* messages, QWidget* parent)
     if (!about.isEmpty())
         AppendSystemMenuEntry(*this, about, kAboutBoxCommand, [this](int id) { OnSystemCommand(id); });
     setWindowIcon(icon_);
+    FitToScreen(*this, sizeHint());
 }
 
 MainWindow::~MainWindow() = default;
@@ -90,10 +96,12 @@ MainWindow::~MainWindow() = default;
 void MainWindow::UpdateData(bool save)
 {
     const auto text = [save](QLineEdit* edit, QString& field) {
-        if (save)
+        if (save) {
             field = edit->text();
-        else
+        } else {
             edit->setText(field);
+            edit->setCursorPosition(0); // a long connection string shows its start
+        }
     };
     // The status line is bound as a control only: it carries no setting.
     text(callCenterSrc_, settings_.callCenterSrc);
@@ -107,6 +115,7 @@ void MainWindow::UpdateData(bool save)
     text(surveyDB_, settings_.surveyDB);
     text(webInterviewDB_, settings_.webInterviewDB);
     text(webProdDB_, settings_.webProdDB);
+    backup_->UpdateData(settings_, save);
 }
 
 void MainWindow::SaveSettings()
@@ -123,13 +132,19 @@ bool MainWindow::BeginCleanupCommand()
     return true;
 }
 
+template <typename Operation>
+void MainWindow::RunBusy(Operation operation)
+{
+    BusyScope busy(state_.busy);
+    operation();
+}
+
 void MainWindow::CleanUpByDate()
 {
     if (!BeginCleanupCommand())
         return;
     const QString target = TargetConnection(settings_, state_);
-    BusyScope busy(state_.busy);
-    operations_.CleanUpByDate(target);
+    RunBusy([&] { operations_.CleanUpByDate(target); });
 }
 
 void MainWindow::CleanUpBySurvey()
@@ -147,30 +162,33 @@ void MainWindow::CleanUpBySurvey()
     UpdateData(true);
     SaveSettings();
     const QString target = TargetConnection(settings_, state_);
-    BusyScope busy(state_.busy);
-    operations_.CleanUpBySurveys(target, selection.selection(), selection.options());
+    RunBusy([&] { operations_.CleanUpBySurveys(target, selection.selection(), selection.options()); });
 }
 
+// The table removals raise the busy flag too: a message box they show runs
+// an event loop, and the window must not close or start more work under it.
 void MainWindow::CleanUpListDatabase()
 {
     if (BeginCleanupCommand())
-        operations_.CleanUpDeletedLists();
+        RunBusy([this] { operations_.CleanUpDeletedLists(); });
 }
 
 void MainWindow::CleanUpSurveysDatabase()
 {
     if (BeginCleanupCommand())
-        operations_.CleanUpDeletedSurveys();
+        RunBusy([this] { operations_.CleanUpDeletedSurveys(); });
 }
 
 void MainWindow::CleanUpWebInterviewsDatabase()
 {
     if (BeginCleanupCommand())
-        operations_.CleanUpWebInterviews();
+        RunBusy([this] { operations_.CleanUpWebInterviews(); });
 }
 
 void MainWindow::BrowseBackupFile()
 {
+    if (state_.busy)
+        return;
     UpdateData(true);
     const QString chosen = RunBackupFileDialog(settings_.accessTgt);
     if (chosen.isEmpty())
@@ -181,6 +199,8 @@ void MainWindow::BrowseBackupFile()
 
 void MainWindow::OnSystemCommand(int commandId)
 {
+    if (state_.busy)
+        return;
     if ((commandId & 0xFFF0) == kAboutBoxCommand) {
         AboutDialog about(this);
         RunAboutBox(about);
@@ -192,12 +212,6 @@ void MainWindow::OnCancel()
     if (state_.busy)
         return;
     QDialog::reject();
-}
-
-void MainWindow::OnOK()
-{
-    UpdateData(true);
-    QDialog::accept();
 }
 
 int MainWindow::RunSurveySelection(SurveySelectionDialog& dialog)
@@ -224,6 +238,13 @@ void MainWindow::reject()
     OnCancel();
 }
 
+void MainWindow::done(int result)
+{
+    if (state_.busy)
+        return;
+    QDialog::done(result);
+}
+
 void MainWindow::keyPressEvent(QKeyEvent* event)
 {
     const bool enter = (event->key() == Qt::Key_Return && event->modifiers() == Qt::NoModifier)
@@ -233,11 +254,9 @@ void MainWindow::keyPressEvent(QKeyEvent* event)
         return;
     }
     // No button is the default: Enter presses the focused push button, and
-    // anywhere else it is the window's OK.
+    // anywhere else it ends nothing, so no typed text is lost.
     if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
         button->click();
-    else
-        OnOK();
 }
 
 bool MainWindow::nativeEvent(const QByteArray& eventType, void* message, qintptr* result)

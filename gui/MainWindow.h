@@ -11,18 +11,21 @@
 #include <QIcon>
 
 class QDateEdit;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 
 namespace qel {
 
 class AboutDialog;
+class BackupSection;
 class SurveySelectionDialog;
 
-// The main window: the connection strings, the time-out and the removal
-// date, and the five clean-up commands. It reads the settings when it is
-// constructed and saves them at the start of each clean-up command; closing
-// it saves nothing.
+// The main window: the connection strings, the time-out, the backup, the
+// removal date, and the five clean-up commands. It reads the settings when
+// it is constructed and saves them at the start of each clean-up command;
+// closing it saves nothing. While a clean-up runs, the window stays open and
+// opens nothing else.
 class MainWindow : public QDialog {
     Q_OBJECT
 public:
@@ -48,21 +51,20 @@ public slots:
     void CleanUpByDate();
     void CleanUpBySurvey();
     void CleanUpListDatabase();
-    void BrowseBackupFile(); // no control sends it
+    // Asks for the Access backup file; nothing while a clean-up runs.
+    void BrowseBackupFile();
     void CleanUpSurveysDatabase();
     void CleanUpWebInterviewsDatabase();
 
     // A command of the window's system menu: the About entry opens the
-    // About box.
+    // About box, except while a clean-up runs.
     void OnSystemCommand(int commandId);
 
     // Close, Escape and closing the window: nothing while a clean-up runs.
     void OnCancel();
 
-    // Enter outside a push button: takes the control values into the
-    // settings and ends the window's modal run. Saves nothing, and is not
-    // held back by a running clean-up.
-    void OnOK();
+    // The window's modal run never ends while a clean-up runs.
+    void done(int result) override;
 
 protected:
     // The modal runs of other windows, overridden by tests.
@@ -72,12 +74,18 @@ protected:
     virtual QString RunBackupFileDialog(const QString& initialName);
 
     void reject() override;
+    // Enter presses the focused push button and does nothing elsewhere, so
+    // typing into a field never ends the window.
     void keyPressEvent(QKeyEvent* event) override;
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 
 private:
     // The first steps of every clean-up command; false while one runs.
     bool BeginCleanupCommand();
+
+    // Runs a clean-up with the busy flag raised.
+    template <typename Operation>
+    void RunBusy(Operation operation);
 
     CleanupSettings settings_;
     RunState state_;
@@ -96,6 +104,8 @@ private:
     QLineEdit* surveyDB_ = nullptr;
     QLineEdit* webInterviewDB_ = nullptr;
     QLineEdit* webProdDB_ = nullptr;
+    BackupSection* backup_ = nullptr;
+    QGridLayout* statusArea_ = nullptr; // the status line and Close; room for rows below
 };
 
 } // namespace qel

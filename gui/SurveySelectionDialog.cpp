@@ -6,6 +6,7 @@
 #include "db/Connection.h"
 #include "db/DatabaseError.h"
 #include "gui/DialogBuilder.h"
+#include "gui/DialogLayouts.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -31,7 +32,9 @@ public:
 SurveySelectionDialog::SurveySelectionDialog(const QString& connection, Feedback& feedback, QWidget* parent)
     : QDialog(parent), connection_(connection), feedback_(feedback)
 {
-    BuildFromTemplate(*this, SurveySelectionTemplate());
+    const DialogUnits units = BuildFromTemplate(*this, SurveySelectionTemplate());
+    ArrangeSurveySelection(*this, units);
+    FitToScreen(*this, units.size(SurveySelectionTemplate().width, SurveySelectionTemplate().height));
     surveyList_ = findChild<QTreeWidget*>(QStringLiteral("surveyList"));
     const char* checkNames[] = {"statsCheck", "surveysCheck", "webInterviewsCheck", "listsCheck"};
     for (int i = 0; i < 4; ++i)
@@ -66,8 +69,6 @@ void SurveySelectionDialog::LoadSurveys()
     surveyList_->clear();
     surveyList_->setColumnCount(titles.size());
     surveyList_->setHeaderLabels(titles);
-    for (int i = 0; i < titles.size(); ++i)
-        surveyList_->setColumnWidth(i, DialogText::SurveyListColumnWidths[i]);
     surveyList_->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
     try {
@@ -79,6 +80,22 @@ void SurveySelectionDialog::LoadSurveys()
     } catch (const DatabaseError& e) {
         wait.reset(); // the report is read with the ordinary cursor
         ReportDatabaseError(feedback_, QLatin1String(ReportContext::SurveySelection), e);
+    }
+    FitColumns();
+}
+
+void SurveySelectionDialog::FitColumns()
+{
+    // The template's widths at least, and wide enough for every title;
+    // every column but the survey names also for its longest text.
+    constexpr int kNameColumn = 1;
+    QHeaderView* header = surveyList_->header();
+    const QAbstractItemView* view = surveyList_; // where the contents' width is public
+    for (int i = 0; i < surveyList_->columnCount(); ++i) {
+        int width = qMax(DialogText::SurveyListColumnWidths[i], header->sectionSizeHint(i));
+        if (i != kNameColumn)
+            width = qMax(width, view->sizeHintForColumn(i));
+        surveyList_->setColumnWidth(i, width);
     }
 }
 

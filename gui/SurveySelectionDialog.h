@@ -42,6 +42,9 @@ public:
     void setOptions(const CleanOptions& options) { options_ = options; }
 
 private:
+    // Widens the columns to their titles and texts.
+    void FitColumns();
+
     QString connection_;
     Feedback& feedback_;
     SurveySelection selection_;

@@ -10,8 +10,10 @@ WidgetFeedback::WidgetFeedback(QWidget* owner, Feedback* forward) : owner_(owner
 
 void WidgetFeedback::ShowStatus(const QString& text)
 {
-    if (statusLine_)
+    if (statusLine_) {
         statusLine_->setText(text);
+        statusLine_->setToolTip(QString());
+    }
     if (forward_)
         forward_->ShowStatus(text);
 }
@@ -25,12 +27,21 @@ void WidgetFeedback::PumpMessages()
 
 void WidgetFeedback::ShowMessage(const QString& text, MessageKind kind)
 {
+    // A failure replaces the last progress text, which would otherwise
+    // still say how far the run had come.
+    if (kind == MessageKind::DatabaseError && statusLine_) {
+        QString line = text;
+        line.replace(QLatin1String("\r\n"), QLatin1String("  ")).replace(QLatin1Char('\n'), QLatin1String("  "));
+        statusLine_->setText(line);
+        statusLine_->setToolTip(text);
+    }
     if (forward_) {
         forward_->ShowMessage(text, kind);
         return;
     }
     // Database texts may hold '<' or '&': they are shown as written.
-    QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok, owner_);
+    const QMessageBox::Icon icon = kind == MessageKind::DatabaseError ? QMessageBox::Critical : QMessageBox::NoIcon;
+    QMessageBox box(icon, QCoreApplication::applicationName(), text, QMessageBox::Ok, owner_);
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }

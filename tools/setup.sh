@@ -2,13 +2,15 @@
 # Installs the Debian packages the build and the tests need, when missing.
 #   tools/setup.sh          what building, running and testing need
 #   tools/setup.sh bench    also what the benchmark compares against
+#   tools/setup.sh screenshots  also the virtual display the screenshots use
 # Runs apt only as root or through sudo; otherwise says what is missing.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev unixodbc unixodbc-dev odbcinst libsqliteodbc tdsodbc libgtest-dev)
-if [ "${1:-}" = "bench" ]; then
-  packages+=(sqlite3 bc)
-fi
+case "${1:-}" in
+  bench) packages+=(sqlite3 bc) ;;
+  screenshots) packages+=(xvfb xauth) ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

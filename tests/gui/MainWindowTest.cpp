@@ -8,15 +8,23 @@
 #include "gui/SurveySelectionDialog.h"
 #include "core/StringTable.h"
 
+#include "gui/WidgetFeedback.h"
+
+#include "fixtures/ProductDatabases.h"
 #include "tests/support/RecordingFeedback.h"
+#include "tests/support/TempDatabases.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
 #include <QDateEdit>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -41,6 +49,7 @@ public:
     std::function<void(AboutDialog&)> about;
     int selectionRuns = 0;
     int aboutRuns = 0;
+    int browseRuns = 0;
 
 protected:
     int RunSurveySelection(SurveySelectionDialog& dialog) override
@@ -48,7 +57,11 @@ protected:
         ++selectionRuns;
         return selectSurveys ? selectSurveys(dialog) : QDialog::Rejected;
     }
-    QString RunBackupFileDialog(const QString& initialName) override { return browse(initialName); }
+    QString RunBackupFileDialog(const QString& initialName) override
+    {
+        ++browseRuns;
+        return browse ? browse(initialName) : QString();
+    }
     int RunAboutBox(AboutDialog& dialog) override
     {
         ++aboutRuns;
@@ -72,6 +85,15 @@ T* Ctl(QWidget& window, const char* name)
 }
 QLineEdit* Edit(QWidget& w, const char* name) { return Ctl<QLineEdit>(w, name); }
 void Click(QWidget& w, const char* name) { Ctl<QPushButton>(w, name)->click(); }
+QRadioButton* Radio(QWidget& w, const char* name) { return Ctl<QRadioButton>(w, name); }
+QComboBox* SyntaxBox(QWidget& w) { return Ctl<QComboBox>(w, "sourceSyntaxCombo"); }
+
+void ShowActive(QWidget& w)
+{
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+}
 
 class WindowTest : public ::testing::Test {
 protected:
@@ -79,55 +101,42 @@ protected:
     RecordingFeedback recorder;
 };
 
-// Every control in tab order: object name, class, text, dialog units.
+// Every control of the template in tab order: object name, class, text.
 struct Expected {
     const char* name;
     const char* className;
     const char* text;
-    int x, y, w, h;
 };
 const Expected kMainWindow[] = {
-    {"groupConnectionStrings", "QGroupBox", "Connection Strings", 25, 19, 422, 137},
-    {"labelCallCenterSrc", "QLabel", "QEL :", 37, 32, 52, 10},
-    {"callCenterSrcEdit", "QLineEdit", "", 95, 29, 323, 15},
-    {"labelStatSrc", "QLabel", "Statistics :", 37, 49, 52, 10},
-    {"statSrcEdit", "QLineEdit", "", 95, 46, 323, 15},
-    {"groupCleanupByDate", "QGroupBox", "Cleanup by Date", 7, 172, 217, 83},
-    {"labelRemovalDate", "QLabel", "Remove data before:", 31, 195, 69, 13},
-    {"removalDatePicker", "QDateEdit", nullptr, 107, 192, 82, 15},
-    {"byDateButton", "QPushButton", "Clean-up by date", 16, 224, 195, 16},
-    {"groupCleanupBySurvey", "QGroupBox", "Cleanup by Survey", 334, 172, 217, 36},
-    {"bySurveyButton", "QPushButton", "Clean-up by survey", 389, 184, 117, 16},
-    {"listDBEdit", "QLineEdit", "", 95, 114, 323, 15},
-    {"listDatabaseButton", "QPushButton", "Clean-up list database", 523, 228, 124, 17},
-    {"groupCleanupDeleted", "QGroupBox", "Cleanup Deleted", 237, 214, 417, 41},
-    {"labelSurveyDB", "QLabel", "Surveys :", 37, 66, 52, 10},
-    {"surveyDBEdit", "QLineEdit", "", 95, 63, 323, 15},
-    {"surveysDatabaseButton", "QPushButton", "Clean-up Surveys Database", 251, 228, 124, 17},
-    {"labelWebInterviewDB", "QLabel", "WebInterviews :", 37, 83, 52, 10},
-    {"webInterviewDBEdit", "QLineEdit", "", 95, 80, 323, 15},
-    {"labelWebProdDB", "QLabel", "Webprod :", 37, 100, 52, 10},
-    {"webProdDBEdit", "QLineEdit", "", 95, 97, 323, 15},
-    {"webInterviewsDatabaseButton", "QPushButton", "Clean-up WebInterviews Database", 387, 228, 124, 17},
-    {"statusLine", "QLabel", "", 157, 286, 306, 17},
-    {"closeButton", "QPushButton", "Close", 553, 295, 50, 14},
-    {"timeoutEdit", "QLineEdit", "300", 261, 136, 82, 14},
-    {"labelTimeout", "QLabel", "SQL Queries Timeout (seconds):", 143, 138, 111, 8},
-    {"labelListDB", "QLabel", "Lists :", 37, 117, 52, 10},
-    {"picture", "QLabel", nullptr, 453, 27, 195, 120},
+    {"groupConnectionStrings", "QGroupBox", "Connection Strings"},
+    {"labelCallCenterSrc", "QLabel", "QEL :"},
+    {"callCenterSrcEdit", "QLineEdit", ""},
+    {"labelStatSrc", "QLabel", "Statistics :"},
+    {"statSrcEdit", "QLineEdit", ""},
+    {"groupCleanupByDate", "QGroupBox", "Cleanup by Date"},
+    {"labelRemovalDate", "QLabel", "Remove data before:"},
+    {"removalDatePicker", "QDateEdit", nullptr},
+    {"byDateButton", "QPushButton", "Clean-up by date"},
+    {"groupCleanupBySurvey", "QGroupBox", "Cleanup by Survey"},
+    {"bySurveyButton", "QPushButton", "Clean-up by survey"},
+    {"listDBEdit", "QLineEdit", ""},
+    {"listDatabaseButton", "QPushButton", "Clean-up list database"},
+    {"groupCleanupDeleted", "QGroupBox", "Cleanup Deleted"},
+    {"labelSurveyDB", "QLabel", "Surveys :"},
+    {"surveyDBEdit", "QLineEdit", ""},
+    {"surveysDatabaseButton", "QPushButton", "Clean-up Surveys Database"},
+    {"labelWebInterviewDB", "QLabel", "WebInterviews :"},
+    {"webInterviewDBEdit", "QLineEdit", ""},
+    {"labelWebProdDB", "QLabel", "Webprod :"},
+    {"webProdDBEdit", "QLineEdit", ""},
+    {"webInterviewsDatabaseButton", "QPushButton", "Clean-up WebInterviews Database"},
+    {"statusLine", "QLabel", ""},
+    {"closeButton", "QPushButton", "Close"},
+    {"timeoutEdit", "QLineEdit", "300"},
+    {"labelTimeout", "QLabel", "SQL Queries Timeout (seconds):"},
+    {"labelListDB", "QLabel", "Lists :"},
+    {"picture", "QLabel", nullptr},
 };
-
-// Pixels of a dialog-unit rectangle as Windows maps a template: units of a
-// quarter of the alphabet's average width and an eighth of the font height,
-// each coordinate rounded on its own.
-QRect Pixels(const QFont& font, int x, int y, int w, int h)
-{
-    const QFontMetrics m(font);
-    const int baseX = (m.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) / 26 + 1) / 2;
-    const auto sx = [&](int v) { return (v * baseX * 2 + 4) / 8; };
-    const auto sy = [&](int v) { return (v * m.height() * 2 + 8) / 16; };
-    return {sx(x), sy(y), sx(w), sy(h)};
-}
 
 QString TextOf(QWidget* control)
 {
@@ -140,13 +149,21 @@ QString TextOf(QWidget* control)
     return qobject_cast<QLineEdit*>(control)->text();
 }
 
-TEST_F(WindowTest, FirstRunShowsEveryControlOfTheTemplateWithItsIdTextAndPlace)
+// The widgets of the set in the order Tab visits them, from the first.
+QList<QWidget*> TabOrderOf(const QList<QWidget*>& widgets)
+{
+    QList<QWidget*> order{widgets.first()};
+    for (QWidget* next = widgets.first()->nextInFocusChain(); next != widgets.first(); next = next->nextInFocusChain())
+        if (widgets.contains(next))
+            order << next;
+    return order;
+}
+
+TEST_F(WindowTest, FirstRunShowsEveryControlOfTheTemplateWithItsTextInTabOrder)
 {
     TestWindow w(&recorder);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("QelCleanup"));
-    EXPECT_EQ(w.font().family(), QStringLiteral("Arial Unicode MS"));
-    EXPECT_EQ(w.size(), Pixels(w.font(), 0, 0, 661, 333).size());
-    EXPECT_EQ(w.minimumSize(), w.maximumSize());
+    EXPECT_EQ(w.font(), QApplication::font()) << "the desktop's font";
     EXPECT_FALSE(w.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     EXPECT_FALSE(w.windowIcon().isNull());
 
@@ -155,7 +172,6 @@ TEST_F(WindowTest, FirstRunShowsEveryControlOfTheTemplateWithItsIdTextAndPlace)
         QWidget* control = Ctl(w, QString::fromLatin1(e.name));
         ASSERT_NE(control, nullptr);
         EXPECT_STREQ(control->metaObject()->className(), e.className) << e.name;
-        EXPECT_EQ(control->geometry(), Pixels(w.font(), e.x, e.y, e.w, e.h)) << e.name;
         if (e.text) {
             EXPECT_EQ(TextOf(control), QString::fromLatin1(e.text)) << e.name;
         }
@@ -166,20 +182,23 @@ TEST_F(WindowTest, FirstRunShowsEveryControlOfTheTemplateWithItsIdTextAndPlace)
             tabStops << control;
     }
     EXPECT_EQ(Ctl<QDateEdit>(w, "removalDatePicker")->date(), QDate::currentDate().addDays(-90));
+    EXPECT_TRUE(Radio(w, "noBackupRadio")->isChecked());
+    EXPECT_EQ(SyntaxBox(w)->currentText(), QStringLiteral("SQL Server"));
+    EXPECT_FALSE(Edit(w, "statTgtEdit")->isEnabled() || Edit(w, "accessTgtEdit")->isEnabled());
+    EXPECT_FALSE(Ctl<QPushButton>(w, "browseBackupButton")->autoDefault());
     EXPECT_FALSE(QFile::exists(SettingsFilePath())) << "opening the window writes nothing";
 
-    // Seven edits, the picker and six buttons are tab stops, in template order.
+    // Seven edits, the picker and six buttons are tab stops, in template
+    // order, whichever group holds them; the backup section comes after.
     ASSERT_EQ(tabStops.size(), 14);
-    for (int i = 0; i + 1 < tabStops.size(); ++i) {
-        QWidget* next = tabStops[i]->nextInFocusChain();
-        while (next != tabStops[i + 1] && (next->parentWidget() != &w || !(next->focusPolicy() & Qt::TabFocus)))
-            next = next->nextInFocusChain();
-        EXPECT_EQ(next, tabStops[i + 1]) << tabStops[i]->objectName().toStdString();
-    }
+    EXPECT_EQ(TabOrderOf(tabStops), tabStops);
+    EXPECT_EQ(TabOrderOf({tabStops.last(), Radio(w, "sqlBackupRadio"), tabStops.first()}),
+              (QList<QWidget*>{tabStops.last(), Radio(w, "sqlBackupRadio"), tabStops.first()}));
+
     // A group box frames its buttons without taking their clicks.
     w.show();
     QPushButton* list = Ctl<QPushButton>(w, "listDatabaseButton");
-    EXPECT_EQ(w.childAt(list->geometry().center()), list);
+    EXPECT_EQ(w.childAt(list->mapTo(&w, list->rect().center())), list);
 }
 
 TEST_F(WindowTest, FieldsReachTheControlsAndComeBack)
@@ -207,6 +226,80 @@ TEST_F(WindowTest, FieldsReachTheControlsAndComeBack)
     EXPECT_EQ(w.runState().removalDate, QDate(2020, 1, 2));
 }
 
+TEST_F(WindowTest, BackupSectionShowsEachKindAndTakesItBack)
+{
+    TestWindow w(&recorder);
+    CleanupSettings& s = w.settings();
+    s.statTgt = QStringLiteral("Driver=SQLite3;Database=/backups/stat.db");
+    s.accessTgt = QStringLiteral("/backups/stat.mdb");
+    // BackupType as loaded: the radio shown, and what taking it back writes.
+    const struct {
+        qint32 stored;
+        const char* radio;
+        qint32 taken;
+    } kinds[] = {{0, "noBackupRadio", 0}, {1, "sqlBackupRadio", 1}, {2, "accessBackupRadio", 2},
+                 {5, "sqlBackupRadio", 1}, {-1, "sqlBackupRadio", 1}};
+    for (const auto& kind : kinds) {
+        SCOPED_TRACE(kind.stored);
+        s.backupType = kind.stored;
+        w.UpdateData(false);
+        EXPECT_TRUE(Radio(w, kind.radio)->isChecked());
+        EXPECT_EQ(Edit(w, "statTgtEdit")->isEnabled(), qstrcmp(kind.radio, "sqlBackupRadio") == 0);
+        EXPECT_EQ(Edit(w, "accessTgtEdit")->isEnabled(), qstrcmp(kind.radio, "accessBackupRadio") == 0);
+        EXPECT_EQ(Ctl(w, "browseBackupButton")->isEnabled(), qstrcmp(kind.radio, "accessBackupRadio") == 0);
+        w.UpdateData(true);
+        EXPECT_EQ(s.backupType, kind.taken);
+        EXPECT_EQ(s.statTgt, QStringLiteral("Driver=SQLite3;Database=/backups/stat.db")) << "kept whatever the kind";
+        EXPECT_EQ(s.accessTgt, QStringLiteral("/backups/stat.mdb"));
+    }
+    for (const auto& [stored, shown, taken] : {std::tuple{1, "SQL Server", 1}, {0, "Access", 0}, {7, "SQL Server", 1}}) {
+        s.sourceSQL = stored;
+        w.UpdateData(false);
+        EXPECT_EQ(SyntaxBox(w)->currentText(), QLatin1String(shown));
+        w.UpdateData(true);
+        EXPECT_EQ(s.sourceSQL, taken);
+    }
+}
+
+TEST_F(WindowTest, BackupSettingsRoundTripThroughTheSettingsFile)
+{
+    // As `qelcleanup --save --set BackupType=1 --set StatTgt=...` leaves them.
+    StoredSettings stored;
+    stored.put("BackupType", 1);
+    stored.put("SourceSQL", 0);
+    stored.put("StatTgt", QStringLiteral("Driver=FreeTDS;Server=db01\\SQLEXPRESS;Database=Backup"));
+    ReadAgainFromDisk();
+    {
+        TestWindow w(&recorder);
+        EXPECT_TRUE(Radio(w, "sqlBackupRadio")->isChecked());
+        EXPECT_EQ(Edit(w, "statTgtEdit")->text(), QStringLiteral("Driver=FreeTDS;Server=db01\\SQLEXPRESS;Database=Backup"));
+        EXPECT_EQ(SyntaxBox(w)->currentText(), QStringLiteral("Access"));
+
+        // Chosen in the window, saved by the next clean-up command.
+        Radio(w, "accessBackupRadio")->click();
+        Edit(w, "accessTgtEdit")->setText(QStringLiteral("/backups/stat, 2024.mdb"));
+        SyntaxBox(w)->setCurrentIndex(0);
+        Click(w, "surveysDatabaseButton");
+    }
+    ReadAgainFromDisk();
+    EXPECT_EQ(stored.get("BackupType").toInt(), 2);
+    EXPECT_EQ(stored.get("SourceSQL").toInt(), 1);
+    EXPECT_EQ(stored.get("AccessTgt").toString(), QStringLiteral("/backups/stat, 2024.mdb"));
+    CleanupSettings loaded;
+    TestSettingsStore().Load(loaded);
+    EXPECT_EQ(loaded.backupType, 2) << "what the command line reads next";
+    EXPECT_EQ(loaded.statTgt, QStringLiteral("Driver=FreeTDS;Server=db01\\SQLEXPRESS;Database=Backup"));
+
+    TestWindow next(&recorder);
+    EXPECT_TRUE(Radio(next, "accessBackupRadio")->isChecked());
+    EXPECT_EQ(Edit(next, "accessTgtEdit")->text(), QStringLiteral("/backups/stat, 2024.mdb"));
+    EXPECT_EQ(SyntaxBox(next)->currentText(), QStringLiteral("SQL Server"));
+    Radio(next, "noBackupRadio")->click();
+    Click(next, "listDatabaseButton");
+    EXPECT_EQ(stored.get("BackupType").toInt(), 0);
+    EXPECT_EQ(stored.get("AccessTgt").toString(), QStringLiteral("/backups/stat, 2024.mdb")) << "kept for later";
+}
+
 TEST_F(WindowTest, EveryCleanupClickSavesTheControlsFirst)
 {
     for (const char* id : {"byDateButton", "listDatabaseButton", "surveysDatabaseButton", "webInterviewsDatabaseButton"}) {
@@ -225,18 +318,18 @@ TEST_F(WindowTest, EveryCleanupClickSavesTheControlsFirst)
         EXPECT_EQ(stored.get("CallCenterSrc").toString(), QStringLiteral("typed %1").arg(QLatin1String(id)));
         EXPECT_EQ(stored.get("Timeout").toString(), QString()) << "the control's text is saved as it stands";
         EXPECT_EQ(stored.get("AccessTgt").toString(), QStringLiteral("backup.mdb"));
-        EXPECT_EQ(stored.get("BackupType").toInt(), 0);
+        EXPECT_EQ(stored.get("BackupType").toInt(), 2) << "read back at start and saved again";
         EXPECT_FALSE(w.runState().busy);
         if (qstrcmp(id, "byDateButton") == 0) {
-            EXPECT_FALSE(w.runState().accessTarget) << "BackupType 0: the target is StatTgt";
+            EXPECT_TRUE(w.runState().accessTarget) << "BackupType 2: the target is the Access file";
         }
     }
 }
 
-TEST_F(WindowTest, WhileBusyCleanupCommandsAndCloseDoNothing)
+TEST_F(WindowTest, WhileBusyNothingClosesTheWindowAndNothingElseOpens)
 {
     TestWindow w(&recorder);
-    w.show();
+    ShowActive(w);
     w.runState().busy = true;
     Edit(w, "callCenterSrcEdit")->setText(QStringLiteral("not taken"));
     for (const char* id : {"byDateButton", "bySurveyButton", "listDatabaseButton", "surveysDatabaseButton",
@@ -247,16 +340,86 @@ TEST_F(WindowTest, WhileBusyCleanupCommandsAndCloseDoNothing)
     EXPECT_TRUE(w.settings().callCenterSrc.isEmpty());
     EXPECT_TRUE(recorder.statuses.isEmpty() && recorder.messages.empty());
 
+    // Close, Escape, Enter, closing the window, ending its run.
     Click(w, "closeButton");
-    QTest::keyClick(Edit(w, "callCenterSrcEdit"), Qt::Key_Escape);
+    QLineEdit* timeout = Edit(w, "timeoutEdit");
+    timeout->setFocus();
+    QTest::keyClick(timeout, Qt::Key_Escape);
+    QTest::keyClick(timeout, Qt::Key_Return);
     EXPECT_FALSE(w.close());
+    w.accept();
+    w.done(QDialog::Accepted);
     EXPECT_TRUE(w.isVisible());
 
+    // The About box (F1, the menu entry, the system command) and the file
+    // chooser stay shut.
+    QTest::keyClick(&w, Qt::Key_F1);
+    w.OnSystemCommand(16);
+#ifndef Q_OS_WIN
+    w.findChild<QAction*>(QStringLiteral("systemMenu16"))->trigger();
+#endif
+    Radio(w, "accessBackupRadio")->click();
+    Click(w, "browseBackupButton");
+    EXPECT_EQ(w.aboutRuns, 0);
+    EXPECT_EQ(w.browseRuns, 0);
+
     w.runState().busy = false;
+    QTest::keyClick(&w, Qt::Key_F1);
+    EXPECT_EQ(w.aboutRuns, 1) << "F1 does open it when nothing runs";
     Click(w, "closeButton");
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(w.result(), QDialog::Rejected);
     EXPECT_FALSE(QFile::exists(SettingsFilePath())) << "closing saves nothing";
+}
+
+// A real clean-up by date with a backup, and a user pressing keys and
+// buttons while it pumps events.
+TEST_F(WindowTest, ARunningCleanupKeepsTheWindowOpenAndOpensNothingElse)
+{
+    TempDatabases temp;
+    ProductDatabases product(temp.path(QStringLiteral("product")));
+    product.CreateAll();
+    TestWindow w(&recorder);
+    product.ApplyTo(w.settings());
+    w.settings().timeout = QStringLiteral("30");
+    w.settings().backupType = 1;
+    w.settings().statTgt = product.backup();
+    w.runState().removalDate = QDate(2024, 3, 5);
+    w.UpdateData(false);
+    ShowActive(w);
+
+    int pumps = 0;
+    recorder.onPump = [&] {
+        if (++pumps != 3)
+            return;
+        EXPECT_TRUE(w.runState().busy);
+        QLineEdit* timeout = Edit(w, "timeoutEdit");
+        timeout->setFocus();
+        timeout->end(false);
+        QTest::keyClicks(timeout, QStringLiteral("5"));
+        QTest::keyClick(timeout, Qt::Key_Return);
+        QTest::keyClick(timeout, Qt::Key_Escape);
+        QTest::keyClick(&w, Qt::Key_F1);
+        Click(w, "bySurveyButton");
+        Click(w, "listDatabaseButton");
+        Click(w, "closeButton");
+        w.close();
+        EXPECT_TRUE(w.isVisible());
+    };
+    const long long before = CountRows(product.statistics(), QStringLiteral("SELECT COUNT(*) FROM Statistic_Call"));
+    Click(w, "byDateButton");
+
+    EXPECT_GT(pumps, 3);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_FALSE(w.runState().busy);
+    EXPECT_EQ(w.aboutRuns + w.selectionRuns, 0);
+    ASSERT_EQ(recorder.messages.size(), 1u) << recorder.messageTexts().join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(recorder.messages[0].text.startsWith(QStringLiteral("Clean up successful : ")));
+    EXPECT_EQ(Edit(w, "timeoutEdit")->text(), QStringLiteral("305")) << "the typed text stays";
+    const long long after = CountRows(product.statistics(), QStringLiteral("SELECT COUNT(*) FROM Statistic_Call"));
+    EXPECT_LT(after, before);
+    EXPECT_EQ(CountRows(product.backup(), QStringLiteral("SELECT COUNT(*) FROM Statistic_Call")), before - after)
+        << "the backup chosen in the window received every deleted call";
 }
 
 TEST_F(WindowTest, SurveyCleanupSavesOnlyAfterAConfirmedSelectionWithSurveys)
@@ -314,8 +477,10 @@ TEST_F(WindowTest, BrowseSetsTheAccessFileWithoutSaving)
     EXPECT_EQ(w.settings().statSrc, QStringLiteral("typed")) << "the controls were taken first";
 
     w.browse = [](const QString&) { return QStringLiteral("/backups/new.mdb"); };
-    w.BrowseBackupFile();
+    Radio(w, "accessBackupRadio")->click();
+    Click(w, "browseBackupButton");
     EXPECT_EQ(w.settings().accessTgt, QStringLiteral("/backups/new.mdb"));
+    EXPECT_EQ(Edit(w, "accessTgtEdit")->text(), QStringLiteral("/backups/new.mdb"));
     EXPECT_EQ(stored.get("AccessTgt").toString(), QStringLiteral("old.mdb")) << "saved by the next clean-up only";
 
     EXPECT_EQ(NameFiltersFromPairs(QString::fromLatin1(DialogText::AccessFileFilter)),
@@ -327,18 +492,34 @@ TEST_F(WindowTest, BrowseSetsTheAccessFileWithoutSaving)
     EXPECT_FALSE(dialog.testOption(QFileDialog::DontConfirmOverwrite));
 }
 
-TEST_F(WindowTest, EnterOutsideAButtonEndsTheRunWithoutSavingEvenWhileBusy)
+TEST_F(WindowTest, EnterInAFieldTakesNoActionAndKeepsTheTypedText)
 {
     TestWindow w(&recorder);
-    w.runState().busy = true;
-    QTimer::singleShot(10000, &w, [&] { w.done(99); }); // a failing test does not hang
-    QTimer::singleShot(0, &w, [&] {
-        Edit(w, "webProdDBEdit")->setFocus();
-        Edit(w, "webProdDBEdit")->setText(QStringLiteral("typed before Enter"));
-        QTest::keyClick(Edit(w, "webProdDBEdit"), Qt::Key_Return);
+    Radio(w, "sqlBackupRadio")->click();
+    int result = -1;
+    QTimer::singleShot(10000, &w, [&] { // a failing test does not hang
+        w.runState().busy = false;
+        w.done(99);
     });
-    EXPECT_EQ(w.exec(), QDialog::Accepted);
-    EXPECT_EQ(w.settings().webProdDB, QStringLiteral("typed before Enter"));
+    QTimer::singleShot(0, &w, [&] {
+        for (const char* name : {"callCenterSrcEdit", "timeoutEdit", "statTgtEdit", "removalDatePicker",
+                                 "sourceSyntaxCombo", "sqlBackupRadio"}) {
+            SCOPED_TRACE(name);
+            QWidget* field = Ctl(w, name);
+            field->setFocus();
+            if (auto* edit = qobject_cast<QLineEdit*>(field))
+                QTest::keyClicks(edit, QStringLiteral(" typed"));
+            QTest::keyClick(field, Qt::Key_Return);
+            QTest::keyClick(field, Qt::Key_Enter, Qt::KeypadModifier);
+            EXPECT_TRUE(w.isVisible());
+        }
+        EXPECT_TRUE(Edit(w, "callCenterSrcEdit")->text().endsWith(QStringLiteral(" typed")));
+        EXPECT_EQ(Edit(w, "statTgtEdit")->text(), QStringLiteral(" typed"));
+        Click(w, "closeButton");
+    });
+    result = w.exec();
+    EXPECT_EQ(result, QDialog::Rejected) << "only Close ended the run";
+    EXPECT_EQ(recorder.messages.size(), 0u) << "no command ran";
     EXPECT_FALSE(QFile::exists(SettingsFilePath()));
 }
 
@@ -404,6 +585,38 @@ TEST_F(WindowTest, ProgressTextsReachTheStatusLineAtTheCopyCadence)
     ASSERT_EQ(recorder.messages.size(), 1u);
     EXPECT_EQ(recorder.messages[0].text, QStringLiteral("<b>as written</b>"));
     EXPECT_EQ(status->text(), QStringLiteral("Stage 22/21: 25/25 records copied")) << "the last text stays";
+}
+
+TEST_F(WindowTest, AFailureShowsOnTheStatusLineAndInABoxWithTheCriticalIcon)
+{
+    TestWindow w(&recorder);
+    Edit(w, "statSrcEdit")->setText(QStringLiteral("Driver=No Such Driver;Database=x"));
+    Click(w, "byDateButton");
+    ASSERT_EQ(recorder.messages.size(), 1u);
+    EXPECT_EQ(recorder.messages[0].kind, MessageKind::DatabaseError);
+    QLabel* status = Ctl<QLabel>(w, "statusLine");
+    EXPECT_NE(status->text(), QStringLiteral("Opening databases"));
+    EXPECT_FALSE(status->text().contains(QLatin1Char('\n')));
+    EXPECT_EQ(status->toolTip(), recorder.messages[0].text) << "the whole report";
+    EXPECT_TRUE(status->text().startsWith(recorder.messages[0].text.section(QLatin1Char('\n'), 0, 0)));
+
+    // The boxes themselves, without a recorder in between.
+    QWidget owner;
+    WidgetFeedback boxes(&owner);
+    for (const auto& [kind, icon] : {std::pair{MessageKind::DatabaseError, QMessageBox::Critical},
+                                     std::pair{MessageKind::Information, QMessageBox::NoIcon}}) {
+        QMessageBox::Icon shown = QMessageBox::Question;
+        QString text;
+        QTimer::singleShot(0, &owner, [&] {
+            auto* box = owner.findChild<QMessageBox*>();
+            shown = box->icon();
+            text = box->text();
+            box->accept();
+        });
+        boxes.ShowMessage(QStringLiteral("<b>as written</b>"), kind);
+        EXPECT_EQ(shown, icon);
+        EXPECT_EQ(text, QStringLiteral("<b>as written</b>"));
+    }
 }
 
 } // namespace

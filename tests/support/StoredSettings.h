@@ -2,17 +2,20 @@
 
 #include "tests/support/TestSettings.h"
 
+#include <QByteArray>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 
 namespace qel::test {
 
 // The tests' settings as the store keeps them, section Settings, read and
-// written behind the program's back.
+// written behind the program's back in the store's own format.
 class StoredSettings : public QSettings {
 public:
-    StoredSettings() : QSettings(NativeFormat, UserScope, kTestOrganization, kTestApplication)
+    StoredSettings() : QSettings(SettingsStore::DefaultFormat(), UserScope, kTestOrganization, kTestApplication)
     {
         beginGroup(QStringLiteral("Settings"));
     }
@@ -52,6 +55,23 @@ inline void ReadAgainFromDisk()
     QFile file(SettingsFilePath());
     if (file.open(QIODevice::ReadWrite))
         file.setFileTime(QDateTime::currentDateTime().addSecs(-3600), QFileDevice::FileModificationTime);
+}
+
+// The settings file as a person edits it (outside Windows): its bytes,
+// and writing it anew.
+inline QByteArray SettingsFileText()
+{
+    QFile file(SettingsFilePath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+inline void WriteSettingsFileText(const QByteArray& text)
+{
+    QDir().mkpath(QFileInfo(SettingsFilePath()).absolutePath());
+    QFile file(SettingsFilePath());
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(text);
+    file.close();
+    ReadAgainFromDisk();
 }
 
 } // namespace qel::test

@@ -54,9 +54,17 @@ TEST_F(SurveySelectionDialogTest, ListsEverySurveyWithItsColumnsAndCreatesTheHis
     dialog.LoadSurveys();
     QTreeWidget* list = dialog.surveyList();
     ASSERT_EQ(list->columnCount(), 8);
+    // The template's widths at least, and wide enough for every title and,
+    // but for the names, every text.
     const int widths[] = {60, 200, 80, 60, 130, 130, 130, 130};
-    for (int i = 0; i < 8; ++i)
-        EXPECT_EQ(list->columnWidth(i), widths[i]) << i;
+    const QAbstractItemView* view = list;
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_GE(list->columnWidth(i), widths[i]) << i;
+        EXPECT_GE(list->columnWidth(i), list->header()->sectionSizeHint(i)) << i;
+        if (i != 1) {
+            EXPECT_GE(list->columnWidth(i), view->sizeHintForColumn(i)) << i;
+        }
+    }
     EXPECT_EQ(list->headerItem()->text(6), QStringLiteral("WebInterviews Cleaned"));
     EXPECT_EQ(list->selectionMode(), QAbstractItemView::ExtendedSelection);
     EXPECT_EQ(list->selectionBehavior(), QAbstractItemView::SelectRows);
@@ -113,6 +121,29 @@ TEST_F(SurveySelectionDialogTest, ASurveysTableWithoutTitlesIsReportedAfterTheHi
     ASSERT_EQ(feedback.messages.size(), 1u);
     EXPECT_TRUE(feedback.messages[0].text.startsWith(QStringLiteral("ADO error in CSelectSurveysDlg (")));
     EXPECT_TRUE(TableNames(product.callCenter()).contains(QStringLiteral("CleaningHistory")));
+}
+
+TEST_F(SurveySelectionDialogTest, CleaningDatesShowTheYearInFourDigitsInTheUsersFormat)
+{
+    SurveySelectionDialog dialog(product.callCenter(), feedback);
+    dialog.LoadSurveys(); // makes the history
+    ExecuteAll(product.callCenter(),
+               {QStringLiteral("INSERT INTO CleaningHistory (SurveyID, StatsCleaned) VALUES (1, '2024-03-05 14:30:00')")});
+    const QLocale before;
+    // Short formats with two-digit years: M/d/yy and dd.MM.yy.
+    for (const auto& [locale, date] : {std::pair{QLocale(QLocale::English, QLocale::UnitedStates), "3/5/2024"},
+                                       std::pair{QLocale(QLocale::German, QLocale::Germany), "05.03.2024"}}) {
+        SCOPED_TRACE(date);
+        ASSERT_TRUE(locale.dateTimeFormat(QLocale::ShortFormat).contains(QLatin1String("yy")));
+        QLocale::setDefault(locale);
+        dialog.LoadSurveys();
+        const QString cell = dialog.surveyList()->topLevelItem(0)->text(4);
+        EXPECT_TRUE(cell.startsWith(QLatin1String(date))) << cell.toStdString();
+        EXPECT_TRUE(cell.contains(QStringLiteral("30"))) << "with the time of day";
+        EXPECT_EQ(dialog.surveyList()->topLevelItem(0)->text(5), QStringLiteral("Never"));
+        EXPECT_GE(dialog.surveyList()->columnWidth(4), static_cast<const QAbstractItemView*>(dialog.surveyList())->sizeHintForColumn(4));
+    }
+    QLocale::setDefault(before);
 }
 
 namespace {
