@@ -43,11 +43,10 @@ void SettingsStore::Load(CleanupSettings& settings) const
     if (settings.timeout.isEmpty())
         settings.timeout = QStringLiteral("300");
     // The batch size is this tool's own setting: a store written by the
-    // tool it replaces has none, and then the default holds.
-    bool ok = false;
-    const int batchSize = store.value(QStringLiteral("BatchSize")).toInt(&ok);
-    if (ok && batchSize >= 0)
-        settings.batchSize = batchSize;
+    // tool it replaces has none, and then the default holds, as it does for
+    // a size below zero.
+    if (settings.batchSize < 0)
+        settings.batchSize = CleanupSettings::kDefaultBatchSize;
 }
 
 void SettingsStore::Save(const CleanupSettings& settings) const
