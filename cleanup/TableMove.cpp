@@ -7,8 +7,8 @@
 #include "db/Result.h"
 #include "db/Transaction.h"
 
+#include <algorithm>
 #include <limits>
-#include <optional>
 
 namespace qel {
 
@@ -30,38 +30,49 @@ void AfterBatch(const TableMove& move, long long batchRows, long long moved)
         move.onBatch(moved);
 }
 
-// The end of the next SQLite batch: the rowid of its last row, or nothing
-// when the rows left fit in one batch.
-std::optional<qint64> NextBatchEnd(const TableMove& move, qint64 last)
-{
-    Result end(move.source, Sql::SQLiteBatchEnd(move.table, move.condition, last, move.batchSize));
-    if (!end.Next())
-        return std::nullopt;
-    return end.Value(0).toInt64();
-}
-
-// Walks a SQLite table by rowid, one transaction per batch; `work` deletes
-// (and copies) the batch's rows and answers how many left.
-MoveResult WalkSQLiteBatches(const TableMove& move,
-                             const std::function<long long(qint64 last, const qint64* end)>& work)
+// Walks a SQLite table once, in windows of its rowids, one transaction per
+// window; `work` deletes (and copies) the window's rows that the condition
+// picks and answers how many there were. A window never holds more than a
+// batch of such rows: one that does is rolled back and taken again half as
+// wide. Windows grow where few rows match, so that a table whose old rows
+// lie far apart takes few batches; each statement finds its window through
+// the rowid, never by scanning from the table's start.
+MoveResult WalkSQLiteWindows(const TableMove& move, const std::function<long long(qint64 last, qint64 end)>& work)
 {
     MoveResult result;
-    qint64 last = std::numeric_limits<qint64>::min();
-    for (;;) {
+    qint64 first = 0;
+    qint64 lastRow = 0;
+    {
+        Result bounds(move.source, Sql::SQLiteRowidBounds(move.table));
+        if (!bounds.Next() || bounds.Value(0).isNull())
+            return result; // an empty table
+        first = bounds.Value(0).toInt64();
+        lastRow = bounds.Value(1).toInt64();
+    }
+    const qint64 batch = move.batchSize;
+    qint64 width = batch;
+    qint64 last = first > std::numeric_limits<qint64>::min() ? first - 1 : first;
+    while (last < lastRow) {
         if (StopRequested(move)) {
             result.stopped = true;
             return result;
         }
-        Transaction batch(move.source);
-        const std::optional<qint64> end = NextBatchEnd(move, last);
-        const long long batchRows = work(last, end ? &*end : nullptr);
-        result.rows += batchRows;
-        batch.Commit();
-        AfterBatch(move, batchRows, result.rows);
-        if (!end)
-            return result;
-        last = *end;
+        const quint64 remaining = static_cast<quint64>(lastRow) - static_cast<quint64>(last);
+        const qint64 end = remaining <= static_cast<quint64>(width) ? lastRow : last + width;
+        Transaction window(move.source);
+        const long long rows = work(last, end);
+        if (rows > batch) {
+            width = std::max(batch, width / 2); // rolled back with the window
+            continue;
+        }
+        window.Commit();
+        result.rows += rows;
+        AfterBatch(move, rows, result.rows);
+        last = end;
+        // Aim the next window at nine tenths of a batch at this density.
+        width = rows > 0 ? std::clamp(width * batch * 9 / 10 / rows, batch, 64 * batch) : std::min(width * 2, 64 * batch);
     }
+    return result;
 }
 
 } // namespace
@@ -76,7 +87,7 @@ MoveResult DeleteRows(const TableMove& move)
         return result;
     }
     if (dialect.isSQLite())
-        return WalkSQLiteBatches(move, [&](qint64 last, const qint64* end) {
+        return WalkSQLiteWindows(move, [&](qint64 last, qint64 end) {
             return move.source.Execute(Sql::SQLiteDeleteBatch(move.table, move.condition, last, end));
         });
 
@@ -96,7 +107,7 @@ MoveResult DeleteRows(const TableMove& move)
 
 MoveResult MoveRowsAttached(const TableMove& move, const QString& attachedTarget, const QStringList& columns)
 {
-    const auto moveBatch = [&](qint64 last, const qint64* end) {
+    const auto moveBatch = [&](qint64 last, qint64 end) {
         const long long copied = move.source.Execute(
             Sql::SQLiteCopyBatch(attachedTarget, move.table, columns, move.condition, last, end));
         const long long deleted = move.source.Execute(Sql::SQLiteDeleteBatch(move.table, move.condition, last, end));
@@ -110,12 +121,12 @@ MoveResult MoveRowsAttached(const TableMove& move, const QString& attachedTarget
         return deleted;
     };
     if (move.batchSize > 0)
-        return WalkSQLiteBatches(move, moveBatch);
+        return WalkSQLiteWindows(move, moveBatch);
 
     // One batch of the whole table, still one transaction.
     MoveResult result;
     Transaction whole(move.source);
-    result.rows = moveBatch(std::numeric_limits<qint64>::min(), nullptr);
+    result.rows = moveBatch(std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max());
     whole.Commit();
     AfterBatch(move, result.rows, result.rows);
     return result;

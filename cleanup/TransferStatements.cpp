@@ -6,14 +6,11 @@ namespace qel::TransferStatements {
 
 namespace {
 
-// The rowids of a batch: after the last one of the batch before, up to the
-// batch's end when it has one.
-QString RangeAfter(qint64 last, const qint64* end)
+// The rowids of a window: after the last one of the window before, up to
+// its end.
+QString Window(qint64 last, qint64 end)
 {
-    QString text = QStringLiteral("rowid > ") + QString::number(last);
-    if (end)
-        text += QStringLiteral(" AND rowid <= ") + QString::number(*end);
-    return text;
+    return QStringLiteral("rowid > %1 AND rowid <= %2").arg(QString::number(last), QString::number(end));
 }
 
 QString Quoted(const Dialect& dialect, const QStringList& names)
@@ -84,7 +81,10 @@ QStringList CreateCallSet(const Dialect& dialect)
     const QString name = CallSetName(dialect);
     if (dialect.isSQLite())
         return {QStringLiteral("DROP TABLE IF EXISTS %1").arg(name),
-                QStringLiteral("CREATE TABLE %1 (CallID NOT NULL PRIMARY KEY) WITHOUT ROWID").arg(name)};
+                // The rowid itself: SQLite looks an IN list up in a rowid
+                // table, while any other column is copied into a list anew
+                // by every statement.
+                QStringLiteral("CREATE TABLE %1 (CallID INTEGER PRIMARY KEY)").arg(name)};
     return {QStringLiteral("IF OBJECT_ID(N'tempdb..%1') IS NOT NULL DROP TABLE %1").arg(name),
             QStringLiteral("CREATE TABLE %1 (CallID bigint NOT NULL PRIMARY KEY)").arg(name)};
 }
@@ -104,24 +104,23 @@ QString CallSetSelection(const Dialect& dialect)
     return QStringLiteral("SELECT CallID FROM %1").arg(CallSetName(dialect));
 }
 
-QString SQLiteBatchEnd(const QString& table, const QString& condition, qint64 last, int batchSize)
+QString SQLiteRowidBounds(const QString& table)
 {
-    return QStringLiteral("SELECT rowid FROM %1 WHERE rowid > %2 AND +(%3) ORDER BY rowid LIMIT 1 OFFSET %4")
-        .arg(table, QString::number(last), condition, QString::number(batchSize - 1));
+    return QStringLiteral("SELECT min(rowid), max(rowid) FROM %1").arg(table);
 }
 
-QString SQLiteDeleteBatch(const QString& table, const QString& condition, qint64 last, const qint64* end)
+QString SQLiteDeleteBatch(const QString& table, const QString& condition, qint64 last, qint64 end)
 {
-    return QStringLiteral("DELETE FROM %1 WHERE %2 AND +(%3)").arg(table, RangeAfter(last, end), condition);
+    return QStringLiteral("DELETE FROM %1 WHERE %2 AND +(%3)").arg(table, Window(last, end), condition);
 }
 
 QString SQLiteCopyBatch(const QString& attachedTarget, const QString& table, const QStringList& columns,
-                        const QString& condition, qint64 last, const qint64* end)
+                        const QString& condition, qint64 last, qint64 end)
 {
     const Dialect sqlite(Dialect::Kind::SQLite);
     const QString list = Quoted(sqlite, columns);
     return QStringLiteral("INSERT INTO %1.%2 (%3) SELECT %3 FROM main.%4 WHERE %5 AND +(%6)")
-        .arg(attachedTarget, sqlite.QuoteIdentifier(table), list, table, RangeAfter(last, end), condition);
+        .arg(attachedTarget, sqlite.QuoteIdentifier(table), list, table, Window(last, end), condition);
 }
 
 QString SQLiteReadBatch(const QString& table, const QStringList& columnReads, const QString& condition, qint64 last,

@@ -37,15 +37,14 @@ QStringList CreateCallSet(const Dialect& dialect);
 QString AddToCallSet(const Dialect& dialect, const QString& callSelection);
 QString CallSetSelection(const Dialect& dialect); // the subquery that reads it
 
-// SQLite: batches walk the table's rowids, so that the table is read once
-// however many batches it takes. The condition is wrapped in +( ) so that
-// the walk goes by rowid and not by an index of the condition's columns.
-// A batch runs from after `last` up to the rowid the end query finds; the
-// last batch has no end.
-QString SQLiteBatchEnd(const QString& table, const QString& condition, qint64 last, int batchSize);
-QString SQLiteDeleteBatch(const QString& table, const QString& condition, qint64 last, const qint64* end);
+// SQLite: batches walk the table's rowids in windows, after `last` up to
+// `end`, so that the table is read once however many batches it takes. The
+// condition is wrapped in +( ) so that the walk goes by rowid and not by an
+// index of the condition's columns.
+QString SQLiteRowidBounds(const QString& table);
+QString SQLiteDeleteBatch(const QString& table, const QString& condition, qint64 last, qint64 end);
 QString SQLiteCopyBatch(const QString& attachedTarget, const QString& table, const QStringList& columns,
-                        const QString& condition, qint64 last, const qint64* end);
+                        const QString& condition, qint64 last, qint64 end);
 // The rows of a batch read into this program: the rowid, then the columns.
 QString SQLiteReadBatch(const QString& table, const QStringList& columnReads, const QString& condition, qint64 last,
                         int batchSize);

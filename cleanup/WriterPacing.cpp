@@ -12,7 +12,7 @@ WriterPacing::WriterPacing(int workMilliseconds, int pauseMilliseconds)
 
 WriterPacing WriterPacing::ForSQLite()
 {
-    return WriterPacing(100, 30);
+    return WriterPacing(100000, 0);
 }
 
 WriterPacing WriterPacing::None()

@@ -1,24 +1,34 @@
 // Drives the clean-up by date on large fixture databases for the benchmark:
 //   qelcleanup-bench generate FOLDER CALLS DATE_ROWS   builds the statistics database
-//   qelcleanup-bench statements                         prints the DELETE statements of the run
-//   qelcleanup-bench copies                             prints the INSERT ... SELECT statements of a backup
-//   qelcleanup-bench run STATISTICS [TARGET]            runs the clean-up, with a backup into TARGET
-// "run" prints the seconds of the whole operation, the seconds spent
-// copying (from the first structure step of a table to its delete), the
-// rows deleted and its peak memory.
+//   qelcleanup-bench statements                         prints the shell's DELETE statements
+//   qelcleanup-bench copies                             prints the shell's INSERT ... SELECT statements
+//   qelcleanup-bench run STATISTICS [TARGET] [--row-by-row] [--writer] [--batch-size=N]
+//                                                       runs the clean-up, with a backup into TARGET
+// "run" prints the seconds of the whole operation, the rows deleted and the
+// process's peak memory. --row-by-row makes the backup go through this
+// program, as into another server. --writer inserts a call every 10 ms from
+// a second connection while the clean-up runs and reports how long each
+// insert waited (p99 and longest).
 #include "PeakMemory.h"
 
 #include "cleanup/CleanupOperations.h"
 #include "cleanup/StatisticsCatalogue.h"
-#include "core/Format.h"
+#include "cleanup/TransferStatements.h"
 #include "core/Dates.h"
+#include "db/Connection.h"
+#include "db/DatabaseError.h"
 #include "fixtures/ProductDatabases.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTextStream>
+#include <QThread>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <thread>
+#include <vector>
 
 using namespace qel;
 
@@ -26,34 +36,21 @@ namespace {
 
 const QDate kCutoff(2024, 3, 5);
 
-// Keeps no texts; times the copy phases from the status line's stages.
-class TimingFeedback : public Feedback {
+class QuietFeedback : public Feedback {
 public:
-    void ShowStatus(const QString& text) override
-    {
-        if (text.endsWith(QLatin1String("Creating fields in target"))) {
-            phaseStart = clock.nsecsElapsed();
-        } else if (text.endsWith(QLatin1String("Deleting records")) && phaseStart >= 0) {
-            copyNanoseconds += clock.nsecsElapsed() - phaseStart;
-            phaseStart = -1;
-        }
-    }
+    void ShowStatus(const QString&) override {}
     void PumpMessages() override {}
     void ShowMessage(const QString& text, MessageKind) override { message = text; }
-
-    QElapsedTimer clock;
-    qint64 phaseStart = -1;
-    qint64 copyNanoseconds = 0;
     QString message;
 };
 
-QString Filter(const CleanupStep& step)
+QString Condition(const CleanupStep& step)
 {
+    namespace Sql = TransferStatements;
     const QString date = QStringLiteral("'%1'").arg(FormatDate(kCutoff, QStringLiteral("%Y-%m-%d")));
     if (step.rule == StepRule::ByCall)
-        return Format(QStringLiteral(" WHERE CallID%s in (%s)"),
-                      {step.column, QStringLiteral("Select CallID from Statistic_Call WHERE Start_Time<") + date});
-    return Format(QStringLiteral(" WHERE %s < %s"), {step.column, date});
+        return Sql::ByCallCondition(step.column, Sql::CallSelectionBeforeDate(date));
+    return Sql::BeforeDateCondition(step.column, date);
 }
 
 int Statements(bool copies)
@@ -63,15 +60,72 @@ int Statements(bool copies)
         if (step.rule == StepRule::Whole)
             continue;
         if (copies)
-            out << "INSERT INTO backup." << step.table << " SELECT * FROM " << step.table << Filter(step) << ";\n";
+            out << "INSERT INTO backup." << step.table << " SELECT * FROM " << step.table << " WHERE " << Condition(step) << ";\n";
         else
-            out << "DELETE  FROM " << step.table << Filter(step) << ";\n";
+            out << TransferStatements::Delete(step.table, Condition(step)) << ";\n";
     }
     return 0;
 }
 
-int Run(const QString& statistics, const QString& target)
+// A product writer: a call record every 10 ms through its own connection,
+// each insert timed. It waits for a lock as the product would, up to 30 s.
+class Writer {
+public:
+    explicit Writer(QString database) : database_(std::move(database)) {}
+
+    void Start()
+    {
+        thread_ = std::thread([this] { Run(); });
+    }
+    void Stop()
+    {
+        stop_ = true;
+        thread_.join();
+    }
+    QString Summary()
+    {
+        if (waits_.empty())
+            return QStringLiteral("writer_inserts=0 writer_error=\"%1\"").arg(error_);
+        std::sort(waits_.begin(), waits_.end());
+        const double p99 = waits_[std::min(waits_.size() - 1, waits_.size() * 99 / 100)];
+        return QStringLiteral("writer_inserts=%1 writer_p99_ms=%2 writer_max_ms=%3%4")
+            .arg(waits_.size())
+            .arg(p99, 0, 'f', 1)
+            .arg(waits_.back(), 0, 'f', 1)
+            .arg(error_.isEmpty() ? QString() : QStringLiteral(" writer_error=\"%1\"").arg(error_));
+    }
+
+private:
+    void Run()
+    {
+        try {
+            auto c = Connection::Open(SQLiteConnection(database_), 30);
+            qint64 id = 100000000;
+            QElapsedTimer clock;
+            while (!stop_) {
+                clock.start();
+                c->Execute(QStringLiteral("INSERT INTO Statistic_Call (CallID, TaskID, Start_Time) VALUES (%1, 1, "
+                                          "'2025-01-01 10:00:00')")
+                               .arg(++id));
+                waits_.push_back(clock.nsecsElapsed() / 1e6);
+                QThread::msleep(10);
+            }
+        } catch (const DatabaseError& e) {
+            error_ = e.description();
+        }
+    }
+
+    QString database_;
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    std::vector<double> waits_;
+    QString error_;
+};
+
+int Run(const QStringList& args)
 {
+    const QString statistics = args.value(2);
+    const QString target = args.size() > 3 && !args[3].startsWith(QLatin1String("--")) ? args[3] : QString();
     CleanupSettings settings;
     RunState state;
     settings.statSrc = SQLiteConnection(statistics);
@@ -79,17 +133,32 @@ int Run(const QString& statistics, const QString& target)
     settings.statTgt = target.isEmpty() ? QString() : SQLiteConnection(target);
     settings.backupType = target.isEmpty() ? 0 : 1;
     settings.timeout = QStringLiteral("600");
+    for (const QString& arg : args)
+        if (arg.startsWith(QLatin1String("--batch-size=")))
+            settings.batchSize = arg.section(QLatin1Char('='), 1).toInt();
     state.removalDate = kCutoff;
     if (!target.isEmpty())
         ExecuteAll(settings.statSrc, {QStringLiteral("CREATE TABLE IF NOT EXISTS Agents (AgentID int)"),
-                                    QStringLiteral("CREATE TABLE IF NOT EXISTS Surveys (SurveyID int)"),
-                                    QStringLiteral("CREATE TABLE IF NOT EXISTS Lists (ListID int)")});
-    TimingFeedback feedback;
-    feedback.clock.start();
-    const bool ok = CleanupOperations(settings, state, feedback).CleanUpByDate(TargetConnection(settings, state));
-    const double seconds = feedback.clock.nsecsElapsed() / 1e9;
-    std::printf("ok=%d seconds=%.3f copy_seconds=%.3f peak_mb=%.1f message=\"%s\"\n", ok ? 1 : 0, seconds,
-                feedback.copyNanoseconds / 1e9, PeakMemoryMegabytes(), qPrintable(feedback.message));
+                                      QStringLiteral("CREATE TABLE IF NOT EXISTS Surveys (SurveyID int)"),
+                                      QStringLiteral("CREATE TABLE IF NOT EXISTS Lists (ListID int)")});
+    QuietFeedback feedback;
+    CleanupOperations operations(settings, state, feedback);
+    CleanupDatabases::Options options;
+    options.rowByRow = args.contains(QStringLiteral("--row-by-row"));
+    operations.setDatabaseOptions(options);
+
+    Writer writer(statistics);
+    const bool withWriter = args.contains(QStringLiteral("--writer"));
+    if (withWriter)
+        writer.Start();
+    QElapsedTimer clock;
+    clock.start();
+    const bool ok = operations.CleanUpByDate(TargetConnection(settings, state));
+    const double seconds = clock.nsecsElapsed() / 1e9;
+    if (withWriter)
+        writer.Stop();
+    std::printf("ok=%d seconds=%.3f peak_mb=%.1f %s message=\"%s\"\n", ok ? 1 : 0, seconds, PeakMemoryMegabytes(),
+                withWriter ? qPrintable(writer.Summary()) : "", qPrintable(feedback.message));
     return ok ? 0 : 1;
 }
 
@@ -113,7 +182,8 @@ int main(int argc, char** argv)
     if (command == QLatin1String("copies"))
         return Statements(true);
     if (command == QLatin1String("run") && args.size() >= 3)
-        return Run(args[2], args.value(3));
-    std::fprintf(stderr, "usage: qelcleanup-bench generate FOLDER CALLS DATE_ROWS | statements | copies | run STATISTICS [TARGET]\n");
+        return Run(args);
+    std::fprintf(stderr, "usage: qelcleanup-bench generate FOLDER CALLS DATE_ROWS | statements | copies | "
+                         "run STATISTICS [TARGET] [--row-by-row] [--writer] [--batch-size=N]\n");
     return 2;
 }
