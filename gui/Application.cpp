@@ -33,7 +33,7 @@ bool CanShowWindow(int argc, char** argv)
 {
     // A platform chosen by hand (offscreen, vnc, ...) is the user's word.
     for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "-platform") == 0)
+        if (std::strncmp(argv[i], "-platform", 9) == 0 || std::strncmp(argv[i], "--platform", 10) == 0)
             return true;
     if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         return true;

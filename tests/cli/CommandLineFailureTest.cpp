@@ -123,7 +123,7 @@ TEST_F(CommandLineFailureTest, AWebTableWhoseTitleALiveSurveyStillUsesIsKept)
 
 TEST_F(CommandLineFailureTest, PathsWithAnyLettersServeAsSourceAndBackupTarget)
 {
-    const QString folder = FileOf("ü€ 調査 'q\"");
+    const QString folder = product.path(TempDatabases::AwkwardName());
     ASSERT_TRUE(QDir().mkpath(folder));
     const QString source = folder + QStringLiteral("/stätistics €.db");
     const QString target = folder + QStringLiteral("/bäckup 調査.db");
