@@ -36,11 +36,17 @@ public:
     // Drops the data tables of the given surveys from the surveys database.
     void DropSurveyTables(const IdentifierSet& legacySurveys, const IdentifierSet& newSurveys);
 
-    // Drops the tables of the lists of the given surveys from the list database.
-    void DropListTablesOfSurveys(const IdentifierArray& surveyIds);
+    // Drops the tables of the lists of the given surveys from the list
+    // database. Reports its own database errors; answers false after one.
+    bool DropListTablesOfSurveys(const IdentifierArray& surveyIds);
 
     // Drops the web-interview tables named in the set and shows the count.
     void DropWebInterviewTables(const TableNameSet& names);
+
+    // The selection's titles whose web-interview tables may go: a title that
+    // a survey outside the selection still uses, one not marked deleted, is
+    // left out, and a message names its tables as kept.
+    TableNameSet WebTitlesNoLongerInUse(const SurveySelection& selection);
 
     // The three "Cleanup Deleted" commands: the data tables of surveys marked
     // deleted, the tables of lists marked deleted, and the web-interview

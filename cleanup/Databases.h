@@ -23,9 +23,17 @@ enum class DatabaseRole {
 // The settings key that names the database of a role.
 const char* SettingKeyOf(DatabaseRole role);
 
+// The line a database-error report adds to say where the failure came
+// from: the setting and the database it names, never a password.
+QString DatabaseOrigin(const QString& connectionString, DatabaseRole role);
+
 // Opens the database of a role from its connection string. Every clean-up
 // opens its databases here, so that what is checked of a connection, and
-// what a failure says about it, is the same everywhere.
+// what a failure says about it, is the same everywhere:
+// - an empty connection string is an error that says which setting to fill;
+// - a SQLite file that does not exist is an error, never created, except
+//   for the backup target, which may be new;
+// - every error of the connection, now or later, carries DatabaseOrigin.
 std::unique_ptr<Connection> OpenDatabase(const QString& connectionString, DatabaseRole role,
                                          std::optional<int> commandTimeout = std::nullopt);
 

@@ -10,9 +10,15 @@ QString DatabaseErrorText(const QString& context, const DatabaseError& error)
     return Format(LoadText(StringId::DatabaseError), {context, error.source(), error.description()});
 }
 
+QString DatabaseErrorReport(const QString& context, const DatabaseError& error)
+{
+    const QString text = DatabaseErrorText(context, error);
+    return error.origin().isEmpty() ? text : text + QLatin1Char('\n') + error.origin();
+}
+
 void ReportDatabaseError(Feedback& feedback, const QString& context, const DatabaseError& error)
 {
-    feedback.ShowMessage(DatabaseErrorText(context, error), MessageKind::DatabaseError);
+    feedback.ShowMessage(DatabaseErrorReport(context, error), MessageKind::DatabaseError);
 }
 
 } // namespace qel

@@ -23,7 +23,11 @@ inline constexpr const char* NewTargetTable = "CreateFieldInTarget(2)";
 // ('<source>' : '<description>')".
 QString DatabaseErrorText(const QString& context, const DatabaseError& error);
 
-// Shows the report in a message box and returns when it is dismissed.
+// The whole report: that text, and below it, when the error knows it, the
+// database it came from ("Database of ListDB: the SQLite file ...").
+QString DatabaseErrorReport(const QString& context, const DatabaseError& error);
+
+// Shows the whole report in a message box and returns when it is dismissed.
 void ReportDatabaseError(Feedback& feedback, const QString& context, const DatabaseError& error);
 
 } // namespace qel

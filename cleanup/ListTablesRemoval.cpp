@@ -36,7 +36,7 @@ void DropTablesOfListsFound(const CleanupSettings& settings, Feedback& feedback,
 
 } // namespace
 
-void CleanupOperations::DropListTablesOfSurveys(const IdentifierArray& surveyIds)
+bool CleanupOperations::DropListTablesOfSurveys(const IdentifierArray& surveyIds)
 {
     try {
         QString idText;
@@ -45,8 +45,10 @@ void CleanupOperations::DropListTablesOfSurveys(const IdentifierArray& surveyIds
         auto callCenter = OpenDatabase(settings_.callCenterSrc, DatabaseRole::CallCentre, CommandTimeout(settings_.timeout));
         DropTablesOfListsFound(settings_, feedback_, *callCenter,
                                Format(QStringLiteral("Select ListID from Lists Where SurveyID IN (%s)"), {idText}));
+        return true;
     } catch (const DatabaseError& e) {
         ReportDatabaseError(feedback_, QLatin1String(ReportContext::TableRemoval), e);
+        return false;
     }
 }
 

@@ -63,9 +63,11 @@ bool CleanupOperations::CleanUpBySurveys(const QString& targetConnection, const 
             DropSurveyTables(IdentifierSet(surveys.legacySurveyIds.begin(), surveys.legacySurveyIds.end()),
                              IdentifierSet(surveys.newSurveyIds.begin(), surveys.newSurveyIds.end()));
         if (options.webInterviews)
-            DropWebInterviewTables(surveys.surveyNames);
-        if (options.lists)
-            DropListTablesOfSurveys(surveyIds);
+            DropWebInterviewTables(WebTitlesNoLongerInUse(surveys));
+        // The list removal reports its own failure; the run then ends
+        // there, and nothing is recorded as cleaned.
+        if (options.lists && !DropListTablesOfSurveys(surveyIds))
+            return false;
 
         RecordCleaningHistory(surveyIds, options);
         feedback_.ShowMessage(Format(LoadText(StringId::CleanupSuccessful), {deletedRecords}), MessageKind::Information);

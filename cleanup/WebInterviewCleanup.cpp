@@ -8,6 +8,19 @@
 
 namespace qel {
 
+namespace {
+
+// Only a boolean true marks a survey deleted; NULL, false and values of any
+// other type do not.
+bool MarkedDeleted(const FieldValue& deleted)
+{
+    return deleted.type() == FieldValue::Type::Bool && deleted.integer() != 0;
+}
+
+const char* const kSurveysQuery = "Select SurveyID,SurveyTitle,Deleted from Surveys Where (SurveyID >0)";
+
+} // namespace
+
 void CleanupOperations::DropWebInterviewTables(const TableNameSet& names)
 {
     qel::DropWebInterviewTables(settings_, feedback_, names);
@@ -27,13 +40,9 @@ void CleanupOperations::CleanUpWebInterviews()
 
         auto callCenter = OpenDatabase(settings_.callCenterSrc, DatabaseRole::CallCentre, timeout);
         TableNameSet doomedTitles;
-        for (Result surveys(*callCenter, QStringLiteral("Select SurveyID,SurveyTitle,Deleted from Surveys Where (SurveyID >0)"));
-             surveys.Next();) {
+        for (Result surveys(*callCenter, QLatin1String(kSurveysQuery)); surveys.Next();) {
             const QString title = FieldText(surveys.Value(1));
-            const FieldValue& deleted = surveys.Value(2);
-            // Only a boolean true marks a survey deleted; NULL, false and
-            // values of any other type do not.
-            if (deleted.type() == FieldValue::Type::Bool && deleted.integer() != 0) {
+            if (MarkedDeleted(surveys.Value(2))) {
                 if (liveNames.count(title) == 0)
                     doomedTitles.insert(title);
             } else {
@@ -47,6 +56,29 @@ void CleanupOperations::CleanUpWebInterviews()
     } catch (const DatabaseError& e) {
         ReportDatabaseError(feedback_, QLatin1String(ReportContext::WebInterviewRemoval), e);
     }
+}
+
+TableNameSet CleanupOperations::WebTitlesNoLongerInUse(const SurveySelection& selection)
+{
+    std::set<qint32> selected;
+    for (const IdentifierArray* ids : {&selection.legacySurveyIds, &selection.newSurveyIds})
+        for (const quint32 id : *ids)
+            selected.insert(static_cast<qint32>(id));
+
+    TableNameSet titles = selection.surveyNames;
+    auto callCenter = OpenDatabase(settings_.callCenterSrc, DatabaseRole::CallCentre, CommandTimeout(settings_.timeout));
+    for (Result surveys(*callCenter, QLatin1String(kSurveysQuery)); surveys.Next();) {
+        const auto id = static_cast<qint32>(surveys.Value(0).toInt64());
+        const QString title = FieldText(surveys.Value(1));
+        if (selected.count(id) != 0 || MarkedDeleted(surveys.Value(2)) || titles.erase(title) == 0)
+            continue;
+        feedback_.ShowMessage(QStringLiteral("The web interview tables of \"%1\" are kept: survey %2, which is not deleted, "
+                                             "still uses this title.")
+                                  .arg(title)
+                                  .arg(id),
+                              MessageKind::Information);
+    }
+    return titles;
 }
 
 } // namespace qel

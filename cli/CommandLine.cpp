@@ -126,6 +126,11 @@ int ListSurveys(const CleanupSettings& settings, Feedback& feedback)
 
 } // namespace
 
+int ReportNoWindow()
+{
+    return UsageError(QStringLiteral("no display to show the window on; give a command to run without one"));
+}
+
 bool IsCommandLineRun(int argc, char** argv)
 {
     QStringList arguments;
@@ -226,6 +231,9 @@ int RunCommandLine(int argc, char** argv)
         const QDate date = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
         if (!date.isValid())
             return UsageError(QStringLiteral("--before takes a date as YYYY-MM-DD, not '%1'").arg(text));
+        // Four-digit years, as every database's dates have them.
+        if (date.year() < 1 || date.year() > 9999)
+            return UsageError(QStringLiteral("--before takes a year from 1 to 9999, not '%1'").arg(text));
         state.removalDate = date;
     }
     std::vector<qint32> requestedIds;

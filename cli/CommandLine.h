@@ -13,4 +13,8 @@ bool IsCommandLineRun(int argc, char** argv);
 // Runs a command without a window; returns the process exit status.
 int RunCommandLine(int argc, char** argv);
 
+// Says that the window cannot be shown here and how to run a command
+// instead; returns the exit status of a usage error.
+int ReportNoWindow();
+
 } // namespace qel

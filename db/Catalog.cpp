@@ -20,6 +20,26 @@ QString SqlText(const QString& text)
     return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
 
+// Names equal when only the case of the letters A to Z differs: SQLite
+// folds those alone, so "ZEBLiſt1" with a long s is another table than
+// "ZEBList1".
+bool EqualFoldingAscii(const QString& a, const QString& b)
+{
+    if (a.size() != b.size())
+        return false;
+    const auto fold = [](char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + (u'a' - u'A')) : c; };
+    for (qsizetype i = 0; i < a.size(); ++i)
+        if (fold(a.at(i).unicode()) != fold(b.at(i).unicode()))
+            return false;
+    return true;
+}
+
+// A drop that failed because the table is already gone.
+bool SaysNoSuchTable(const DatabaseError& error)
+{
+    return error.description().contains(QLatin1String("no such table"), Qt::CaseInsensitive);
+}
+
 } // namespace
 
 const std::vector<TableEntry>& Catalog::Tables()
@@ -95,13 +115,20 @@ std::optional<TableEntry> Catalog::FindTable(const QString& name)
     for (const auto& t : tables)
         if (t.name == name)
             return t;
-    // SQLite and Access know a table by any case of its name; a SQL Server
-    // database may tell names apart by case, so there only the exact name
-    // is the table asked for.
-    if (connection_.dialect().namesIgnoreCase())
+    // SQLite and Access know a table by other letter cases of its name,
+    // SQLite by the cases of A to Z alone; a SQL Server database may tell
+    // names apart by case, so there only the exact name is the table asked
+    // for.
+    const Dialect& dialect = connection_.dialect();
+    if (dialect.isSQLite()) {
+        for (const auto& t : tables)
+            if (EqualFoldingAscii(t.name, name))
+                return t;
+    } else if (dialect.namesIgnoreCase()) {
         for (const auto& t : tables)
             if (t.name.compare(name, Qt::CaseInsensitive) == 0)
                 return t;
+    }
     return std::nullopt;
 }
 
@@ -109,7 +136,9 @@ TableEntry Catalog::LookupTable(const QString& name)
 {
     if (auto found = FindTable(name))
         return *found;
-    throw DatabaseError::ItemNotFound(name);
+    DatabaseError error = DatabaseError::ItemNotFound(name);
+    error.setOrigin(connection_.origin());
+    throw error;
 }
 
 QString Catalog::QualifiedName(const TableEntry& table) const
@@ -135,11 +164,17 @@ void Catalog::DropTable(const QString& name)
 
 bool Catalog::DropTableIfPresent(const QString& name)
 {
+    // A view of that name is no table to drop.
+    const auto found = FindTable(name);
+    if (!found || found->type.compare(QLatin1String("TABLE"), Qt::CaseInsensitive) != 0)
+        return false;
     try {
         DropTable(name);
         return true;
-    } catch (const DatabaseError&) {
-        return false;
+    } catch (const DatabaseError& e) {
+        if (SaysNoSuchTable(e)) // dropped by someone else since the list was read
+            return false;
+        throw;
     }
 }
 

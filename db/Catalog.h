@@ -69,8 +69,10 @@ public:
     // Drops the table; a missing table is a DatabaseError.
     void DropTable(const QString& name);
 
-    // Drops the table when it is there and can be dropped; a table that is
-    // missing or refuses is passed over. Answers whether it was dropped.
+    // Drops the table when it is there; a missing table, or a view of that
+    // name, is passed over. Answers whether it was dropped. Any other failure, reading the list
+    // or dropping (a lock, a permission), is a DatabaseError: a table that
+    // could not be dropped is not absent.
     bool DropTableIfPresent(const QString& name);
 
     // The table's columns in their order; a missing table is a DatabaseError.

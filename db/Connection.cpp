@@ -2,7 +2,13 @@
 
 #include "db/ConnectionString.h"
 #include "db/DatabaseError.h"
+#include "db/DriverConnect.h"
+#include "db/LockWait.h"
+#include "db/Result.h"
 #include "db/Statement.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 #include <climits>
 #include <cstdlib>
@@ -20,7 +26,29 @@ Connection::~Connection()
 
 void Connection::Check(SQLRETURN rc, const char* call) const
 {
-    CheckOdbc(rc, SQL_HANDLE_DBC, dbc_, call);
+    try {
+        CheckOdbc(rc, SQL_HANDLE_DBC, dbc_, call);
+    } catch (DatabaseError& e) {
+        e.setOrigin(origin_);
+        throw;
+    }
+}
+
+void Connection::CheckStatement(SQLRETURN rc, SQLHSTMT statement, const char* call) const
+{
+    try {
+        CheckOdbc(rc, SQL_HANDLE_STMT, statement, call);
+    } catch (DatabaseError& e) {
+        e.setOrigin(origin_);
+        throw;
+    }
+}
+
+SQLRETURN Connection::RunWaitingForLock(SQLSMALLINT handleType, SQLHANDLE handle, const std::function<SQLRETURN()>& call) const
+{
+    if (!lockWaitSeconds_)
+        return call();
+    return qel::RunWaitingForLock(call, handleType, handle, *lockWaitSeconds_);
 }
 
 void Connection::Disconnect()
@@ -33,9 +61,7 @@ void Connection::Disconnect()
 
 void Connection::Connect(const QString& connectionString)
 {
-    const SQLRETURN rc = SQLDriverConnectW(dbc_, nullptr, ToSqlWChar(connectionString), SQL_NTS, nullptr, 0,
-                                           nullptr, SQL_DRIVER_NOPROMPT);
-    Check(rc, "SQLDriverConnect");
+    Check(DriverConnect(dbc_, connectionString), "SQLDriverConnect");
     connected_ = true;
     SQLWCHAR name[256] = {};
     SQLSMALLINT bytes = 0;
@@ -46,18 +72,25 @@ void Connection::Connect(const QString& connectionString)
 
 namespace {
 
-// SQLite ignores the statement time-out while it waits for another
-// connection's lock; its own busy time-out, a connection key in
-// milliseconds, has to carry the command time-out instead.
-QString WithSQLiteKeys(const QString& connection, std::optional<int> commandTimeout)
+// The keys this program adds to a SQLite connection string, each unless the
+// string sets it itself: a short busy time-out when this program waits for
+// locks (LockWait.h), and NoCreat when a missing file must not be created.
+struct SQLiteKeys {
+    QString connection;
+    bool programWaitsForLocks = false;
+};
+
+SQLiteKeys WithSQLiteKeys(const QString& connection, std::optional<int> commandTimeout, MissingDatabase missing)
 {
     const ConnectionString parsed = ConnectionString::Parse(connection);
-    QString result = connection;
+    SQLiteKeys keys{connection};
     if (commandTimeout && !parsed.has(QStringLiteral("Timeout"))) {
-        const long long ms = *commandTimeout == 0 ? INT_MAX : static_cast<long long>(*commandTimeout) * 1000;
-        result = AppendConnectionKey(result, QStringLiteral("Timeout"), QString::number(std::min<long long>(ms, INT_MAX)));
+        keys.connection = AppendConnectionKey(keys.connection, QStringLiteral("Timeout"), QString::number(kDriverBusyMilliseconds));
+        keys.programWaitsForLocks = true;
     }
-    return result;
+    if (missing == MissingDatabase::Refuse && !parsed.has(QStringLiteral("NoCreat")))
+        keys.connection = AppendConnectionKey(keys.connection, QStringLiteral("NoCreat"), QStringLiteral("1"));
+    return keys;
 }
 
 bool NamesSQLiteDriver(const QString& connection)
@@ -66,9 +99,32 @@ bool NamesSQLiteDriver(const QString& connection)
     return driver && driver->contains(QLatin1String("sqlite"), Qt::CaseInsensitive);
 }
 
+// SQLite says no more than "connect failed" when it cannot open its file;
+// a missing file or folder is the usual reason, and worth saying.
+DatabaseError ExplainSQLiteConnectFailure(const DatabaseError& error, const QString& connection)
+{
+    constexpr int kSqliteCantOpen = 14;
+    const auto path = ConnectionString::Parse(connection).value(QStringLiteral("Database"));
+    if (error.nativeError() != kSqliteCantOpen || !path || path->isEmpty())
+        return error;
+    const QFileInfo file(*path);
+    QString reason;
+    if (!file.absoluteDir().exists())
+        reason = QStringLiteral("the folder %1 does not exist").arg(QDir::toNativeSeparators(file.absolutePath()));
+    else if (!file.exists())
+        reason = QStringLiteral("the file %1 does not exist").arg(QDir::toNativeSeparators(file.absoluteFilePath()));
+    else if (file.isDir())
+        reason = QStringLiteral("%1 is a folder, not a database file").arg(QDir::toNativeSeparators(file.absoluteFilePath()));
+    else
+        return error;
+    return DatabaseError(error.source(), error.description() + QStringLiteral(": ") + reason, error.sqlState(),
+                         error.nativeError());
+}
+
 } // namespace
 
-std::unique_ptr<Connection> Connection::Open(const QString& connectionString, std::optional<int> commandTimeout)
+std::unique_ptr<Connection> Connection::Open(const QString& connectionString, std::optional<int> commandTimeout,
+                                             MissingDatabase missing)
 {
     if (commandTimeout && *commandTimeout < 0)
         throw DatabaseError::Internal(
@@ -84,16 +140,30 @@ std::unique_ptr<Connection> Connection::Open(const QString& connectionString, st
     QString odbcString = connectionString;
     if (odbcString.trimmed().startsWith(QLatin1String("Provider="), Qt::CaseInsensitive))
         odbcString = TranslateConnectionString(odbcString, InstalledOdbcDrivers());
-    if (NamesSQLiteDriver(odbcString))
-        odbcString = WithSQLiteKeys(odbcString, commandTimeout);
+    const bool namesSQLite = NamesSQLiteDriver(odbcString);
+    if (namesSQLite) {
+        const SQLiteKeys keys = WithSQLiteKeys(odbcString, commandTimeout, missing);
+        odbcString = keys.connection;
+        if (keys.programWaitsForLocks)
+            c->lockWaitSeconds_ = commandTimeout;
+    }
 
-    c->Connect(odbcString);
-    if (c->dialect_.isSQLite()) {
-        // Reached through a data source name: reconnect with the keys.
-        const QString withKeys = WithSQLiteKeys(odbcString, commandTimeout);
-        if (withKeys != odbcString) {
+    try {
+        c->Connect(odbcString);
+    } catch (const DatabaseError& e) {
+        if (namesSQLite)
+            throw ExplainSQLiteConnectFailure(e, odbcString);
+        throw;
+    }
+    if (c->dialect_.isSQLite() && !namesSQLite) {
+        // Reached through a data source name: reconnect with the keys. The
+        // file is there by now, so whether it may be created is moot.
+        const SQLiteKeys keys = WithSQLiteKeys(odbcString, commandTimeout, MissingDatabase::Create);
+        if (keys.connection != odbcString) {
             c->Disconnect();
-            c->Connect(withKeys);
+            c->Connect(keys.connection);
+            if (keys.programWaitsForLocks)
+                c->lockWaitSeconds_ = commandTimeout;
         }
     }
     return c;
@@ -118,7 +188,10 @@ void Connection::SetAutoCommit(bool on)
 
 void Connection::Commit()
 {
-    Check(SQLEndTran(SQL_HANDLE_DBC, dbc_, SQL_COMMIT), "SQLEndTran");
+    // A commit that meets a reader's lock may be tried again; the
+    // transaction stays open until it succeeds.
+    Check(RunWaitingForLock(SQL_HANDLE_DBC, dbc_, [this] { return SQLEndTran(SQL_HANDLE_DBC, dbc_, SQL_COMMIT); }),
+          "SQLEndTran");
 }
 
 void Connection::Rollback()

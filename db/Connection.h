@@ -5,10 +5,15 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
 namespace qel {
+
+// What opening a database whose file is missing does: create it, or
+// refuse (SQLite; other databases are never created by a connection).
+enum class MissingDatabase { Create, Refuse };
 
 // An open ODBC connection. Closed and freed with the object, on every way
 // out of the operation that opened it.
@@ -20,10 +25,13 @@ public:
 
     // Opens the connection string as given, except that OLE DB provider
     // strings are translated for ODBC. With a command time-out, statements
-    // of this connection wait that many seconds (0 lets them wait forever);
-    // a negative one is refused. Throws DatabaseError on any failure.
+    // of this connection wait that many seconds (0 lets them wait forever),
+    // also for another connection's lock on a SQLite database, which they
+    // wait for once; a negative one is refused. Throws DatabaseError on any
+    // failure.
     static std::unique_ptr<Connection> Open(const QString& connectionString,
-                                            std::optional<int> commandTimeout = std::nullopt);
+                                            std::optional<int> commandTimeout = std::nullopt,
+                                            MissingDatabase missing = MissingDatabase::Create);
 
     const Dialect& dialect() const { return dialect_; }
     const QString& dbmsName() const { return dbmsName_; }
@@ -42,6 +50,20 @@ public:
     // Throws the connection's diagnostics unless rc is a success.
     void Check(SQLRETURN rc, const char* call) const;
 
+    // Throws the diagnostics of one of this connection's statements unless
+    // rc is a success.
+    void CheckStatement(SQLRETURN rc, SQLHSTMT statement, const char* call) const;
+
+    // Runs a call that executes a statement of this connection. On SQLite,
+    // while another connection holds the database locked, the call is run
+    // again until the command time-out has passed (see LockWait.h).
+    SQLRETURN RunWaitingForLock(SQLSMALLINT handleType, SQLHANDLE handle, const std::function<SQLRETURN()>& call) const;
+
+    // Which database this is, in words a report can show; every error this
+    // connection raises carries it.
+    const QString& origin() const { return origin_; }
+    void setOrigin(const QString& origin) { origin_ = origin; }
+
 private:
     Connection() = default;
     void Connect(const QString& connectionString);
@@ -53,6 +75,8 @@ private:
     QString dbmsName_;
     Dialect dialect_;
     std::optional<int> commandTimeout_;
+    std::optional<int> lockWaitSeconds_; // set when this program, not the driver, waits for SQLite's locks
+    QString origin_;
 };
 
 // The command time-out of a Timeout text: its leading integer read as the C

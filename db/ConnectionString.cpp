@@ -181,6 +181,32 @@ QString TranslateConnectionString(const QString& connection, const QStringList& 
     return connection;
 }
 
+QString DescribeDatabase(const QString& connection)
+{
+    const ConnectionString cs = ConnectionString::Parse(connection);
+    const QString provider = cs.value(QStringLiteral("Provider")).value_or(QString()).trimmed().toLower();
+    const QString driver = cs.value(QStringLiteral("Driver")).value_or(QString());
+    if (provider.startsWith(QLatin1String("microsoft.jet.oledb")))
+        return QStringLiteral("the Access file %1").arg(FirstOf(cs, {"Data Source"}));
+    const QString file = FirstOf(cs, {"DBQ"});
+    if (!file.isEmpty())
+        return QStringLiteral("the file %1").arg(file);
+    const QString database = FirstOf(cs, {"Database", "Initial Catalog"});
+    if (driver.contains(QLatin1String("sqlite"), Qt::CaseInsensitive))
+        return database.isEmpty() ? QStringLiteral("a SQLite database without a file name")
+                                  : QStringLiteral("the SQLite file %1").arg(database);
+    QStringList parts;
+    const QString dsn = FirstOf(cs, {"DSN"});
+    if (!dsn.isEmpty())
+        parts << QStringLiteral("the data source %1").arg(dsn);
+    const QString server = FirstOf(cs, {"Server", "Data Source", "Address", "Addr", "Network Address"});
+    if (!server.isEmpty())
+        parts << QStringLiteral("server %1").arg(server);
+    if (!database.isEmpty())
+        parts << QStringLiteral("database %1").arg(database);
+    return parts.join(QStringLiteral(", "));
+}
+
 QStringList InstalledOdbcDrivers()
 {
     QStringList names;

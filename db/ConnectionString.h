@@ -40,6 +40,12 @@ QString AppendConnectionKey(const QString& connection, const QString& key, const
 // returned unchanged. installedDrivers names the drivers to prefer among.
 QString TranslateConnectionString(const QString& connection, const QStringList& installedDrivers);
 
+// The database a connection string reaches, in words a report can show:
+// "the SQLite file PATH", "server S, database D", "the data source N", ...;
+// empty when the string names none. User names and passwords are never
+// part of it.
+QString DescribeDatabase(const QString& connection);
+
 // The ODBC drivers the driver manager knows, by name.
 QStringList InstalledOdbcDrivers();
 

@@ -33,6 +33,12 @@ public:
     const QString& sqlState() const { return sqlState_; }
     int nativeError() const { return nativeError_; }
 
+    // Which database the failure came from, in words a report can show
+    // (the setting and the file, or server and database); empty when not
+    // known. The connection that raised it fills it in.
+    const QString& origin() const { return origin_; }
+    void setOrigin(const QString& origin) { origin_ = origin; }
+
     const char* what() const noexcept override { return what_.constData(); }
 
 private:
@@ -40,6 +46,7 @@ private:
     QString description_;
     QString sqlState_;
     int nativeError_;
+    QString origin_;
     QByteArray what_;
 };
 

@@ -23,24 +23,27 @@ Statement::~Statement()
 
 void Statement::Check(SQLRETURN rc, const char* call) const
 {
-    CheckOdbc(rc, SQL_HANDLE_STMT, handle_, call);
+    connection_.CheckStatement(rc, handle_, call);
 }
 
 bool Statement::ExecDirect(const QString& sql)
 {
-    const SQLRETURN rc = SQLExecDirectW(handle_, ToSqlWChar(sql), SQL_NTS);
+    const SQLRETURN rc = connection_.RunWaitingForLock(SQL_HANDLE_STMT, handle_,
+                                                       [&] { return SQLExecDirectW(handle_, ToSqlWChar(sql), SQL_NTS); });
     Check(rc, "SQLExecDirect");
     return rc != SQL_NO_DATA;
 }
 
 void Statement::Prepare(const QString& sql)
 {
-    Check(SQLPrepareW(handle_, ToSqlWChar(sql), SQL_NTS), "SQLPrepare");
+    Check(connection_.RunWaitingForLock(SQL_HANDLE_STMT, handle_,
+                                        [&] { return SQLPrepareW(handle_, ToSqlWChar(sql), SQL_NTS); }),
+          "SQLPrepare");
 }
 
 bool Statement::Execute()
 {
-    const SQLRETURN rc = SQLExecute(handle_);
+    const SQLRETURN rc = connection_.RunWaitingForLock(SQL_HANDLE_STMT, handle_, [this] { return SQLExecute(handle_); });
     Check(rc, "SQLExecute");
     return rc != SQL_NO_DATA;
 }

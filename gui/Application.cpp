@@ -5,6 +5,8 @@
 
 #include <QApplication>
 
+#include <cstring>
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -26,6 +28,22 @@ void ReleaseOwnConsole()
 }
 
 } // namespace
+
+bool CanShowWindow(int argc, char** argv)
+{
+    // A platform chosen by hand (offscreen, vnc, ...) is the user's word.
+    for (int i = 1; i < argc; ++i)
+        if (std::strncmp(argv[i], "-platform", 9) == 0 || std::strncmp(argv[i], "--platform", 10) == 0)
+            return true;
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        return true;
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN) && !defined(Q_OS_ANDROID)
+    // X11 and Wayland: a window needs a display to connect to.
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+#else
+    return true; // Windows and macOS always have their desktop
+#endif
+}
 
 int RunWindow(int argc, char** argv)
 {

@@ -1,62 +1,11 @@
 #include "cli/CommandLine.h"
-#include "db/Connection.h"
 
-#include "fixtures/ProductDatabases.h"
-#include "tests/support/TempDatabases.h"
+#include "tests/cli/CommandLineFixture.h"
 
 #include <QFile>
-#include <QProcess>
-#include <QProcessEnvironment>
-
-#include <gtest/gtest.h>
 
 using namespace qel;
 using namespace qel::test;
-
-namespace {
-
-struct Result {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-} // namespace
-
-// The command line end to end: the real program on fixture databases.
-class CommandLineTest : public ::testing::Test {
-protected:
-    void SetUp() override { product.CreateAll(); }
-
-    // Every setting pointing at the fixture, for this run only.
-    QStringList Settings() const
-    {
-        return {"--set", "CallCenterSrc=" + product.callCenter(), "--set", "StatSrc=" + product.statistics(),
-                "--set", "SurveyDB=" + product.surveys(),         "--set", "WebInterviewDB=" + product.webInterviews(),
-                "--set", "WebProdDB=" + product.webProduction(),  "--set", "ListDB=" + product.lists(),
-                "--set", "StatTgt=" + product.backup(),           "--set", "Timeout=30"};
-    }
-
-    Result Run(const QStringList& arguments)
-    {
-        QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome());
-        env.remove(QStringLiteral("DISPLAY"));
-        process.setProcessEnvironment(env);
-        process.start(QStringLiteral(QELCLEANUP_BINARY), arguments);
-        EXPECT_TRUE(process.waitForFinished(120000));
-        return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
-                QString::fromLocal8Bit(process.readAllStandardError())};
-    }
-
-    QString configHome() const { return temp.path(QStringLiteral("config")); }
-    QString settingsFile() const { return configHome() + QStringLiteral("/Marvolen/QelBackup.conf"); }
-    long long Count(const QString& connection, const QString& sql) { return CountRows(connection, sql); }
-
-    TempDatabases temp;
-    ProductDatabases product{temp.path(QStringLiteral("product"))};
-};
 
 TEST_F(CommandLineTest, TableRemovalCommandsPrintTheirCountsAndRemoveTheTables)
 {
@@ -155,6 +104,7 @@ TEST_F(CommandLineTest, UsageErrorsExitWithTwoAndTouchNothing)
     const QList<QStringList> mistakes = {
         {"frobnicate"},
         {"by-date", "--before", "2024-13-01"},
+        {"by-date", "--before", "-2025-01-01"},
         {"by-date", "--set", "NoSuchKey=1"},
         {"by-date", "--set", "BackupType=yes"},
         {"lists", "--before", "2024-01-01"},

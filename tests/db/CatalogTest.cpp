@@ -153,6 +153,24 @@ TEST_F(CatalogTest, DropsAnyTableNameSafelyAndKeepsTheListInStep)
     EXPECT_EQ(fresh.TableName(0), QStringLiteral("keep"));
 }
 
+TEST_F(CatalogTest, NamesMatchAsSQLiteMatchesThemAndOnlyAMissingTableIsPassedOver)
+{
+    c->Execute(QStringLiteral("CREATE TABLE zeblist1 (x int)"));
+    c->Execute(QStringLiteral("CREATE TABLE [ZEBLiſt2] (x int)")); // long s: no "ZEBList2" to SQLite
+    c->Execute(QStringLiteral("CREATE VIEW ZEBCall1 AS SELECT * FROM zeblist1"));
+    EXPECT_FALSE(catalog->DropTableIfPresent(QStringLiteral("ZEBList2")));
+    EXPECT_FALSE(catalog->DropTableIfPresent(QStringLiteral("ZEBCall1"))); // a view is no table
+    EXPECT_TRUE(catalog->DropTableIfPresent(QStringLiteral("ZEBList1")));
+    EXPECT_EQ(Catalog(*c).TableCount(), 2);
+
+    // A table that is there but cannot be dropped is a failure, not absent.
+    auto holder = Connection::Open(temp.connection(QStringLiteral("c.db")));
+    holder->Execute(QStringLiteral("BEGIN EXCLUSIVE"));
+    auto locked = Connection::Open(temp.connection(QStringLiteral("c.db")), 1);
+    Catalog lockedCatalog(*locked);
+    EXPECT_THROW(lockedCatalog.DropTableIfPresent(QStringLiteral("ZEBLiſt2")), DatabaseError);
+}
+
 // No Access driver runs here, so the contract is checked on paper: each
 // column an Access target is given, named as the Access ODBC driver reports
 // it back, reads as the type it was created with, so that a second backup

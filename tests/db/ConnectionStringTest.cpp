@@ -66,3 +66,18 @@ TEST(ConnectionStringParsing, BracesQuotesAndCase)
     EXPECT_EQ(AppendConnectionKey(QStringLiteral("Driver=SQLite3;Database=a"), QStringLiteral("Timeout"), QStringLiteral("5000")),
               QStringLiteral("Driver=SQLite3;Database=a;Timeout=5000"));
 }
+
+TEST(ConnectionStringDescription, NamesTheDatabaseAndNeverTheCredentials)
+{
+    EXPECT_EQ(DescribeDatabase(QStringLiteral("Driver=SQLite3;Database=/data/stats ü.db;Timeout=5")),
+              QStringLiteral("the SQLite file /data/stats ü.db"));
+    EXPECT_EQ(DescribeDatabase(QStringLiteral("Driver={ODBC Driver 18 for SQL Server};Server=db01\\INST;Database=Stats;"
+                                              "UID=sa;PWD=secret")),
+              QStringLiteral("server db01\\INST, database Stats"));
+    EXPECT_EQ(DescribeDatabase(QStringLiteral("Provider=SQLOLEDB;Data Source=db01;Initial Catalog=QEL;User ID=sa;Password=pw")),
+              QStringLiteral("server db01, database QEL"));
+    EXPECT_EQ(DescribeDatabase(QStringLiteral("DSN=Stats;UID=u;PWD=pw")), QStringLiteral("the data source Stats"));
+    EXPECT_EQ(DescribeDatabase(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\b.mdb")),
+              QStringLiteral("the Access file C:\\b.mdb"));
+    EXPECT_EQ(DescribeDatabase(QStringLiteral("Driver=No Such Driver")), QString());
+}

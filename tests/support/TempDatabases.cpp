@@ -19,4 +19,13 @@ QString TempDatabases::connection(const QString& fileName) const
     return SQLiteConnection(path(fileName));
 }
 
+QString TempDatabases::AwkwardName()
+{
+#ifdef _WIN32
+    return QStringLiteral("dir ü€ 調査 'q'");
+#else
+    return QStringLiteral("dir ü€ 調査 'q\"");
+#endif
+}
+
 } // namespace qel::test

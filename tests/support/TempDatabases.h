@@ -19,6 +19,11 @@ public:
     // An ODBC connection string for a SQLite file in the folder.
     QString connection(const QString& fileName) const;
 
+    // A folder name with what paths may hold here and connection strings
+    // must carry intact: letters beyond ASCII, blanks and quotes (Windows
+    // allows no double quote in a file name).
+    static QString AwkwardName();
+
 private:
     QTemporaryDir dir_;
 };

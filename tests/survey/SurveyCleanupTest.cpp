@@ -162,6 +162,20 @@ TEST_F(SurveyCleanupTest, AnUnreachableListDatabaseStopsTheRunBeforeAnyStatistic
     EXPECT_EQ(Count(product.callCenter(), QStringLiteral("SELECT COUNT(*) FROM CleaningHistory")), 0);
 }
 
+TEST_F(SurveyCleanupTest, AFailingListRemovalEndsTheRunWithoutHistoryOrSuccess)
+{
+    // The list database opens, but another program holds its write lock,
+    // so no table of it can be dropped.
+    settings.timeout = QStringLiteral("1");
+    auto holder = Connection::Open(product.lists());
+    holder->Execute(QStringLiteral("BEGIN IMMEDIATE"));
+    EXPECT_FALSE(Run({}, {42}, false, false, false, true));
+    holder->Execute(QStringLiteral("ROLLBACK"));
+    ASSERT_EQ(feedback.messages.size(), 1u);
+    EXPECT_TRUE(feedback.messages[0].text.startsWith(QStringLiteral("ADO error in OnCmdListcleanup ("))) << feedback.messages[0].text.toStdString();
+    EXPECT_EQ(Count(product.callCenter(), QStringLiteral("SELECT COUNT(*) FROM CleaningHistory")), 0);
+}
+
 TEST_F(SurveyCleanupTest, AFailingSurveyTablesRemovalStopsBeforeTheHistory)
 {
     settings.surveyDB = QStringLiteral("Driver=No Such Driver;Database=x");

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "fixtures/ProductDatabases.h"
+#include "tests/support/TempDatabases.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+namespace qel::test {
+
+struct Result {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+// The command line end to end: the real program on fixture databases.
+class CommandLineTest : public ::testing::Test {
+protected:
+    void SetUp() override { product.CreateAll(); }
+
+    // Every setting pointing at the fixture, for this run only.
+    QStringList Settings() const
+    {
+        return {"--set", "CallCenterSrc=" + product.callCenter(), "--set", "StatSrc=" + product.statistics(),
+                "--set", "SurveyDB=" + product.surveys(),         "--set", "WebInterviewDB=" + product.webInterviews(),
+                "--set", "WebProdDB=" + product.webProduction(),  "--set", "ListDB=" + product.lists(),
+                "--set", "StatTgt=" + product.backup(),           "--set", "Timeout=30"};
+    }
+
+    Result Run(const QStringList& arguments)
+    {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome());
+        for (const char* display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            env.remove(QLatin1String(display)); // no window can open
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(QELCLEANUP_BINARY), arguments);
+        EXPECT_TRUE(process.waitForFinished(120000));
+        return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
+                QString::fromLocal8Bit(process.readAllStandardError())};
+    }
+
+    QString configHome() const { return temp.path(QStringLiteral("config")); }
+    QString settingsFile() const { return configHome() + QStringLiteral("/Marvolen/QelBackup.conf"); }
+    long long Count(const QString& connection, const QString& sql) { return CountRows(connection, sql); }
+
+    TempDatabases temp;
+    ProductDatabases product{temp.path(QStringLiteral("product"))};
+};
+
+} // namespace qel::test
