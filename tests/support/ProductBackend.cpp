@@ -52,8 +52,8 @@ ProductBackend::~ProductBackend() = default;
 
 QString ProductBackend::DateLiteral(const QDate& date) const
 {
-    return QLatin1Char('\'') + date.toString(kind_ == Backend::SqlServer ? QStringLiteral("yyyyMMdd") : QStringLiteral("yyyy-MM-dd"))
-        + QLatin1Char('\'');
+    const QString format = kind_ == Backend::SqlServer ? QStringLiteral("yyyyMMdd") : QStringLiteral("yyyy-MM-dd");
+    return QLatin1Char('\'') + date.toString(format) + QLatin1Char('\'');
 }
 
 void ProductBackend::Release()
@@ -64,9 +64,10 @@ void ProductBackend::Release()
 
 std::string ProductBackend::SetUpFailure(Backend backend, const DatabaseError& error)
 {
-    QString where = BackendName(backend).c_str();
+    QString where = QString::fromStdString(BackendName(backend));
     if (backend == Backend::SqlServer)
-        where = QStringLiteral("The SQL Server of %1 (%2)").arg(QLatin1String(kSqlServerVariable), WithoutPassword(ServerConnection()));
+        where = QStringLiteral("The SQL Server of %1 (%2)")
+                    .arg(QLatin1String(kSqlServerVariable), WithoutPassword(ServerConnection()));
     return QStringLiteral("%1 could not give this test its databases: %2: %3")
         .arg(where, error.source(), error.description())
         .toStdString();

@@ -10,6 +10,8 @@
 #include "tests/support/RecordingFeedback.h"
 #include "tests/support/Rows.h"
 
+#include <QTimeZone>
+
 #include <gtest/gtest.h>
 
 using namespace qel;
@@ -131,7 +133,7 @@ TEST_P(SurveyCleanupTest, TheHistoryRecordsEachKindAndASecondCleanUpOnlyItsOwnCo
     ASSERT_TRUE(Run({}, {42}, true, false, false, false));
     {
         auto callCenter = Connection::Open(product().callCenter());
-        const QDateTime longAgo(QDate(2020, 1, 1), QTime(0, 0), Qt::UTC);
+        const QDateTime longAgo(QDate(2020, 1, 1), QTime(0, 0), QTimeZone::utc());
         callCenter->Execute(QStringLiteral("UPDATE CleaningHistory SET StatsCleaned = %1").arg(SqlLiteral(callCenter->dialect(), longAgo)));
     }
     ASSERT_TRUE(Run({}, {42}, false, false, false, true));
