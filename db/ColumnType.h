@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <utility>
+
 namespace qel {
 
 // The data type of a column as the schema rules reason about it. The values
@@ -46,6 +48,14 @@ inline constexpr int kLongWideTextSize = 1073741823;
 // binaries; the precision and scale of decimals and the fractional-second
 // digits of time stamps.
 struct ColumnTypeInfo {
+    // Brace lists name only the fields they need: the rest take their
+    // defaults without a missing-initializer warning.
+    ColumnTypeInfo(ColumnType type = ColumnType::Empty, int definedSize = 0, int precision = 0, int scale = 0,
+                   QString typeName = {})
+        : type(type), definedSize(definedSize), precision(precision), scale(scale), typeName(std::move(typeName))
+    {
+    }
+
     ColumnType type = ColumnType::Empty;
     int definedSize = 0;
     int precision = 0;

@@ -8,9 +8,9 @@
 #include "fixtures/ProductDatabases.h"
 #include "core/StringTable.h"
 
+#include "tests/support/BackendTest.h"
 #include "tests/support/RecordingFeedback.h"
 #include "tests/support/Rows.h"
-#include "tests/support/TempDatabases.h"
 
 #include <QStringList>
 
@@ -21,23 +21,29 @@
 using namespace qel;
 using namespace qel::test;
 
-// The product's databases in a temporary folder, the settings pointing at
-// them, and the operations reporting into a recorder.
-class RemovalTest : public ::testing::Test {
+// The product's databases on each backend, the settings pointing at them,
+// and the operations reporting into a recorder.
+class RemovalTest : public BackendTest {
 protected:
-    RemovalTest() : db(temp.path(QStringLiteral("product"))) {}
-
-    void SetUp() override
+    void SetUpProduct() override
     {
-        db.ApplyTo(settings);
+        db().ApplyTo(settings);
         settings.timeout = QStringLiteral("30");
     }
 
+    ProductDatabases& db() { return product(); }
+
     // A connection string that fails as soon as anything tries to open it,
     // so a test can prove that a database was never opened.
-    QString Unopenable() const
+    QString Unopenable()
     {
-        return SQLiteConnection(temp.path(QStringLiteral("no such folder/never.db")));
+        return SQLiteConnection(databases().files().path(QStringLiteral("no such folder/never.db")));
+    }
+
+    // A name quoted for the database the connection string reaches.
+    static QString Quoted(const QString& connection, const QString& name)
+    {
+        return Connection::Open(connection)->dialect().QuoteIdentifier(name);
     }
 
     // Every table and view with its number of rows.
@@ -77,8 +83,6 @@ protected:
             << feedback.messages[0].text.toStdString();
     }
 
-    TempDatabases temp;
-    ProductDatabases db;
     CleanupSettings settings;
     RunState state;
     RecordingFeedback feedback;

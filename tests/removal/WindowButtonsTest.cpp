@@ -11,12 +11,12 @@ using namespace qel::test;
 
 // The three table-removal buttons of the main window, clicked with the
 // fixture databases typed into its edits.
-class WindowButtons : public RemovalTest {
+class WindowButtons : public OnSQLite<RemovalTest> {
 protected:
-    void SetUp() override
+    void SetUpProduct() override
     {
-        RemovalTest::SetUp();
-        db.CreateAll();
+        RemovalTest::SetUpProduct();
+        db().CreateAll();
         const std::pair<const char*, QString> edits[] = {
             {"callCenterSrcEdit", settings.callCenterSrc},   {"surveyDBEdit", settings.surveyDB},
             {"listDBEdit", settings.listDB},                 {"webInterviewDBEdit", settings.webInterviewDB},
@@ -40,25 +40,25 @@ protected:
 
 TEST_F(WindowButtons, SurveysButtonRemovesTheTablesOfDeletedSurveys)
 {
-    const auto before = Contents(db.surveys());
+    const auto before = Contents(db().surveys());
     Click("surveysDatabaseButton");
     ExpectOnlyMessage(Counted(StringId::SurveyTablesDeleted, 16));
-    EXPECT_EQ(Contents(db.surveys()).size(), before.size() - 16);
+    EXPECT_EQ(Contents(db().surveys()).size(), before.size() - 16);
 }
 
 TEST_F(WindowButtons, ListsButtonRemovesTheTablesOfDeletedLists)
 {
-    const auto before = Contents(db.lists());
+    const auto before = Contents(db().lists());
     Click("listDatabaseButton");
     ExpectOnlyMessage(Counted(StringId::ListTablesDeleted, 12));
-    EXPECT_EQ(Contents(db.lists()).size(), before.size() - 12);
+    EXPECT_EQ(Contents(db().lists()).size(), before.size() - 12);
 }
 
 TEST_F(WindowButtons, WebInterviewsButtonRemovesTheTablesOfTitlesNoLongerInUse)
 {
-    const auto before = Contents(db.webInterviews());
+    const auto before = Contents(db().webInterviews());
     Click("webInterviewsDatabaseButton");
     ExpectOnlyMessage(Counted(StringId::WebTablesDeleted, 3));
-    EXPECT_EQ(Contents(db.webInterviews()),
+    EXPECT_EQ(Contents(db().webInterviews()),
               Without(before, {"Customer Satisfaction 2019", "Product Launch", "Regional Study"}));
 }

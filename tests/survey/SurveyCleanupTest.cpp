@@ -2,12 +2,15 @@
 #include "cleanup/CleanupOperations.h"
 #include "db/Connection.h"
 #include "db/Result.h"
+#include "fixtures/FixtureSql.h"
 #include "fixtures/StatisticsSchema.h"
 
 #include "fixtures/ProductDatabases.h"
+#include "tests/support/BackendTest.h"
 #include "tests/support/RecordingFeedback.h"
 #include "tests/support/Rows.h"
-#include "tests/support/TempDatabases.h"
+
+#include <QTimeZone>
 
 #include <gtest/gtest.h>
 
@@ -17,23 +20,36 @@ using namespace qel::test;
 namespace {
 
 // Every row of a table, whole and in a fixed order, so that "untouched to
-// the row" can be checked.
+// the row" can be checked. The first column of these tables numbers the
+// fixture's rows.
 std::vector<Row> Snapshot(const QString& connection, const QString& table, const QString& where = QStringLiteral("1=1"))
 {
-    return ReadRows(connection, QStringLiteral("SELECT * FROM %1 WHERE %2 ORDER BY rowid").arg(table, where));
+    return ReadRows(connection, QStringLiteral("SELECT * FROM %1 WHERE %2 ORDER BY 1").arg(table, where));
+}
+
+// The database's own clock, which the history's times come from.
+QDateTime DatabaseNow(const QString& connection)
+{
+    auto c = Connection::Open(connection);
+    const FieldValue now = ReadRows(*c, QStringLiteral("SELECT ") + c->dialect().CurrentTimeExpression()).at(0).at(0);
+    if (now.type() != FieldValue::Type::DateTime) // SQLite answers with text
+        return QDateTime::fromString(now.text(), QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    const WallClock& t = now.dateTime();
+    return QDateTime(t.date(), QTime(t.hour, t.minute, t.second));
 }
 
 } // namespace
 
-class SurveyCleanupTest : public ::testing::Test {
+class SurveyCleanupTest : public BackendTest {
 protected:
-    void SetUp() override
+    void SetUpProduct() override
     {
-        product.CreateAll();
-        product.ApplyTo(settings);
+        product().CreateAll();
+        product().ApplyTo(settings);
         settings.timeout = QStringLiteral("30");
         // The selection dialog makes sure of the history table before any clean-up by survey.
-        ExecuteAll(product.callCenter(), {CreateCleaningHistorySql(Dialect(Dialect::Kind::SQLite))});
+        auto callCenter = Connection::Open(product().callCenter());
+        callCenter->Execute(CreateCleaningHistorySql(callCenter->dialect()));
     }
 
     bool Run(const IdentifierArray& legacy, const IdentifierArray& newer, bool stats, bool surveys, bool web, bool lists,
@@ -49,16 +65,16 @@ protected:
 
     long long Count(const QString& connection, const QString& sql) { return CountRows(connection, sql); }
 
-    TempDatabases temp;
-    ProductDatabases product{temp.path(QStringLiteral("product"))};
     CleanupSettings settings;
     RunState state;
     RecordingFeedback feedback;
 };
 
-TEST_F(SurveyCleanupTest, StatisticsOfTheChosenSurveyGoByTheirOwnColumnsAndOthersStayToTheRow)
+QEL_ON_EVERY_BACKEND(SurveyCleanupTest);
+
+TEST_P(SurveyCleanupTest, StatisticsOfTheChosenSurveyGoByTheirOwnColumnsAndOthersStayToTheRow)
 {
-    const QString stats = product.statistics();
+    const QString stats = product().statistics();
     const QString others = QStringLiteral("CallID IN (SELECT CallID FROM Statistic_Call WHERE TaskID <> 42)");
     const auto agentsOfOthers = Snapshot(stats, QStringLiteral("Statistic_Agent"), others);
     const auto alarmsOfOthers = Snapshot(stats, QStringLiteral("Statistic_Alarms"), QStringLiteral("SurveyID <> 42"));
@@ -90,10 +106,10 @@ TEST_F(SurveyCleanupTest, StatisticsOfTheChosenSurveyGoByTheirOwnColumnsAndOther
     EXPECT_EQ(state.stage, 20); // 17 statistics steps and the three reference tables
 }
 
-TEST_F(SurveyCleanupTest, SurveyTablesOfBothStorageKindsGoAndOnlyThey)
+TEST_P(SurveyCleanupTest, SurveyTablesOfBothStorageKindsGoAndOnlyThey)
 {
     ASSERT_TRUE(Run({1, 2}, {3}, false, true, false, false));
-    const QStringList tables = TableNames(product.surveys());
+    const QStringList tables = TableNames(product().surveys());
     for (const char* gone : {"ZEBResponse1_1", "ZEBResponse2_3", "ZEBDataStructure1", "ZebSemiOpen2", "Vorto0003Data",
                                 "Vorto0003Interview", "Vorto0003SemiOpen"})
         EXPECT_FALSE(tables.contains(QLatin1String(gone))) << gone;
@@ -103,22 +119,26 @@ TEST_F(SurveyCleanupTest, SurveyTablesOfBothStorageKindsGoAndOnlyThey)
                                                     "Clean up successful : 0 records deleted!"}));
 }
 
-TEST_F(SurveyCleanupTest, WithNoOptionTheReferenceStepsStillRunAndTheHistoryIsLeftAlone)
+TEST_P(SurveyCleanupTest, WithNoOptionTheReferenceStepsStillRunAndTheHistoryIsLeftAlone)
 {
     settings.backupType = 1;
     ASSERT_TRUE(Run({2}, {}, false, false, false, false));
     EXPECT_EQ(feedback.messageTexts(), QStringList{QStringLiteral("Clean up successful : 0 records deleted!")});
-    EXPECT_EQ(Count(product.backup(), QStringLiteral("SELECT COUNT(*) FROM Agents")), 12);
-    EXPECT_EQ(Count(product.callCenter(), QStringLiteral("SELECT COUNT(*) FROM CleaningHistory")), 0);
+    EXPECT_EQ(Count(product().backup(), QStringLiteral("SELECT COUNT(*) FROM Agents")), 12);
+    EXPECT_EQ(Count(product().callCenter(), QStringLiteral("SELECT COUNT(*) FROM CleaningHistory")), 0);
 }
 
-TEST_F(SurveyCleanupTest, TheHistoryRecordsEachKindAndASecondCleanUpOnlyItsOwnColumn)
+TEST_P(SurveyCleanupTest, TheHistoryRecordsEachKindAndASecondCleanUpOnlyItsOwnColumn)
 {
     ASSERT_TRUE(Run({}, {42}, true, false, false, false));
-    ExecuteAll(product.callCenter(), {QStringLiteral("UPDATE CleaningHistory SET StatsCleaned = '2020-01-01 00:00:00'")});
+    {
+        auto callCenter = Connection::Open(product().callCenter());
+        const QDateTime longAgo(QDate(2020, 1, 1), QTime(0, 0), QTimeZone::utc());
+        callCenter->Execute(QStringLiteral("UPDATE CleaningHistory SET StatsCleaned = %1").arg(SqlLiteral(callCenter->dialect(), longAgo)));
+    }
     ASSERT_TRUE(Run({}, {42}, false, false, false, true));
 
-    const auto rows = ReadRows(product.callCenter(), QStringLiteral("SELECT SurveyID, StatsCleaned, SurveysCleaned, "
+    const auto rows = ReadRows(product().callCenter(), QStringLiteral("SELECT SurveyID, StatsCleaned, SurveysCleaned, "
                                                                     "WebInterviewsCleaned, ListsCleaned FROM CleaningHistory"));
     ASSERT_EQ(rows.size(), 1u);
     const Row& row = rows[0];
@@ -129,7 +149,7 @@ TEST_F(SurveyCleanupTest, TheHistoryRecordsEachKindAndASecondCleanUpOnlyItsOwnCo
     ASSERT_EQ(row[4].type(), FieldValue::Type::DateTime);
     const WallClock& cleaned = row[4].dateTime();
     const QDateTime cleanedAt(cleaned.date(), QTime(cleaned.hour, cleaned.minute, cleaned.second));
-    EXPECT_LT(std::abs(cleanedAt.secsTo(QDateTime::currentDateTime())), 120);
+    EXPECT_LT(std::abs(cleanedAt.secsTo(DatabaseNow(product().callCenter()))), 120);
 }
 
 TEST(CleaningHistoryText, SqlServerTextsAreExact)
@@ -151,41 +171,43 @@ TEST(CleaningHistoryText, SqlServerTextsAreExact)
                     .contains(QLatin1String("SurveyID = -1)")));
 }
 
-TEST_F(SurveyCleanupTest, AnUnreachableListDatabaseStopsTheRunBeforeAnyStatisticsRowGoes)
+TEST_P(SurveyCleanupTest, AnUnreachableListDatabaseStopsTheRunBeforeAnyStatisticsRowGoes)
 {
     settings.listDB = QStringLiteral("Driver=No Such Driver;Database=x");
-    const long long calls = Count(product.statistics(), QStringLiteral("SELECT COUNT(*) FROM Statistic_Call WHERE TaskID = 42"));
+    const long long calls = Count(product().statistics(), QStringLiteral("SELECT COUNT(*) FROM Statistic_Call WHERE TaskID = 42"));
     EXPECT_FALSE(Run({}, {42}, true, false, false, true));
     ASSERT_EQ(feedback.messages.size(), 1u);
     EXPECT_TRUE(feedback.messages[0].text.startsWith(QStringLiteral("ADO error in DoSQLCleanup (")));
-    EXPECT_EQ(Count(product.statistics(), QStringLiteral("SELECT COUNT(*) FROM Statistic_Call WHERE TaskID = 42")), calls);
-    EXPECT_EQ(Count(product.callCenter(), QStringLiteral("SELECT COUNT(*) FROM CleaningHistory")), 0);
+    EXPECT_EQ(Count(product().statistics(), QStringLiteral("SELECT COUNT(*) FROM Statistic_Call WHERE TaskID = 42")), calls);
+    EXPECT_EQ(Count(product().callCenter(), QStringLiteral("SELECT COUNT(*) FROM CleaningHistory")), 0);
 }
 
-TEST_F(SurveyCleanupTest, AFailingListRemovalEndsTheRunWithoutHistoryOrSuccess)
+using SurveyCleanupOnSQLite = OnSQLite<SurveyCleanupTest>;
+
+TEST_F(SurveyCleanupOnSQLite, AFailingListRemovalEndsTheRunWithoutHistoryOrSuccess)
 {
     // The list database opens, but another program holds its write lock,
     // so no table of it can be dropped.
     settings.timeout = QStringLiteral("1");
-    auto holder = Connection::Open(product.lists());
+    auto holder = Connection::Open(product().lists());
     holder->Execute(QStringLiteral("BEGIN IMMEDIATE"));
     EXPECT_FALSE(Run({}, {42}, false, false, false, true));
     holder->Execute(QStringLiteral("ROLLBACK"));
     ASSERT_EQ(feedback.messages.size(), 1u);
     EXPECT_TRUE(feedback.messages[0].text.startsWith(QStringLiteral("ADO error in OnCmdListcleanup ("))) << feedback.messages[0].text.toStdString();
-    EXPECT_EQ(Count(product.callCenter(), QStringLiteral("SELECT COUNT(*) FROM CleaningHistory")), 0);
+    EXPECT_EQ(Count(product().callCenter(), QStringLiteral("SELECT COUNT(*) FROM CleaningHistory")), 0);
 }
 
-TEST_F(SurveyCleanupTest, AFailingSurveyTablesRemovalStopsBeforeTheHistory)
+TEST_P(SurveyCleanupTest, AFailingSurveyTablesRemovalStopsBeforeTheHistory)
 {
     settings.surveyDB = QStringLiteral("Driver=No Such Driver;Database=x");
     EXPECT_FALSE(Run({1}, {}, true, true, false, false));
     ASSERT_EQ(feedback.messages.size(), 1u);
     EXPECT_TRUE(feedback.messages[0].text.startsWith(QStringLiteral("ADO error in DoSQLCleanup (")));
-    EXPECT_EQ(Count(product.callCenter(), QStringLiteral("SELECT COUNT(*) FROM CleaningHistory")), 0);
+    EXPECT_EQ(Count(product().callCenter(), QStringLiteral("SELECT COUNT(*) FROM CleaningHistory")), 0);
 }
 
-TEST_F(SurveyCleanupTest, TablesAreRemovedInTheirFixedOrderBeforeTheFinalMessage)
+TEST_P(SurveyCleanupTest, TablesAreRemovedInTheirFixedOrderBeforeTheFinalMessage)
 {
     ASSERT_TRUE(Run({1}, {3}, true, true, true, true,
                     {QStringLiteral("Customer Satisfaction 2019"), QStringLiteral("Product Launch")}));
@@ -195,17 +217,17 @@ TEST_F(SurveyCleanupTest, TablesAreRemovedInTheirFixedOrderBeforeTheFinalMessage
     EXPECT_EQ(texts[1], QStringLiteral("2 old web survey tables have been deleted!"));
     EXPECT_EQ(texts[2], QStringLiteral("6 old list tables have been deleted!"));
     EXPECT_TRUE(texts[3].startsWith(QLatin1String("Clean up successful : ")));
-    EXPECT_EQ(Count(product.callCenter(), QStringLiteral("SELECT COUNT(*) FROM CleaningHistory WHERE StatsCleaned IS NOT NULL "
+    EXPECT_EQ(Count(product().callCenter(), QStringLiteral("SELECT COUNT(*) FROM CleaningHistory WHERE StatsCleaned IS NOT NULL "
                                                          "AND SurveysCleaned IS NOT NULL AND WebInterviewsCleaned IS NOT NULL "
                                                          "AND ListsCleaned IS NOT NULL")),
               2);
 }
 
-TEST_F(SurveyCleanupTest, WithABackupTheSurveysRowsAreCopiedBeforeTheyGo)
+TEST_P(SurveyCleanupTest, WithABackupTheSurveysRowsAreCopiedBeforeTheyGo)
 {
     settings.backupType = 1;
-    const long long calls = Count(product.statistics(), QStringLiteral("SELECT COUNT(*) FROM Statistic_Call WHERE TaskID IN (4, 7)"));
+    const long long calls = Count(product().statistics(), QStringLiteral("SELECT COUNT(*) FROM Statistic_Call WHERE TaskID IN (4, 7)"));
     ASSERT_TRUE(Run({}, {4, 7}, true, false, false, false));
-    EXPECT_EQ(Count(product.backup(), QStringLiteral("SELECT COUNT(*) FROM Statistic_Call")), calls);
-    EXPECT_EQ(Count(product.statistics(), QStringLiteral("SELECT COUNT(*) FROM Statistic_Call WHERE TaskID IN (4, 7)")), 0);
+    EXPECT_EQ(Count(product().backup(), QStringLiteral("SELECT COUNT(*) FROM Statistic_Call")), calls);
+    EXPECT_EQ(Count(product().statistics(), QStringLiteral("SELECT COUNT(*) FROM Statistic_Call WHERE TaskID IN (4, 7)")), 0);
 }

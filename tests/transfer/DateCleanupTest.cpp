@@ -5,11 +5,10 @@
 #include "fixtures/StatisticsSchema.h"
 
 #include "fixtures/ProductDatabases.h"
+#include "db/Catalog.h"
+#include "tests/support/BackendTest.h"
 #include "tests/support/RecordingFeedback.h"
 #include "tests/support/Rows.h"
-#include "tests/support/TempDatabases.h"
-
-#include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
@@ -18,7 +17,7 @@ using namespace qel::test;
 
 namespace {
 
-const QString kCutoff = QStringLiteral("2024-03-05");
+const QDate kCutoff(2024, 3, 5);
 
 // Rows of every statistics table, split at the cut-off: the rows the clean-up
 // by date must remove and the rows it must keep.
@@ -34,51 +33,76 @@ struct Census {
     }
 };
 
-Census TakeCensus(const QString& statistics)
-{
-    Census census;
-    const QString oldCalls = QStringLiteral("SELECT CallID FROM Statistic_Call WHERE Start_Time < '%1'").arg(kCutoff);
-    const QStringList present = TableNames(statistics);
-    for (const auto& t : StatisticsTables()) {
-        if (!present.contains(t.name))
-            continue;
-        const QString doomed = t.callColumn.isEmpty() ? QStringLiteral("%1 < '%2'").arg(t.dateColumn, kCutoff)
-                                                      : QStringLiteral("%1 IN (%2)").arg(t.callColumn, oldCalls);
-        census.doomed[t.name] = CountRows(statistics, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2").arg(t.name, doomed));
-        census.kept[t.name] = CountRows(statistics, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE NOT (%2)").arg(t.name, doomed));
-    }
-    return census;
-}
-
 long long Rows(const QString& connection, const QString& table)
 {
     return CountRows(connection, QStringLiteral("SELECT COUNT(*) FROM ") + table);
 }
 
+// Every column of every table as the catalogue describes it, to tell
+// whether a run changed any.
+QStringList Definitions(const QString& connection)
+{
+    auto c = Connection::Open(connection);
+    Catalog catalog(*c);
+    QStringList definitions;
+    for (const TableEntry& table : catalog.Tables())
+        for (const ColumnDefinition& column : catalog.Columns(table.name))
+            definitions << QStringLiteral("%1.%2 %3 %4 %5,%6 %7")
+                               .arg(table.name, column.name, column.typeName)
+                               .arg(column.definedSize)
+                               .arg(column.precision)
+                               .arg(column.scale)
+                               .arg(column.nullable ? QLatin1String("NULL") : QLatin1String("NOT NULL"));
+    definitions.sort();
+    return definitions;
+}
+
 } // namespace
 
-class DateCleanupTest : public ::testing::Test {
+class DateCleanupTest : public BackendTest {
 protected:
-    void SetUp() override
+    void SetUpProduct() override
     {
-        product.CreateAll(options);
-        product.ApplyTo(settings);
+        product().CreateAll(options);
+        product().ApplyTo(settings);
         settings.timeout = QStringLiteral("30");
-        state.removalDate = QDate(2024, 3, 5);
+        state.removalDate = kCutoff;
     }
     bool Run() { return CleanupOperations(settings, state, feedback).CleanUpByDate(TargetConnection(settings, state)); }
 
-    TempDatabases temp;
+    Census TakeCensus()
+    {
+        const QString statistics = product().statistics();
+        const QString cutoff = databases().DateLiteral(kCutoff);
+        Census census;
+        const QString oldCalls = QStringLiteral("SELECT CallID FROM Statistic_Call WHERE Start_Time < %1").arg(cutoff);
+        const QStringList present = TableNames(statistics);
+        for (const auto& t : StatisticsTables()) {
+            if (!present.contains(t.name))
+                continue;
+            const QString doomed = t.callColumn.isEmpty() ? QStringLiteral("%1 < %2").arg(t.dateColumn, cutoff)
+                                                          : QStringLiteral("%1 IN (%2)").arg(t.callColumn, oldCalls);
+            census.doomed[t.name] = CountRows(statistics, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2").arg(t.name, doomed));
+            census.kept[t.name] = CountRows(statistics, QStringLiteral("SELECT COUNT(*) FROM %1 WHERE NOT (%2)").arg(t.name, doomed));
+        }
+        return census;
+    }
+
     FixtureOptions options;
-    ProductDatabases product{temp.path(QStringLiteral("product"))};
     CleanupSettings settings;
     RunState state;
     RecordingFeedback feedback;
 };
 
-TEST_F(DateCleanupTest, DeletesExactlyTheOldRowsOfEveryTableAndCountsThem)
+QEL_ON_EVERY_BACKEND(DateCleanupTest);
+
+// Cases that read what only SQLite does, or that need no server to mean
+// what they say.
+using DateCleanupOnSQLite = OnSQLite<DateCleanupTest>;
+
+TEST_P(DateCleanupTest, DeletesExactlyTheOldRowsOfEveryTableAndCountsThem)
 {
-    const Census before = TakeCensus(product.statistics());
+    const Census before = TakeCensus();
     ASSERT_GT(before.totalDoomed(), 0);
     ASSERT_TRUE(Run());
 
@@ -87,10 +111,11 @@ TEST_F(DateCleanupTest, DeletesExactlyTheOldRowsOfEveryTableAndCountsThem)
               QStringLiteral("Clean up successful : %1 records deleted!").arg(before.totalDoomed()));
     EXPECT_EQ(feedback.messages[0].kind, MessageKind::Information);
     for (const auto& t : StatisticsTables()) {
-        EXPECT_EQ(Rows(product.statistics(), t.name), before.kept.at(t.name)) << t.name.toStdString();
+        EXPECT_EQ(Rows(product().statistics(), t.name), before.kept.at(t.name)) << t.name.toStdString();
         if (!t.dateColumn.isEmpty()) { // rows of the cut-off day itself stay
-            EXPECT_GT(CountRows(product.statistics(), QStringLiteral("SELECT COUNT(*) FROM %1 WHERE date(%2) = '%3'")
-                                                          .arg(t.name, t.dateColumn, kCutoff)),
+            EXPECT_GT(CountRows(product().statistics(), QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2 >= %3 AND %2 < %4")
+                                                            .arg(t.name, t.dateColumn, databases().DateLiteral(kCutoff),
+                                                                 databases().DateLiteral(kCutoff.addDays(1)))),
                       0) << t.name.toStdString();
         }
     }
@@ -98,7 +123,7 @@ TEST_F(DateCleanupTest, DeletesExactlyTheOldRowsOfEveryTableAndCountsThem)
     EXPECT_EQ(feedback.statuses.first(), QStringLiteral("Opening databases"));
     EXPECT_EQ(feedback.statuses.at(1), QStringLiteral("Stage 1/21: Deleting records"));
     EXPECT_TRUE(feedback.statuses.contains(QStringLiteral("Stage 22/21: Deleting records")));
-    EXPECT_TRUE(TableNames(product.backup()).isEmpty()); // no backup: the target is never opened
+    EXPECT_TRUE(TableNames(product().backup()).isEmpty()); // no backup: the target is never opened
 
     // Nothing is left to delete the second time.
     feedback = RecordingFeedback();
@@ -106,38 +131,38 @@ TEST_F(DateCleanupTest, DeletesExactlyTheOldRowsOfEveryTableAndCountsThem)
     EXPECT_EQ(feedback.messageTexts(), QStringList{QStringLiteral("Clean up successful : 0 records deleted!")});
 }
 
-TEST_F(DateCleanupTest, WithABackupEveryDeletedRowIsInTheTargetFirst)
+TEST_P(DateCleanupTest, WithABackupEveryDeletedRowIsInTheTargetFirst)
 {
     settings.backupType = 1;
-    const Census before = TakeCensus(product.statistics());
+    const Census before = TakeCensus();
     ASSERT_TRUE(Run()) << feedback.messageTexts().join('\n').toStdString();
     ASSERT_EQ(feedback.messages.size(), 1u);
     for (const auto& t : StatisticsTables())
-        EXPECT_EQ(Rows(product.backup(), t.name), before.doomed.at(t.name)) << t.name.toStdString();
+        EXPECT_EQ(Rows(product().backup(), t.name), before.doomed.at(t.name)) << t.name.toStdString();
     for (const QString& reference : {QStringLiteral("Agents"), QStringLiteral("Surveys"), QStringLiteral("Lists")})
-        EXPECT_EQ(Rows(product.backup(), reference), Rows(product.callCenter(), reference));
+        EXPECT_EQ(Rows(product().backup(), reference), Rows(product().callCenter(), reference));
     EXPECT_TRUE(feedback.statuses.contains(QStringLiteral("Stage 1/21: Creating fields in target")));
 
     // A second backup of the same source adds the rows the later cut-off
     // takes, and changes no column.
-    const QString definition = QStringLiteral("SELECT group_concat(sql, ';') FROM sqlite_master");
-    const QString definitionsBefore = ReadRows(product.backup(), definition).at(0).at(0).text();
-    const long long callsBetween = CountRows(product.statistics(), QStringLiteral(
-        "SELECT COUNT(*) FROM Statistic_Call WHERE Start_Time < '2024-06-01'"));
+    const QStringList definitionsBefore = Definitions(product().backup());
+    const long long callsBetween = CountRows(product().statistics(),
+                                             QStringLiteral("SELECT COUNT(*) FROM Statistic_Call WHERE Start_Time < %1")
+                                                 .arg(databases().DateLiteral(QDate(2024, 6, 1))));
     ASSERT_GT(callsBetween, 0);
     state.removalDate = QDate(2024, 6, 1);
     feedback = RecordingFeedback();
     ASSERT_TRUE(Run());
-    EXPECT_EQ(ReadRows(product.backup(), definition).at(0).at(0).text(), definitionsBefore);
-    EXPECT_EQ(Rows(product.backup(), QStringLiteral("Statistic_Call")),
+    EXPECT_EQ(Definitions(product().backup()), definitionsBefore);
+    EXPECT_EQ(Rows(product().backup(), QStringLiteral("Statistic_Call")),
               before.doomed.at(QStringLiteral("Statistic_Call")) + callsBetween);
-    EXPECT_EQ(Rows(product.backup(), QStringLiteral("Agents")), Rows(product.callCenter(), QStringLiteral("Agents")));
+    EXPECT_EQ(Rows(product().backup(), QStringLiteral("Agents")), Rows(product().callCenter(), QStringLiteral("Agents")));
 }
 
-TEST_F(DateCleanupTest, WithoutSqlServerSyntaxTheSqlOnlyTablesAreLeftAndDatesUseHashSigns)
+TEST_F(DateCleanupOnSQLite, WithoutSqlServerSyntaxTheSqlOnlyTablesAreLeftAndDatesUseHashSigns)
 {
     settings.sourceSQL = 0;
-    const Census before = TakeCensus(product.statistics());
+    const Census before = TakeCensus();
     EXPECT_FALSE(Run());
     // SQLite does not read #...# dates: the selection of old calls is refused
     // before the first step, and nothing is deleted.
@@ -145,7 +170,7 @@ TEST_F(DateCleanupTest, WithoutSqlServerSyntaxTheSqlOnlyTablesAreLeftAndDatesUse
     EXPECT_TRUE(feedback.messages[0].text.startsWith(QStringLiteral("ADO error in DoSQLCleanup ('SQLite' : ")))
         << feedback.messages[0].text.toStdString();
     EXPECT_TRUE(feedback.messages[0].text.contains(QLatin1String("#2024")));
-    EXPECT_EQ(TakeCensus(product.statistics()).doomed, before.doomed);
+    EXPECT_EQ(TakeCensus().doomed, before.doomed);
 
     // One statement per table sends the texts as they are: the first step
     // is the one refused.
@@ -155,7 +180,7 @@ TEST_F(DateCleanupTest, WithoutSqlServerSyntaxTheSqlOnlyTablesAreLeftAndDatesUse
     ASSERT_EQ(feedback.messages.size(), 1u);
     EXPECT_TRUE(feedback.messages[0].text.startsWith(QStringLiteral("ADO error in Statistic_Agent ('SQLite' : ")))
         << feedback.messages[0].text.toStdString();
-    EXPECT_EQ(TakeCensus(product.statistics()).doomed, before.doomed);
+    EXPECT_EQ(TakeCensus().doomed, before.doomed);
 }
 
 TEST(DateCleanupSteps, TwentyStepsWhenTheSourceIsNotSqlServer)
@@ -169,27 +194,27 @@ TEST(DateCleanupSteps, TwentyStepsWhenTheSourceIsNotSqlServer)
     EXPECT_EQ(DateCleanupSteps()[8].column, QStringLiteral("1"));
 }
 
-TEST_F(DateCleanupTest, AWrongConnectionStringIsReportedAndChangesNothing)
+TEST_F(DateCleanupOnSQLite, AWrongConnectionStringIsReportedAndChangesNothing)
 {
-    const Census before = TakeCensus(product.statistics());
+    const Census before = TakeCensus();
     settings.statSrc = QStringLiteral("Driver=No Such Driver;Database=x");
     EXPECT_FALSE(Run());
     ASSERT_EQ(feedback.messages.size(), 1u);
     EXPECT_TRUE(feedback.messages[0].text.startsWith(QStringLiteral("ADO error in DoSQLCleanup ('unixODBC Driver Manager' : ")))
         << feedback.messages[0].text.toStdString();
-    EXPECT_EQ(TakeCensus(product.statistics()).doomed, before.doomed);
+    EXPECT_EQ(TakeCensus().doomed, before.doomed);
 }
 
-TEST_F(DateCleanupTest, AMissingTableIsFoundBeforeTheFirstRowIsDeleted)
+TEST_P(DateCleanupTest, AMissingTableIsFoundBeforeTheFirstRowIsDeleted)
 {
     for (const int backupType : {0, 1}) {
         SCOPED_TRACE(backupType);
         settings.backupType = backupType;
-        product.CreateAll(options);
-        ExecuteAll(product.statistics(), {QStringLiteral("DROP TABLE Statistic_Messages")});
+        product().CreateAll(options);
+        ExecuteAll(product().statistics(), {QStringLiteral("DROP TABLE Statistic_Messages")});
         if (backupType)
-            ExecuteAll(product.callCenter(), {QStringLiteral("DROP TABLE Agents")});
-        const Census before = TakeCensus(product.statistics());
+            ExecuteAll(product().callCenter(), {QStringLiteral("DROP TABLE Agents")});
+        const Census before = TakeCensus();
         feedback = RecordingFeedback();
         EXPECT_FALSE(Run());
         ASSERT_EQ(feedback.messages.size(), 1u);
@@ -197,28 +222,28 @@ TEST_F(DateCleanupTest, AMissingTableIsFoundBeforeTheFirstRowIsDeleted)
         EXPECT_TRUE(report.startsWith(QStringLiteral("ADO error in DoSQLCleanup ("))) << report.toStdString();
         EXPECT_TRUE(report.contains(QLatin1String("Statistic_Messages"))) << report.toStdString();
         EXPECT_EQ(report.contains(QLatin1String("Agents")), backupType == 1) << report.toStdString();
-        EXPECT_EQ(TakeCensus(product.statistics()).doomed, before.doomed) << "nothing was deleted";
-        EXPECT_FALSE(TableNames(product.backup()).contains(QStringLiteral("Statistic_Agent"))) << "nothing was copied";
+        EXPECT_EQ(TakeCensus().doomed, before.doomed) << "nothing was deleted";
+        EXPECT_FALSE(TableNames(product().backup()).contains(QStringLiteral("Statistic_Agent"))) << "nothing was copied";
     }
 }
 
-TEST_F(DateCleanupTest, AJetTargetThatCannotOpenIsReportedAndDeletesNothing)
+TEST_F(DateCleanupOnSQLite, AJetTargetThatCannotOpenIsReportedAndDeletesNothing)
 {
     settings.backupType = 2;
-    settings.accessTgt = temp.path(QStringLiteral("backup.mdb"));
-    const Census before = TakeCensus(product.statistics());
+    settings.accessTgt = databases().files().path(QStringLiteral("backup.mdb"));
+    const Census before = TakeCensus();
     EXPECT_FALSE(Run());
     EXPECT_TRUE(state.accessTarget);
     ASSERT_EQ(feedback.messages.size(), 1u);
     EXPECT_TRUE(feedback.messages[0].text.startsWith(QStringLiteral("ADO error in DoSQLCleanup (")));
-    EXPECT_EQ(TakeCensus(product.statistics()).doomed, before.doomed);
+    EXPECT_EQ(TakeCensus().doomed, before.doomed);
 }
 
-TEST_F(DateCleanupTest, ABackupIntoASourceDatabaseIsRefusedBeforeAnythingChanges)
+TEST_P(DateCleanupTest, ABackupIntoASourceDatabaseIsRefusedBeforeAnythingChanges)
 {
     settings.backupType = 1;
-    const Census before = TakeCensus(product.statistics());
-    for (const QString& source : {product.callCenter(), product.statistics()}) {
+    const Census before = TakeCensus();
+    for (const QString& source : {product().callCenter(), product().statistics()}) {
         feedback = RecordingFeedback();
         settings.statTgt = source;
         EXPECT_FALSE(Run());
@@ -226,6 +251,34 @@ TEST_F(DateCleanupTest, ABackupIntoASourceDatabaseIsRefusedBeforeAnythingChanges
         EXPECT_TRUE(feedback.messages[0].text.startsWith(QStringLiteral("ADO error in DoSQLCleanup (")))
             << feedback.messages[0].text.toStdString();
     }
-    EXPECT_EQ(TakeCensus(product.statistics()).doomed, before.doomed);
-    EXPECT_EQ(Rows(product.callCenter(), QStringLiteral("Agents")), 12);
+    EXPECT_EQ(TakeCensus().doomed, before.doomed);
+    EXPECT_EQ(Rows(product().callCenter(), QStringLiteral("Agents")), 12);
+}
+
+TEST_P(DateCleanupTest, EveryBatchSizeDeletesTheSameRowsWithAndWithoutBackup)
+{
+    // 0 sends each table's delete as one statement; 7 takes many batches
+    // per table, so that each batch statement runs again on what the one
+    // before left.
+    for (const int batchSize : {0, 7}) {
+        for (const int backupType : {0, 1}) {
+            SCOPED_TRACE(testing::Message() << "batch size " << batchSize << ", backup type " << backupType);
+            product().CreateAll(options);
+            for (const QString& table : TableNames(product().backup()))
+                ExecuteAll(product().backup(), {QStringLiteral("DROP TABLE ") + table});
+            settings.batchSize = batchSize;
+            settings.backupType = backupType;
+            const Census before = TakeCensus();
+            feedback = RecordingFeedback();
+            ASSERT_TRUE(Run()) << feedback.messageTexts().join('\n').toStdString();
+            EXPECT_EQ(feedback.messageTexts(),
+                      QStringList{QStringLiteral("Clean up successful : %1 records deleted!").arg(before.totalDoomed())});
+            for (const auto& t : StatisticsTables()) {
+                EXPECT_EQ(Rows(product().statistics(), t.name), before.kept.at(t.name)) << t.name.toStdString();
+                if (backupType) {
+                    EXPECT_EQ(Rows(product().backup(), t.name), before.doomed.at(t.name)) << t.name.toStdString();
+                }
+            }
+        }
+    }
 }

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "fixtures/ProductDatabases.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace qel {
+class Connection;
+}
+
+namespace qel::test {
+
+// The connection string with its database set to the one named; every other
+// key is kept as written.
+QString WithDatabase(const QString& connection, const QString& database);
+
+// The connection string as messages may show it: passwords replaced.
+QString WithoutPassword(const QString& connection);
+
+// Seven new databases on a SQL Server, for the product's six and a backup
+// target, named after this process and a counter (qel_<pid>_<n>_<tag>_stats,
+// ...), so that test programs running side by side, here or on another
+// machine, never share one. They are dropped when the object goes; a
+// program killed before that leaves them behind under those names.
+class SqlServerDatabases {
+public:
+    // Throws DatabaseError when the server cannot be reached, is not SQL
+    // Server, or refuses to create a database; nothing is left behind then.
+    explicit SqlServerDatabases(const QString& serverConnection);
+    ~SqlServerDatabases();
+    SqlServerDatabases(const SqlServerDatabases&) = delete;
+    SqlServerDatabases& operator=(const SqlServerDatabases&) = delete;
+
+    const ProductConnections& connections() const { return connections_; }
+
+    // Drops the databases, first closing every connection to them. Throws
+    // the first DatabaseError after trying them all.
+    void DropAll();
+
+private:
+    QString Create(const QString& serverConnection, const QString& name);
+
+    std::unique_ptr<Connection> admin_;
+    QStringList created_;
+    ProductConnections connections_;
+};
+
+} // namespace qel::test
