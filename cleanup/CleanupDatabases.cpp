@@ -25,6 +25,21 @@ bool UsesWriteAheadLog(Connection& connection, const QString& schema)
     return mode.Next() && mode.Value(0).text().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0;
 }
 
+// Each batch is a transaction, and a rollback journal that is created and
+// deleted again for every one costs a file creation, a deletion and their
+// syncs each time. While the clean-up runs its connection keeps the journal
+// file between transactions instead, its header cleared, which every other
+// connection reads as no journal. Only a file in the default mode is
+// changed so, and only for this connection.
+bool KeepJournalFile(Connection& connection, const QString& schema)
+{
+    Result mode(connection, QStringLiteral("PRAGMA %1.journal_mode").arg(schema));
+    if (!mode.Next() || mode.Value(0).text().compare(QLatin1String("delete"), Qt::CaseInsensitive) != 0)
+        return false;
+    connection.Execute(QStringLiteral("PRAGMA %1.journal_mode = PERSIST").arg(schema));
+    return true;
+}
+
 BackupRoute ChooseRoute(CleanupDatabases& d, const CleanupDatabases::Options& options)
 {
     if (options.rowByRow)
@@ -45,6 +60,18 @@ BackupRoute ChooseRoute(CleanupDatabases& d, const CleanupDatabases::Options& op
 
 } // namespace
 
+CleanupDatabases::~CleanupDatabases()
+{
+    // The journal file kept for the run goes with it.
+    if (keepsJournal && source) {
+        try {
+            source->Execute(QStringLiteral("PRAGMA main.journal_mode = DELETE"));
+        } catch (const DatabaseError&) {
+            // Its header is cleared: to every connection it is no journal.
+        }
+    }
+}
+
 std::unique_ptr<CleanupDatabases> CleanupDatabases::Open(const CleanupSettings& settings, const QString& targetConnection,
                                                          const Options& options)
 {
@@ -56,8 +83,10 @@ std::unique_ptr<CleanupDatabases> CleanupDatabases::Open(const CleanupSettings& 
             d->source->Execute(preamble);
     }
     d->sourceCatalog = std::make_unique<Catalog>(*d->source);
-    if (d->source->dialect().isSQLite())
+    if (d->source->dialect().isSQLite()) {
         d->pacing = WriterPacing::ForSQLite();
+        d->keepsJournal = KeepJournalFile(*d->source, QStringLiteral("main"));
+    }
     if (settings.backupType == 0)
         return d;
 

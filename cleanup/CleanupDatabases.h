@@ -32,6 +32,8 @@ struct CleanupDatabases {
         bool rowByRow = false; // always copy through this program, as into another server
     };
 
+    ~CleanupDatabases();
+
     // Opens what the settings ask for and chooses the backup's route. A
     // failure, or a backup target that is one of the sources however it is
     // named, is a DatabaseError, raised before anything is changed.
@@ -55,6 +57,7 @@ struct CleanupDatabases {
     DatabaseIdentity targetIdentity;
     std::unique_ptr<BackupLedger> ledger; // the Ledger route's
     WriterPacing pacing = WriterPacing::None();
+    bool keepsJournal = false; // the statistics file's journal is kept between batches
 
     // The name the backup file is attached under on the Attached route.
     static constexpr const char* kAttachedTarget = "qel_backup";

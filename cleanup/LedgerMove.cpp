@@ -6,6 +6,7 @@
 #include "db/BatchInsert.h"
 #include "db/Connection.h"
 #include "db/DatabaseError.h"
+#include "db/Result.h"
 #include "db/Statement.h"
 #include "db/Transaction.h"
 
@@ -41,6 +42,17 @@ RowBatch ReadKeys(Connection& source, const QString& table, const QString& key, 
     RowBatch batch;
     batch.Fetch(statement, BatchForms(reads), std::numeric_limits<int>::max());
     return batch;
+}
+
+// The smallest and largest key of the table, for telling how far a walk is.
+std::pair<qint64, qint64> KeyBounds(Connection& source, const QString& table, const QString& key)
+{
+    const QString quoted = source.dialect().QuoteIdentifier(key);
+    Result bounds(source, source.dialect().isSQLite() ? Sql::SQLiteRowidBounds(table)
+                                                      : QStringLiteral("SELECT MIN(%1), MAX(%1) FROM %2").arg(quoted, table));
+    if (!bounds.Next())
+        return {0, 0};
+    return {bounds.Value(0).toInt64(), bounds.Value(1).toInt64()};
 }
 
 QString DeleteKeysText(Connection& source, const QString& table, const QString& key, const std::vector<qint64>& keys)
@@ -93,6 +105,7 @@ MoveResult MoveRowsThroughLedger(const TableMove& move, Connection& target, Back
     // the ledger names each row the backup received.
     const int batchSize = move.batchSize > 0 ? move.batchSize : 4000;
     qint64 last = std::numeric_limits<qint64>::min();
+    const auto [firstKey, lastKey] = KeyBounds(move.source, move.table, key);
     for (;;) {
         if (move.stopRequested && move.stopRequested()) {
             result.stopped = true;
@@ -124,7 +137,11 @@ MoveResult MoveRowsThroughLedger(const TableMove& move, Connection& target, Back
             ledger.Record(entry);
             save.Commit();
         }
-        const long long deleted = move.source.Execute(DeleteKeysText(move.source, move.table, key, entry.keys));
+        // The rows the read found after `last` up to the batch's last key are
+        // the batch: the source has been held since.
+        const long long deleted = move.source.Execute(
+            sqlite ? Sql::SQLiteDeleteBatch(move.table, move.condition, last, entry.keys.back())
+                   : Sql::SqlServerDeleteRange(move.table, key, move.condition, last, entry.keys.back()));
         if (deleted != entry.rows)
             throw DatabaseError::Internal(QStringLiteral("%1 rows of %2 were copied but %3 would be deleted; the delete "
                                                          "was undone and the backup's ledger keeps the batch.")
@@ -136,10 +153,11 @@ MoveResult MoveRowsThroughLedger(const TableMove& move, Connection& target, Back
         result.rows += deleted;
         last = entry.keys.back();
         if (move.pacing)
-            move.pacing->AfterBatch();
+            move.pacing->AfterBatch(move.source);
+        const bool walkedThrough = batch.rowCount() < batchSize;
         if (move.onBatch)
-            move.onBatch(result.rows);
-        if (batch.rowCount() < batchSize)
+            move.onBatch(result.rows, walkedThrough ? 1.0 : WalkedShare(firstKey, last, lastKey));
+        if (walkedThrough)
             return result;
     }
 }

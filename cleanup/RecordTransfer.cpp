@@ -84,13 +84,19 @@ long long RecordTransfer::Move(const QString& table, const QString& condition, c
                         .arg(table));
             settled = SettlePendingBatches(source, *databases_.ledger, table, key, reads);
         }
-        long long total = 0;
-        {
+        // The rows to copy: counted beforehand where the server has the
+        // indexes for it; on SQLite, where a count would cost another pass
+        // over the table, reckoned from how far the walk has come.
+        long long counted = -1;
+        if (!source.dialect().isSQLite()) {
             Result count(source, Sql::Count(table, condition));
-            total = count.Next() ? count.Value(0).toInt64() : 0;
+            counted = count.Next() ? count.Value(0).toInt64() : 0;
         }
         const int stage = state_.stage;
-        move.onBatch = [this, stage, total](long long moved) {
+        move.onBatch = [this, stage, counted](long long moved, double walked) {
+            const long long total = counted >= 0 ? std::max(counted, moved)
+                : walked > 0 ? std::max(moved, static_cast<long long>(static_cast<double>(moved) / walked + 0.5))
+                             : moved;
             feedback_.PumpMessages();
             feedback_.ShowStatus(RecordsCopiedText(stage, moved, total));
         };
@@ -110,7 +116,7 @@ long long RecordTransfer::Move(const QString& table, const QString& condition, c
         stopped_ = stopped_ || result.stopped;
         return settled + result.rows;
     }
-    move.onBatch = [this](long long) { feedback_.PumpMessages(); };
+    move.onBatch = [this](long long, double) { feedback_.PumpMessages(); };
     const MoveResult result = DeleteRows(move);
     stopped_ = stopped_ || result.stopped;
     return result.rows;

@@ -22,13 +22,25 @@ bool StopRequested(const TableMove& move)
 }
 
 // A batch that moved nothing (the last one may find no row) shows nothing.
-void AfterBatch(const TableMove& move, long long batchRows, long long moved)
+void AfterBatch(const TableMove& move, long long batchRows, long long moved, double walked)
 {
     if (move.pacing)
-        move.pacing->AfterBatch();
+        move.pacing->AfterBatch(move.source);
     if (move.onBatch && batchRows > 0)
-        move.onBatch(moved);
+        move.onBatch(moved, walked);
 }
+
+} // namespace
+
+double WalkedShare(qint64 first, qint64 reached, qint64 last)
+{
+    if (reached >= last)
+        return 1.0;
+    return (static_cast<double>(reached) - static_cast<double>(first) + 1.0)
+        / (static_cast<double>(last) - static_cast<double>(first) + 1.0);
+}
+
+namespace {
 
 // Walks a SQLite table once, in windows of its rowids, one transaction per
 // window; `work` deletes (and copies) the window's rows that the condition
@@ -67,8 +79,8 @@ MoveResult WalkSQLiteWindows(const TableMove& move, const std::function<long lon
         }
         window.Commit();
         result.rows += rows;
-        AfterBatch(move, rows, result.rows);
         last = end;
+        AfterBatch(move, rows, result.rows, WalkedShare(first, last, lastRow));
         // Aim the next window at nine tenths of a batch at this density.
         width = rows > 0 ? std::clamp(width * batch * 9 / 10 / rows, batch, 64 * batch) : std::min(width * 2, 64 * batch);
     }
@@ -83,7 +95,7 @@ MoveResult DeleteRows(const TableMove& move)
     if (move.batchSize <= 0 || !(dialect.isSQLite() || dialect.isSqlServer())) {
         MoveResult result;
         result.rows = move.source.Execute(Sql::Delete(move.table, move.condition));
-        AfterBatch(move, result.rows, result.rows);
+        AfterBatch(move, result.rows, result.rows, 1.0);
         return result;
     }
     if (dialect.isSQLite())
@@ -99,7 +111,7 @@ MoveResult DeleteRows(const TableMove& move)
         }
         const long long deleted = move.source.Execute(Sql::SqlServerDeleteBatch(move.table, move.condition, move.batchSize));
         result.rows += deleted;
-        AfterBatch(move, deleted, result.rows);
+        AfterBatch(move, deleted, result.rows, -1.0);
         if (deleted < move.batchSize)
             return result;
     }
@@ -128,7 +140,7 @@ MoveResult MoveRowsAttached(const TableMove& move, const QString& attachedTarget
     Transaction whole(move.source);
     result.rows = moveBatch(std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max());
     whole.Commit();
-    AfterBatch(move, result.rows, result.rows);
+    AfterBatch(move, result.rows, result.rows, 1.0);
     return result;
 }
 
@@ -143,7 +155,7 @@ MoveResult MoveRowsOnServer(const TableMove& move, const QString& targetDatabase
         const long long moved = move.source.Execute(
             Sql::SqlServerMoveBatch(move.table, columns, targetDatabase, move.condition, move.batchSize));
         result.rows += moved;
-        AfterBatch(move, moved, result.rows);
+        AfterBatch(move, moved, result.rows, move.batchSize <= 0 ? 1.0 : -1.0);
         if (move.batchSize <= 0 || moved < move.batchSize)
             return result;
     }

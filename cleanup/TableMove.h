@@ -21,7 +21,9 @@ struct TableMove {
     QString condition;
     int batchSize = 0;
     WriterPacing* pacing = nullptr;
-    std::function<void(long long moved)> onBatch; // after each committed batch, with the rows moved so far
+    // After each committed batch that moved rows: the rows moved so far, and
+    // the share of the table walked (0 to 1), or -1 when the walk cannot tell.
+    std::function<void(long long moved, double walked)> onBatch;
     std::function<bool()> stopRequested;           // asked between batches
 };
 
@@ -29,6 +31,9 @@ struct MoveResult {
     long long rows = 0;   // rows that left the source (and, with a backup, arrived in it)
     bool stopped = false; // ended early because a stop was asked for
 };
+
+// The share of a walk from `first` to `last` done once `reached` is.
+double WalkedShare(qint64 first, qint64 reached, qint64 last);
 
 // Deletes the rows without a backup.
 MoveResult DeleteRows(const TableMove& move);

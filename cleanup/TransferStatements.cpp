@@ -168,6 +168,14 @@ QString SqlServerReadBatch(const QString& table, const QString& key, const QStri
         .arg(QString::number(batchSize), quotedKey, Quoted(sqlServer, columns), table, QString::number(last), condition);
 }
 
+QString SqlServerDeleteRange(const QString& table, const QString& key, const QString& condition, qint64 last,
+                             qint64 end)
+{
+    const QString quotedKey = Dialect(Dialect::Kind::SqlServer).QuoteIdentifier(key);
+    return QStringLiteral("DELETE FROM %1 WHERE %2 > %3 AND %2 <= %4 AND (%5)")
+        .arg(table, quotedKey, QString::number(last), QString::number(end), condition);
+}
+
 QString SqlServerDeleteKeys(const QString& table, const QString& key, const QString& keyList)
 {
     return QStringLiteral("DELETE FROM %1 WHERE %2 IN (%3)")

@@ -62,6 +62,11 @@ QString SqlServerMoveBatch(const QString& table, const QStringList& columns, con
 // until the batch is deleted.
 QString SqlServerReadBatch(const QString& table, const QString& key, const QStringList& columns,
                            const QString& condition, qint64 last, int batchSize);
+// The rows of a batch just read, deleted again by the range of keys it
+// spans: while the read's locks are held no other row of the range meets
+// the condition.
+QString SqlServerDeleteRange(const QString& table, const QString& key, const QString& condition, qint64 last,
+                             qint64 end);
 QString SqlServerDeleteKeys(const QString& table, const QString& key, const QString& keyList);
 QString SqlServerReadKeys(const QString& table, const QString& key, const QStringList& columns, const QString& keyList);
 

@@ -4,31 +4,31 @@
 
 namespace qel {
 
+class Connection;
+
 // Gives the product's own writers their turn during a long clean-up of a
 // SQLite database. A writer that finds the file locked sleeps in its busy
 // handler and tries again; batches sent back to back take the lock again
-// before it wakes, so it would wait for the whole clean-up. After a slice of
-// work the clean-up therefore leaves the file alone for longer than a
-// waiting writer sleeps.
+// before it wakes, so it would wait for the whole clean-up. After a stretch
+// of batches the clean-up therefore leaves the file alone for longer than a
+// waiting writer sleeps. While writers are about (another connection wrote
+// during one of the last pauses) the stretches are short; while none is,
+// they are longer and cost the clean-up little.
 class WriterPacing {
 public:
-    // workMilliseconds: the longest stretch of batches without a pause;
-    // pauseMilliseconds: how long the lock is left free.
-    WriterPacing(int workMilliseconds, int pauseMilliseconds);
-
-    // Called after each batch has committed and released its lock.
-    void AfterBatch();
-
-    // For SQLite sources: the lengths that keep a writer's wait well under
-    // a quarter of a second without slowing the clean-up much.
     static WriterPacing ForSQLite();
     // Elsewhere the server queues writers fairly: no pause.
     static WriterPacing None();
 
+    // Called after each batch has committed and released its lock.
+    void AfterBatch(Connection& source);
+
 private:
-    int workMilliseconds_;
-    int pauseMilliseconds_;
+    WriterPacing(bool enabled);
+
+    bool enabled_;
     QElapsedTimer sincePause_;
+    QElapsedTimer sinceWriterSeen_;
 };
 
 } // namespace qel

@@ -2,6 +2,8 @@
 
 #include "db/DatabaseError.h"
 
+#include <iterator>
+
 namespace qel {
 
 namespace {
@@ -24,21 +26,22 @@ bool ReadFixed(SQLHSTMT statement, SQLUSMALLINT column, SQLSMALLINT cType, T& va
 FieldValue ReadText(SQLHSTMT statement, SQLUSMALLINT column)
 {
     QString text;
-    std::vector<SQLWCHAR> buffer(1024);
+    // Most values fit at once; the buffer lives on the stack because a
+    // batch reads it for every text of every row.
+    SQLWCHAR buffer[512];
     for (;;) {
         SQLLEN indicator = 0;
-        const SQLRETURN rc = SQLGetData(statement, column, SQL_C_WCHAR, buffer.data(),
-                                        static_cast<SQLLEN>(buffer.size() * sizeof(SQLWCHAR)), &indicator);
+        const SQLRETURN rc = SQLGetData(statement, column, SQL_C_WCHAR, buffer, static_cast<SQLLEN>(sizeof buffer), &indicator);
         if (rc == SQL_NO_DATA)
             break;
         Check(rc, statement);
         if (indicator == SQL_NULL_DATA)
             return FieldValue::Null();
-        const qsizetype capacity = static_cast<qsizetype>(buffer.size()) - 1;
+        const qsizetype capacity = static_cast<qsizetype>(std::size(buffer)) - 1;
         const qsizetype got = (indicator == SQL_NO_TOTAL || indicator / static_cast<SQLLEN>(sizeof(SQLWCHAR)) > capacity)
             ? capacity
             : indicator / static_cast<qsizetype>(sizeof(SQLWCHAR));
-        text.append(FromSqlWChar(buffer.data(), got));
+        text.append(FromSqlWChar(buffer, got));
         if (rc == SQL_SUCCESS)
             break;
     }
@@ -48,20 +51,19 @@ FieldValue ReadText(SQLHSTMT statement, SQLUSMALLINT column)
 FieldValue ReadBinary(SQLHSTMT statement, SQLUSMALLINT column)
 {
     QByteArray bytes;
-    std::vector<char> buffer(8192);
+    char buffer[4096];
     for (;;) {
         SQLLEN indicator = 0;
-        const SQLRETURN rc = SQLGetData(statement, column, SQL_C_BINARY, buffer.data(),
-                                        static_cast<SQLLEN>(buffer.size()), &indicator);
+        const SQLRETURN rc = SQLGetData(statement, column, SQL_C_BINARY, buffer, static_cast<SQLLEN>(sizeof buffer), &indicator);
         if (rc == SQL_NO_DATA)
             break;
         Check(rc, statement);
         if (indicator == SQL_NULL_DATA)
             return FieldValue::Null();
-        const qsizetype got = (indicator == SQL_NO_TOTAL || indicator > static_cast<SQLLEN>(buffer.size()))
-            ? static_cast<qsizetype>(buffer.size())
+        const qsizetype got = (indicator == SQL_NO_TOTAL || indicator > static_cast<SQLLEN>(sizeof buffer))
+            ? static_cast<qsizetype>(sizeof buffer)
             : static_cast<qsizetype>(indicator);
-        bytes.append(buffer.data(), got);
+        bytes.append(buffer, got);
         if (rc == SQL_SUCCESS)
             break;
     }

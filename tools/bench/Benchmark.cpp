@@ -15,8 +15,7 @@
 #include "cleanup/StatisticsCatalogue.h"
 #include "cleanup/TransferStatements.h"
 #include "core/Dates.h"
-#include "db/Connection.h"
-#include "db/DatabaseError.h"
+#include "db/OdbcApi.h"
 #include "fixtures/ProductDatabases.h"
 
 #include <QCoreApplication>
@@ -68,7 +67,9 @@ int Statements(bool copies)
 }
 
 // A product writer: a call record every 10 ms through its own connection,
-// each insert timed. It waits for a lock as the product would, up to 30 s.
+// each insert timed. It talks to the SQLite ODBC driver directly, as the
+// product would, and waits for a lock in the driver's busy handler (which
+// tries again every 10 ms), up to 30 s.
 class Writer {
 public:
     explicit Writer(QString database) : database_(std::move(database)) {}
@@ -98,21 +99,37 @@ public:
 private:
     void Run()
     {
-        try {
-            auto c = Connection::Open(SQLiteConnection(database_), 30);
+        SQLHENV env = SQL_NULL_HENV;
+        SQLHDBC dbc = SQL_NULL_HDBC;
+        SQLHSTMT statement = SQL_NULL_HSTMT;
+        SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
+        SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+        SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
+        const QByteArray connection = (SQLiteConnection(database_) + QStringLiteral(";Timeout=30000")).toUtf8();
+        if (!SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(const_cast<char*>(connection.constData())),
+                                            SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT))) {
+            error_ = QStringLiteral("cannot connect");
+        } else {
+            SQLAllocHandle(SQL_HANDLE_STMT, dbc, &statement);
             qint64 id = 100000000;
             QElapsedTimer clock;
             while (!stop_) {
+                const QByteArray insert = QStringLiteral("INSERT INTO Statistic_Call (CallID, TaskID, Start_Time) VALUES "
+                                                         "(%1, 1, '2025-01-01 10:00:00')").arg(++id).toUtf8();
                 clock.start();
-                c->Execute(QStringLiteral("INSERT INTO Statistic_Call (CallID, TaskID, Start_Time) VALUES (%1, 1, "
-                                          "'2025-01-01 10:00:00')")
-                               .arg(++id));
+                const SQLRETURN rc = SQLExecDirect(statement, reinterpret_cast<SQLCHAR*>(const_cast<char*>(insert.constData())), SQL_NTS);
                 waits_.push_back(clock.nsecsElapsed() / 1e6);
+                if (!SQL_SUCCEEDED(rc)) {
+                    error_ = QStringLiteral("an insert failed");
+                    break;
+                }
                 QThread::msleep(10);
             }
-        } catch (const DatabaseError& e) {
-            error_ = e.description();
+            SQLFreeHandle(SQL_HANDLE_STMT, statement);
+            SQLDisconnect(dbc);
         }
+        SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+        SQLFreeHandle(SQL_HANDLE_ENV, env);
     }
 
     QString database_;
