@@ -11,6 +11,7 @@
 #include "db/Transaction.h"
 
 #include <limits>
+#include <optional>
 
 namespace qel {
 
@@ -106,15 +107,26 @@ MoveResult MoveRowsThroughLedger(const TableMove& move, Connection& target, Back
     const int batchSize = move.batchSize > 0 ? move.batchSize : 4000;
     qint64 last = std::numeric_limits<qint64>::min();
     const auto [firstKey, lastKey] = KeyBounds(move.source, move.table, key);
+    RowBatch batch;
+    // The ledger entry of a batch whose delete has committed. It is dropped
+    // in the transaction that saves the next batch, which spares the target
+    // a commit per batch; until then a rerun would find its keys gone from
+    // the source and drop it just the same.
+    std::optional<BackupLedger::Entry> deletedBatch;
+    const auto forgetDeletedBatch = [&] {
+        if (deletedBatch)
+            ledger.Forget(*deletedBatch);
+        deletedBatch.reset();
+    };
     for (;;) {
         if (move.stopRequested && move.stopRequested()) {
+            forgetDeletedBatch();
             result.stopped = true;
             return result;
         }
         // The source is held from the read to the delete, so that the rows
         // deleted are exactly the rows copied.
         Transaction hold(move.source);
-        RowBatch batch;
         {
             Statement read(move.source);
             read.ExecDirect(sqlite ? Sql::SQLiteReadBatch(move.table, reads.expressions, move.condition, last, batchSize)
@@ -124,6 +136,7 @@ MoveResult MoveRowsThroughLedger(const TableMove& move, Connection& target, Back
         }
         if (batch.rowCount() == 0) {
             hold.Commit();
+            forgetDeletedBatch();
             return result;
         }
         BackupLedger::Entry entry;
@@ -131,12 +144,23 @@ MoveResult MoveRowsThroughLedger(const TableMove& move, Connection& target, Back
         entry.keys = KeysOf(batch);
         entry.rows = batch.rowCount();
         entry.fingerprint = batch.Fingerprint(1);
-        {
+        try {
             Transaction save(target);
+            if (deletedBatch)
+                ledger.Forget(*deletedBatch);
             insert.Insert(batch, 1);
             ledger.Record(entry);
             save.Commit();
+        } catch (...) {
+            // The batch before is done whatever became of this one. Should
+            // its entry not go either, a rerun drops it.
+            try {
+                forgetDeletedBatch();
+            } catch (...) {
+            }
+            throw;
         }
+        deletedBatch.reset();
         // The rows the read found after `last` up to the batch's last key are
         // the batch: the source has been held since.
         const long long deleted = move.source.Execute(
@@ -149,16 +173,18 @@ MoveResult MoveRowsThroughLedger(const TableMove& move, Connection& target, Back
                                               .arg(move.table)
                                               .arg(deleted));
         hold.Commit();
-        ledger.Forget(entry);
         result.rows += deleted;
         last = entry.keys.back();
+        deletedBatch = std::move(entry);
         if (move.pacing)
             move.pacing->AfterBatch(move.source);
         const bool walkedThrough = batch.rowCount() < batchSize;
         if (move.onBatch)
             move.onBatch(result.rows, walkedThrough ? 1.0 : WalkedShare(firstKey, last, lastKey));
-        if (walkedThrough)
+        if (walkedThrough) {
+            forgetDeletedBatch();
             return result;
+        }
     }
 }
 

@@ -25,8 +25,35 @@ struct BatchInsert::Binding {
     std::vector<char> cells;
     std::vector<SQLLEN> lengths;
 
-    void Fill(const RowBatch::Column& column, int first, int count, bool timestampsAsText);
+    void Fill(const RowBatch::Column& column, int first, int count, bool timestampsAsText, TextEncoding targetEncoding);
+
+private:
+    // Lays out count values of varying length, each given as its bytes, in
+    // cells as wide as the longest plus the room of a terminator.
+    template <typename BytesOf>
+    void FillVarying(SQLSMALLINT type, std::size_t count, BytesOf bytesOf);
 };
+
+template <typename BytesOf>
+void BatchInsert::Binding::FillVarying(SQLSMALLINT type, std::size_t count, BytesOf bytesOf)
+{
+    cType = type;
+    const std::size_t terminator = type == SQL_C_CHAR ? 1 : type == SQL_C_WCHAR ? sizeof(SQLWCHAR) : 0;
+    std::size_t longest = 1;
+    for (std::size_t i = 0; i < count; ++i)
+        longest = std::max<std::size_t>(longest, static_cast<std::size_t>(bytesOf(i).size()));
+    const std::size_t cell = longest + terminator;
+    width = static_cast<SQLLEN>(cell);
+    cells.resize(count * cell);
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto bytes = bytesOf(i);
+        const auto size = static_cast<std::size_t>(bytes.size());
+        char* to = cells.data() + i * cell;
+        std::memcpy(to, bytes.data(), size);
+        std::memset(to + size, 0, cell - size);
+        lengths[i] = static_cast<SQLLEN>(size);
+    }
+}
 
 namespace {
 
@@ -50,7 +77,8 @@ QString TimestampText(const SQL_TIMESTAMP_STRUCT& t)
 
 } // namespace
 
-void BatchInsert::Binding::Fill(const RowBatch::Column& column, int first, int count, bool timestampsAsText)
+void BatchInsert::Binding::Fill(const RowBatch::Column& column, int first, int count, bool timestampsAsText,
+                                 TextEncoding targetEncoding)
 {
     const auto begin = static_cast<std::size_t>(first);
     const auto n = static_cast<std::size_t>(count);
@@ -73,40 +101,26 @@ void BatchInsert::Binding::Fill(const RowBatch::Column& column, int first, int c
             fixed(SQL_C_TYPE_TIMESTAMP, column.stamps.data(), sizeof(SQL_TIMESTAMP_STRUCT));
             break;
         }
-        [[fallthrough]];
-    case ValueForm::Text: {
-        cType = SQL_C_WCHAR;
-        std::vector<QString> texts(n);
-        qsizetype longest = 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            if (column.isNull[begin + i])
-                continue;
-            texts[i] = column.form == ValueForm::Text ? column.texts[begin + i] : TimestampText(column.stamps[begin + i]);
-            longest = std::max(longest, texts[i].size());
-        }
-        width = static_cast<SQLLEN>((longest + 1) * static_cast<qsizetype>(sizeof(SQLWCHAR)));
-        cells.assign(n * static_cast<std::size_t>(width), 0);
-        for (std::size_t i = 0; i < n; ++i) {
-            const auto bytes = static_cast<std::size_t>(texts[i].size()) * sizeof(SQLWCHAR);
-            std::memcpy(cells.data() + i * static_cast<std::size_t>(width), texts[i].utf16(), bytes);
-            lengths[i] = static_cast<SQLLEN>(bytes);
+        // Time stamps as text are ASCII, which every driver takes narrow.
+        FillVarying(SQL_C_CHAR, n, [&](std::size_t i) {
+            return column.isNull[begin + i] ? QByteArray() : TimestampText(column.stamps[begin + i]).toLatin1();
+        });
+        break;
+    case ValueForm::Text:
+        if (column.encoding == TextEncoding::Utf16 || targetEncoding == TextEncoding::Utf8) {
+            // The texts go over as they came.
+            FillVarying(column.encoding == TextEncoding::Utf8 ? SQL_C_CHAR : SQL_C_WCHAR, n,
+                        [&](std::size_t i) { return column.bytesAt(first + static_cast<int>(i)); });
+        } else {
+            FillVarying(SQL_C_WCHAR, n, [&](std::size_t i) {
+                const QString text = column.textAt(first + static_cast<int>(i));
+                return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+            });
         }
         break;
-    }
-    case ValueForm::Binary: {
-        cType = SQL_C_BINARY;
-        qsizetype longest = 1;
-        for (std::size_t i = 0; i < n; ++i)
-            longest = std::max(longest, column.bytes[begin + i].size());
-        width = static_cast<SQLLEN>(longest);
-        cells.assign(n * static_cast<std::size_t>(width), 0);
-        for (std::size_t i = 0; i < n; ++i) {
-            const QByteArray& b = column.bytes[begin + i];
-            std::memcpy(cells.data() + i * static_cast<std::size_t>(width), b.constData(), static_cast<std::size_t>(b.size()));
-            lengths[i] = static_cast<SQLLEN>(b.size());
-        }
+    case ValueForm::Binary:
+        FillVarying(SQL_C_BINARY, n, [&](std::size_t i) { return column.bytesAt(first + static_cast<int>(i)); });
         break;
-    }
     }
     for (std::size_t i = 0; i < n; ++i)
         if (column.isNull[begin + i])
@@ -114,7 +128,7 @@ void BatchInsert::Binding::Fill(const RowBatch::Column& column, int first, int c
 }
 
 BatchInsert::BatchInsert(Connection& target, const QString& table, const QStringList& columns)
-    : target_(target), table_(table), columns_(columns)
+    : target_(target), table_(table), columns_(columns), targetEncoding_(target.textEncoding())
 {
     // The target's own description of its columns types every parameter.
     const Dialect& dialect = target_.dialect();
@@ -168,10 +182,10 @@ void BatchInsert::Bind(Statement& statement, SQLUSMALLINT number, const TargetCo
     // date held as text goes into a date column); on SQLite a value keeps
     // the storage it had.
     const SQLSMALLINT sqlType = target_.dialect().isSQLite()
-        ? (binding.cType == SQL_C_WCHAR ? SQL_WLONGVARCHAR : column.sqlType)
+        ? (binding.cType == SQL_C_WCHAR ? SQL_WLONGVARCHAR : binding.cType == SQL_C_CHAR ? SQL_LONGVARCHAR : column.sqlType)
         : column.sqlType;
     SQLULEN size = column.size;
-    if (binding.cType == SQL_C_WCHAR || binding.cType == SQL_C_BINARY)
+    if (binding.cType == SQL_C_WCHAR || binding.cType == SQL_C_CHAR || binding.cType == SQL_C_BINARY)
         size = std::max<SQLULEN>(size, static_cast<SQLULEN>(binding.width));
     const auto r = static_cast<std::size_t>(row);
     statement.Check(SQLBindParameter(statement.handle(), number, SQL_PARAM_INPUT, binding.cType, sqlType, size,
@@ -206,7 +220,8 @@ void BatchInsert::InsertRowsPerStatement(const RowBatch& rows, int firstColumn)
         // One binding per column holds its values for the statement's rows;
         // each parameter points at its row's cell.
         for (int c = 0; c < columnCount; ++c)
-            bindings[static_cast<std::size_t>(c)].Fill(rows.column(firstColumn + c), first, count, timestampsAsText);
+            bindings[static_cast<std::size_t>(c)].Fill(rows.column(firstColumn + c), first, count, timestampsAsText,
+                                                       targetEncoding_);
         for (int r = 0; r < count; ++r)
             for (int c = 0; c < columnCount; ++c)
                 Bind(*statement, static_cast<SQLUSMALLINT>(r * columnCount + c + 1),
@@ -240,7 +255,7 @@ void BatchInsert::InsertAsArrays(const RowBatch& rows, int firstColumn)
     statement.Check(SQLSetStmtAttr(statement.handle(), SQL_ATTR_PARAMS_PROCESSED_PTR, &processed, 0), "SQLSetStmtAttr");
     std::vector<Binding> bindings(columns_.size());
     for (std::size_t c = 0; c < bindings.size(); ++c) {
-        bindings[c].Fill(rows.column(firstColumn + static_cast<int>(c)), 0, rows.rowCount(), false);
+        bindings[c].Fill(rows.column(firstColumn + static_cast<int>(c)), 0, rows.rowCount(), false, targetEncoding_);
         Bind(statement, static_cast<SQLUSMALLINT>(c + 1), targetColumns_[c], bindings[c], 0);
     }
     statement.Execute();

@@ -45,6 +45,7 @@ private:
     Connection& target_;
     QString table_;
     QStringList columns_;
+    TextEncoding targetEncoding_;
     std::vector<TargetColumn> targetColumns_;
     std::unique_ptr<Statement> arrayStatement_;
     bool arraysRefused_ = false;

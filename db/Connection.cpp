@@ -51,6 +51,13 @@ SQLRETURN Connection::RunWaitingForLock(SQLSMALLINT handleType, SQLHANDLE handle
     return qel::RunWaitingForLock(call, handleType, handle, *lockWaitSeconds_);
 }
 
+TextEncoding Connection::textEncoding()
+{
+    if (!textEncoding_)
+        textEncoding_ = ProbeTextEncoding(*this);
+    return *textEncoding_;
+}
+
 void Connection::Disconnect()
 {
     if (connected_) {

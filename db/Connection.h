@@ -2,6 +2,7 @@
 
 #include "db/Dialect.h"
 #include "db/OdbcApi.h"
+#include "db/TextEncoding.h"
 
 #include <QString>
 
@@ -59,6 +60,9 @@ public:
     // again until the command time-out has passed (see LockWait.h).
     SQLRETURN RunWaitingForLock(SQLSMALLINT handleType, SQLHANDLE handle, const std::function<SQLRETURN()>& call) const;
 
+    // How texts travel through this connection's driver (asked once).
+    TextEncoding textEncoding();
+
     // Which database this is, in words a report can show; every error this
     // connection raises carries it.
     const QString& origin() const { return origin_; }
@@ -77,6 +81,7 @@ private:
     std::optional<int> commandTimeout_;
     std::optional<int> lockWaitSeconds_; // set when this program, not the driver, waits for SQLite's locks
     QString origin_;
+    std::optional<TextEncoding> textEncoding_;
 };
 
 // The command time-out of a Timeout text: its leading integer read as the C

@@ -1,9 +1,11 @@
 #include "db/RowBatch.h"
 
+#include "db/Connection.h"
 #include "db/DatabaseError.h"
 #include "db/Statement.h"
 #include "db/ValueReader.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace qel {
@@ -17,6 +19,44 @@ bool ReadFixed(Statement& statement, SQLUSMALLINT column, SQLSMALLINT cType, T& 
     SQLLEN indicator = 0;
     statement.Check(SQLGetData(statement.handle(), column, cType, &value, sizeof value, &indicator), "SQLGetData");
     return indicator == SQL_NULL_DATA;
+}
+
+// Reads a text or binary value onto the end of a column's buffer, in as
+// many pieces as the driver needs; answers whether it is NULL. The buffer
+// only grows, so a batch read into again reads without allocating.
+bool ReadVarying(Statement& statement, SQLUSMALLINT column, SQLSMALLINT cType, std::vector<char>& data,
+                 std::vector<std::size_t>& ends)
+{
+    // What the driver adds after each piece of characters.
+    const std::size_t terminator = cType == SQL_C_CHAR ? 1 : cType == SQL_C_WCHAR ? sizeof(SQLWCHAR) : 0;
+    std::size_t end = ends.empty() ? 0 : ends.back();
+    std::size_t room = 256;
+    for (;;) {
+        if (data.size() < end + room)
+            data.resize(std::max(end + room, data.size() * 2));
+        SQLLEN indicator = 0;
+        const SQLRETURN rc = SQLGetData(statement.handle(), column, cType, data.data() + end,
+                                        static_cast<SQLLEN>(room), &indicator);
+        if (rc == SQL_NO_DATA)
+            break;
+        statement.Check(rc, "SQLGetData");
+        if (indicator == SQL_NULL_DATA) {
+            ends.push_back(end);
+            return true;
+        }
+        const std::size_t piece = room - terminator;
+        if (indicator != SQL_NO_TOTAL && static_cast<std::size_t>(indicator) <= piece) {
+            end += static_cast<std::size_t>(indicator);
+            break;
+        }
+        // The piece filled the room: more follows. Ask for the rest at once
+        // when the driver says how much it is.
+        end += piece;
+        room = indicator == SQL_NO_TOTAL ? room * 2 : static_cast<std::size_t>(indicator) - piece + terminator;
+        room = std::max<std::size_t>(room, 2 * terminator + 2);
+    }
+    ends.push_back(end);
+    return false;
 }
 
 // 64-bit FNV-1a, fed field by field.
@@ -34,6 +74,13 @@ public:
     void AddValue(const T& value)
     {
         Add(&value, sizeof value);
+    }
+    // A length first, so that values laid end to end cannot be mistaken
+    // for other values.
+    void AddBytes(std::string_view bytes)
+    {
+        AddValue(static_cast<std::int64_t>(bytes.size()));
+        Add(bytes.data(), bytes.size());
     }
     std::uint64_t value() const { return hash_; }
 
@@ -72,7 +119,28 @@ ValueForm FormOfSqlType(SQLSMALLINT sqlType)
     }
 }
 
-void RowBatch::Clear(const std::vector<ValueForm>& forms, const std::vector<QString>& names)
+std::string_view RowBatch::Column::bytesAt(int row) const
+{
+    const auto r = static_cast<std::size_t>(row);
+    const std::size_t begin = r == 0 ? 0 : ends[r - 1];
+    return std::string_view(data.data() + begin, ends[r] - begin);
+}
+
+QString RowBatch::Column::textAt(int row) const
+{
+    const std::string_view bytes = bytesAt(row);
+    if (encoding == TextEncoding::Utf8)
+        return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    return QString(reinterpret_cast<const QChar*>(bytes.data()), static_cast<qsizetype>(bytes.size() / sizeof(char16_t)));
+}
+
+QByteArray RowBatch::Column::binaryAt(int row) const
+{
+    const std::string_view bytes = bytesAt(row);
+    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+void RowBatch::Clear(const std::vector<ValueForm>& forms, const std::vector<QString>& names, TextEncoding encoding)
 {
     rows_ = 0;
     columns_.resize(forms.size());
@@ -80,9 +148,9 @@ void RowBatch::Clear(const std::vector<ValueForm>& forms, const std::vector<QStr
         Column& c = columns_[i];
         c.name = names[i];
         c.form = forms[i];
+        c.encoding = encoding;
         c.isNull.clear();
-        c.texts.clear();
-        c.bytes.clear();
+        c.ends.clear(); // the data buffer keeps its size: it is written over
         c.integers.clear();
         c.reals.clear();
         c.stamps.clear();
@@ -98,7 +166,7 @@ bool RowBatch::Fetch(Statement& statement, const std::vector<ValueForm>& forms, 
         throw DatabaseError::Internal(QStringLiteral("A batch was read with %1 columns and %2 forms.")
                                           .arg(names.size())
                                           .arg(forms.size()));
-    Clear(forms, names);
+    Clear(forms, names, statement.connection().textEncoding());
     while (rows_ < maxRows) {
         const SQLRETURN rc = SQLFetch(statement.handle());
         if (rc == SQL_NO_DATA)
@@ -135,18 +203,13 @@ void RowBatch::ReadRow(Statement& statement)
             c.stamps.push_back(v);
             break;
         }
-        case ValueForm::Binary: {
-            const FieldValue v = ReadColumnValue(statement.handle(), number, SQL_VARBINARY);
-            isNull = v.isNull();
-            c.bytes.push_back(v.bytes());
+        case ValueForm::Binary:
+            isNull = ReadVarying(statement, number, SQL_C_BINARY, c.data, c.ends);
             break;
-        }
-        case ValueForm::Text: {
-            const FieldValue v = ReadColumnValue(statement.handle(), number, SQL_WVARCHAR);
-            isNull = v.isNull();
-            c.texts.push_back(v.text());
+        case ValueForm::Text:
+            isNull = ReadVarying(statement, number, c.encoding == TextEncoding::Utf8 ? SQL_C_CHAR : SQL_C_WCHAR, c.data,
+                                 c.ends);
             break;
-        }
         }
         c.isNull.push_back(isNull ? 1 : 0);
     }
@@ -173,13 +236,15 @@ std::uint64_t RowBatch::Fingerprint(int firstColumn) const
                     fnv.AddValue(part);
                 break;
             }
-            case ValueForm::Binary:
-                fnv.AddValue(static_cast<std::int64_t>(c.bytes[r].size()));
-                fnv.Add(c.bytes[r].constData(), static_cast<std::size_t>(c.bytes[r].size()));
-                break;
+            case ValueForm::Binary: fnv.AddBytes(c.bytesAt(row)); break;
             case ValueForm::Text:
-                fnv.AddValue(static_cast<std::int64_t>(c.texts[r].size()));
-                fnv.Add(c.texts[r].utf16(), static_cast<std::size_t>(c.texts[r].size()) * sizeof(char16_t));
+                // Texts count as UTF-8, whichever way the driver handed them over.
+                if (c.encoding == TextEncoding::Utf8) {
+                    fnv.AddBytes(c.bytesAt(row));
+                } else {
+                    const QByteArray utf8 = c.textAt(row).toUtf8();
+                    fnv.AddBytes(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+                }
                 break;
             }
         }

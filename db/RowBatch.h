@@ -1,11 +1,13 @@
 #pragma once
 
 #include "db/OdbcApi.h"
+#include "db/TextEncoding.h"
 
 #include <QByteArray>
 #include <QString>
 
 #include <cstdint>
+#include <string_view>
 #include <vector>
 
 namespace qel {
@@ -25,18 +27,29 @@ enum class ValueForm {
 };
 
 // Rows of a result held column by column in memory, a bounded number at a
-// time, so that copying a table of any size takes the same memory.
+// time, so that copying a table of any size takes the same memory. A batch
+// object is meant to be fetched into again and again: its buffers are kept.
 class RowBatch {
 public:
     struct Column {
         QString name;
         ValueForm form = ValueForm::Text;
+        // How the texts of a Text column are encoded: as the source's driver
+        // hands them over, so that they are copied without a conversion.
+        TextEncoding encoding = TextEncoding::Utf16;
         std::vector<char> isNull;
-        std::vector<QString> texts;
-        std::vector<QByteArray> bytes;
+        // The values of a Text or Binary column one after another in one
+        // buffer; value i ends at ends[i] and begins where value i - 1 ends.
+        std::vector<char> data;
+        std::vector<std::size_t> ends;
         std::vector<std::int64_t> integers;
         std::vector<double> reals;
         std::vector<SQL_TIMESTAMP_STRUCT> stamps;
+
+        // The encoded bytes of a Text or Binary value.
+        std::string_view bytesAt(int row) const;
+        QString textAt(int row) const;
+        QByteArray binaryAt(int row) const;
     };
 
     // Reads up to maxRows rows of the statement's open result, the columns
@@ -49,11 +62,12 @@ public:
     const Column& column(int index) const { return columns_[static_cast<std::size_t>(index)]; }
 
     // A fingerprint of the given columns' values, row by row: equal values
-    // give equal fingerprints, so a batch read again can be recognised.
+    // give equal fingerprints, however the driver encoded the texts, so a
+    // batch read again can be recognised.
     std::uint64_t Fingerprint(int firstColumn) const;
 
 private:
-    void Clear(const std::vector<ValueForm>& forms, const std::vector<QString>& names);
+    void Clear(const std::vector<ValueForm>& forms, const std::vector<QString>& names, TextEncoding encoding);
     void ReadRow(Statement& statement);
 
     std::vector<Column> columns_;
