@@ -72,6 +72,11 @@ bool ApplySetting(CleanupSettings& settings, const QString& assignment, QString&
         error = QStringLiteral("%1 takes a whole number, not '%2'").arg(QLatin1String(setting->key), value);
         return false;
     }
+    // A negative batch would be read as no batches at all.
+    if (setting->number == &CleanupSettings::batchSize && number < 0) {
+        error = QStringLiteral("BatchSize takes 0 (one statement per table) or a number of rows, not '%1'").arg(value);
+        return false;
+    }
     settings.*setting->number = number;
     return true;
 }

@@ -107,6 +107,7 @@ TEST_F(CommandLineTest, UsageErrorsExitWithTwoAndTouchNothing)
         {"by-date", "--before", "-2025-01-01"},
         {"by-date", "--set", "NoSuchKey=1"},
         {"by-date", "--set", "BackupType=yes"},
+        {"by-date", "--before", "2024-01-01", "--set", "BatchSize=-1"},
         {"lists", "--before", "2024-01-01"},
         {"by-survey", "--ids", "1,x"},
         {"by-survey", "--ids", "1,999", "--surveys"},
