@@ -71,6 +71,16 @@ QString SurveyCondition(const QString& column, const IdentifierArray& ids)
     return condition;
 }
 
+QString EmptyTable(const Dialect& target, const QString& table)
+{
+    return QStringLiteral("DELETE FROM ") + target.QuoteIdentifier(table);
+}
+
+QString ReadTable(const QString& table, const QStringList& columnReads)
+{
+    return QStringLiteral("SELECT %1 FROM %2").arg(columnReads.join(QStringLiteral(", ")), table);
+}
+
 QString CallSetName(const Dialect& dialect)
 {
     return dialect.isSQLite() ? QStringLiteral("temp.QelCleanupCalls") : QStringLiteral("#QelCleanupCalls");

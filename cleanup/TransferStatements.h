@@ -30,6 +30,11 @@ QString Count(const QString& table, const QString& condition);
 // a signed number; empty for an empty array.
 QString SurveyCondition(const QString& column, const IdentifierArray& ids);
 
+// A reference table copied whole: the backup's copy is emptied, then
+// filled with the source's rows, read column by column.
+QString EmptyTable(const Dialect& target, const QString& table);
+QString ReadTable(const QString& table, const QStringList& columnReads);
+
 // The calls a batched clean-up takes, kept once per run in a temporary
 // table of the connection, so that no batch evaluates the selection again.
 QString CallSetName(const Dialect& dialect);
