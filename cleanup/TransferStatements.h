@@ -24,7 +24,9 @@ QString CallSelectionOfSurveys(const QString& surveyCondition);
 QString ByCallCondition(const QString& columnSuffix, const QString& callSelection);
 QString BeforeDateCondition(const QString& dateColumn, const QString& quotedDate);
 QString Delete(const QString& table, const QString& condition);
-QString Count(const QString& table, const QString& condition);
+// The rows a condition picks, counted as a 64-bit number where the
+// database's plain count stops at 2^31 - 1.
+QString Count(const Dialect& dialect, const QString& table, const QString& condition);
 
 // " (col = v1)OR  (col = v2)...": one term per identifier, each written as
 // a signed number; empty for an empty array.

@@ -220,9 +220,10 @@ TEST(SqlServerStatisticsTexts, TheMoveIntoABackupOfTheSameServer)
                         "WHERE Start_Time < '03/05/2024'")},
         {"is the backup on the source's server", SqlServerIdentityQuery(),
          QStringLiteral("SELECT CAST(SERVERPROPERTY('ServerName') AS nvarchar(256)), DB_NAME()")},
+        // past 2^31 - 1 rows COUNT(*) fails with an arithmetic overflow
         {"the rows to copy, counted first",
-         Sql::Count(QStringLiteral("Statistic_Call"), QStringLiteral("Start_Time < '03/05/2024'")),
-         QStringLiteral("SELECT COUNT(*) FROM Statistic_Call WHERE Start_Time < '03/05/2024'")},
+         Sql::Count(kSqlServer, QStringLiteral("Statistic_Call"), QStringLiteral("Start_Time < '03/05/2024'")),
+         QStringLiteral("SELECT COUNT_BIG(*) FROM Statistic_Call WHERE Start_Time < '03/05/2024'")},
     });
 }
 
@@ -246,6 +247,33 @@ TEST(SqlServerStatisticsTexts, TheLedgerRouteReadsAndDeletesAlongTheKey)
          QStringLiteral("SELECT [Row]]Id], [ID], [CallID] FROM Statistic_Agent WHERE [Row]]Id] IN (-3,5,6) ORDER BY [Row]]Id]")},
         {"and deleted", Sql::SqlServerDeleteKeys(QStringLiteral("Statistic_Agent"), QStringLiteral("ID"), BackupLedger::KeyList({5, 6})),
          QStringLiteral("DELETE FROM Statistic_Agent WHERE [ID] IN (5,6)")},
+    });
+}
+
+// The ledger lives in the backup; its texts are nvarchar, so they are
+// written as N'...' and keep any character of a database or table name.
+TEST(SqlServerStatisticsTexts, TheLedgersOwnStatements)
+{
+    BackupLedger::Entry entry;
+    entry.table = QStringLiteral("Statistic_Agent");
+    entry.keys = {-2, -1, 0, 7};
+    entry.rows = 4;
+    entry.fingerprint = 0xFFFFFFFFFFFFFFFEull;
+    const QString source = QStringLiteral("db01/Stat'\u00e9");
+    ExpectTexts({
+        {"pending", BackupLedger::PendingQuery(kSqlServer, source, entry.table),
+         QStringLiteral("SELECT BatchKeys, RowsCopied, RowFingerprint FROM QelCleanupLedger WHERE SourceDatabase = "
+                        "N'db01/Stat''\u00e9' AND TableName = N'Statistic_Agent' ORDER BY FirstKey")},
+        {"record", BackupLedger::RecordStatement(kSqlServer, source, entry),
+         QStringLiteral("INSERT INTO QelCleanupLedger (SourceDatabase, TableName, FirstKey, BatchKeys, RowsCopied, "
+                        "RowFingerprint, CopiedAt) VALUES (N'db01/Stat''\u00e9', N'Statistic_Agent', -2, '-2:0,7', 4, -2, "
+                        "GETDATE())")},
+        {"forget", BackupLedger::ForgetStatement(kSqlServer, source, entry),
+         QStringLiteral("DELETE FROM QelCleanupLedger WHERE SourceDatabase = N'db01/Stat''\u00e9' AND "
+                        "TableName = N'Statistic_Agent' AND FirstKey = -2")},
+        {"SQLite knows no N''", BackupLedger::ForgetStatement(Dialect(Dialect::Kind::SQLite), source, entry),
+         QStringLiteral("DELETE FROM QelCleanupLedger WHERE SourceDatabase = 'db01/Stat''\u00e9' AND "
+                        "TableName = 'Statistic_Agent' AND FirstKey = -2")},
     });
 }
 
