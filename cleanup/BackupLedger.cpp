@@ -11,13 +11,6 @@ namespace qel {
 
 namespace {
 
-QString SqlText(const QString& text)
-{
-    QString quoted = text;
-    quoted.replace(QLatin1Char('\''), QLatin1String("''"));
-    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
-}
-
 ColumnDefinition Column(const char* name, ColumnType type, int size = 0)
 {
     ColumnDefinition c;
@@ -52,10 +45,7 @@ void BackupLedger::EnsureTable(Catalog& targetCatalog)
 std::vector<BackupLedger::Entry> BackupLedger::Pending(const QString& table)
 {
     std::vector<Entry> entries;
-    const QString sql = QStringLiteral("SELECT BatchKeys, RowsCopied, RowFingerprint FROM %1 WHERE SourceDatabase = %2 "
-                                       "AND TableName = %3 ORDER BY FirstKey")
-                            .arg(QLatin1String(kTableName), SqlText(sourceDatabase_), SqlText(table));
-    for (Result rows(target_, sql); rows.Next();) {
+    for (Result rows(target_, PendingQuery(target_.dialect(), sourceDatabase_, table)); rows.Next();) {
         Entry entry;
         entry.table = table;
         entry.keys = DecodeKeys(rows.Value(0).text());
@@ -70,21 +60,40 @@ void BackupLedger::Record(const Entry& entry)
 {
     if (entry.keys.empty())
         return;
-    target_.Execute(QStringLiteral("INSERT INTO %1 (SourceDatabase, TableName, FirstKey, BatchKeys, RowsCopied, "
-                                   "RowFingerprint, CopiedAt) VALUES (%2, %3, %4, %5, %6, %7, %8)")
-                        .arg(QLatin1String(kTableName), SqlText(sourceDatabase_), SqlText(entry.table),
-                             QString::number(entry.keys.front()), SqlText(EncodeKeys(entry.keys)),
-                             QString::number(entry.rows), QString::number(static_cast<qint64>(entry.fingerprint)),
-                             target_.dialect().CurrentTimeExpression()));
+    target_.Execute(RecordStatement(target_.dialect(), sourceDatabase_, entry));
 }
 
 void BackupLedger::Forget(const Entry& entry)
 {
     if (entry.keys.empty())
         return;
-    target_.Execute(QStringLiteral("DELETE FROM %1 WHERE SourceDatabase = %2 AND TableName = %3 AND FirstKey = %4")
-                        .arg(QLatin1String(kTableName), SqlText(sourceDatabase_), SqlText(entry.table),
-                             QString::number(entry.keys.front())));
+    target_.Execute(ForgetStatement(target_.dialect(), sourceDatabase_, entry));
+}
+
+QString BackupLedger::PendingQuery(const Dialect& target, const QString& sourceDatabase, const QString& table)
+{
+    return QStringLiteral("SELECT BatchKeys, RowsCopied, RowFingerprint FROM %1 WHERE SourceDatabase = %2 "
+                          "AND TableName = %3 ORDER BY FirstKey")
+        .arg(QLatin1String(kTableName), target.TextLiteral(sourceDatabase), target.TextLiteral(table));
+}
+
+QString BackupLedger::RecordStatement(const Dialect& target, const QString& sourceDatabase, const Entry& entry)
+{
+    // Digits, commas, colons and signs: a plain literal suits the text column.
+    const QString keys = QLatin1Char('\'') + EncodeKeys(entry.keys) + QLatin1Char('\'');
+    return QStringLiteral("INSERT INTO %1 (SourceDatabase, TableName, FirstKey, BatchKeys, RowsCopied, "
+                          "RowFingerprint, CopiedAt) VALUES (%2, %3, %4, %5, %6, %7, %8)")
+        .arg(QLatin1String(kTableName), target.TextLiteral(sourceDatabase), target.TextLiteral(entry.table),
+             QString::number(entry.keys.front()), keys,
+             QString::number(entry.rows), QString::number(static_cast<qint64>(entry.fingerprint)),
+             target.CurrentTimeExpression());
+}
+
+QString BackupLedger::ForgetStatement(const Dialect& target, const QString& sourceDatabase, const Entry& entry)
+{
+    return QStringLiteral("DELETE FROM %1 WHERE SourceDatabase = %2 AND TableName = %3 AND FirstKey = %4")
+        .arg(QLatin1String(kTableName), target.TextLiteral(sourceDatabase), target.TextLiteral(entry.table),
+             QString::number(entry.keys.front()));
 }
 
 QString BackupLedger::EncodeKeys(const std::vector<qint64>& keys)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/Dialect.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -55,6 +57,11 @@ public:
     static std::vector<qint64> DecodeKeys(const QString& text);
     // The keys as a list for IN ( ... ).
     static QString KeyList(const std::vector<qint64>& keys);
+
+    // The statements on the ledger table, in the backup's dialect.
+    static QString PendingQuery(const Dialect& target, const QString& sourceDatabase, const QString& table);
+    static QString RecordStatement(const Dialect& target, const QString& sourceDatabase, const Entry& entry);
+    static QString ForgetStatement(const Dialect& target, const QString& sourceDatabase, const Entry& entry);
 
 private:
     Connection& target_;

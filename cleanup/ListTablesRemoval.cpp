@@ -1,6 +1,7 @@
 #include "cleanup/CleanupOperations.h"
 #include "cleanup/Databases.h"
 #include "cleanup/ErrorReport.h"
+#include "cleanup/RemovalStatements.h"
 #include "core/Format.h"
 #include "core/StringTable.h"
 #include "db/Catalog.h"
@@ -39,12 +40,8 @@ void DropTablesOfListsFound(const CleanupSettings& settings, Feedback& feedback,
 bool CleanupOperations::DropListTablesOfSurveys(const IdentifierArray& surveyIds)
 {
     try {
-        QString idText;
-        for (std::size_t i = 0; i < surveyIds.size(); ++i)
-            idText += Format(QString::fromLatin1(i == 0 ? "%d" : ",%d"), {static_cast<qint32>(surveyIds[i])});
         auto callCenter = OpenDatabase(settings_.callCenterSrc, DatabaseRole::CallCentre, CommandTimeout(settings_.timeout));
-        DropTablesOfListsFound(settings_, feedback_, *callCenter,
-                               Format(QStringLiteral("Select ListID from Lists Where SurveyID IN (%s)"), {idText}));
+        DropTablesOfListsFound(settings_, feedback_, *callCenter, RemovalStatements::ListsOfSurveys(surveyIds));
         return true;
     } catch (const DatabaseError& e) {
         ReportDatabaseError(feedback_, QLatin1String(ReportContext::TableRemoval), e);
@@ -56,7 +53,7 @@ void CleanupOperations::CleanUpDeletedLists()
 {
     try {
         auto callCenter = OpenDatabase(settings_.callCenterSrc, DatabaseRole::CallCentre, CommandTimeout(settings_.timeout));
-        DropTablesOfListsFound(settings_, feedback_, *callCenter, QStringLiteral("Select ListID from Lists Where Deleted <> 0"));
+        DropTablesOfListsFound(settings_, feedback_, *callCenter, RemovalStatements::DeletedLists());
     } catch (const DatabaseError& e) {
         ReportDatabaseError(feedback_, QLatin1String(ReportContext::TableRemoval), e);
     }

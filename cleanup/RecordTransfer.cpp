@@ -89,7 +89,7 @@ long long RecordTransfer::Move(const QString& table, const QString& condition, c
         // over the table, reckoned from how far the walk has come.
         long long counted = -1;
         if (!source.dialect().isSQLite()) {
-            Result count(source, Sql::Count(table, condition));
+            Result count(source, Sql::Count(source.dialect(), table, condition));
             counted = count.Next() ? count.Value(0).toInt64() : 0;
         }
         const int stage = state_.stage;

@@ -2,6 +2,7 @@
 
 #include "cleanup/ColumnReads.h"
 #include "cleanup/SchemaReplication.h"
+#include "cleanup/TransferStatements.h"
 #include "db/BatchInsert.h"
 #include "db/Connection.h"
 #include "db/Statement.h"
@@ -21,10 +22,10 @@ long long CopyWholeTable(Connection& source, Connection& target, const QString& 
 {
     const ColumnReads reads = ReadsFor(source.dialect(), sourceColumns);
     Transaction save(target);
-    target.Execute(QStringLiteral("DELETE FROM ") + target.dialect().QuoteIdentifier(table));
+    target.Execute(TransferStatements::EmptyTable(target.dialect(), table));
     BatchInsert insert(target, table, NamesOf(sourceColumns));
     Statement read(source);
-    read.ExecDirect(QStringLiteral("SELECT %1 FROM %2").arg(reads.expressions.join(QStringLiteral(", ")), table));
+    read.ExecDirect(TransferStatements::ReadTable(table, reads.expressions));
     long long copied = 0;
     for (RowBatch batch; batch.Fetch(read, reads.forms, kRowsPerBatch);) {
         insert.Insert(batch, 0);

@@ -1,6 +1,7 @@
 #include "cleanup/CleanupOperations.h"
 #include "cleanup/Databases.h"
 #include "cleanup/ErrorReport.h"
+#include "cleanup/RemovalStatements.h"
 #include "core/Format.h"
 #include "core/StringTable.h"
 #include "db/Catalog.h"
@@ -51,7 +52,7 @@ void CleanupOperations::CleanUpDeletedSurveys()
         IdentifierSet legacySurveys;
         IdentifierSet newSurveys;
         int rows = 0;
-        for (Result surveys(*callCenter, QStringLiteral("Select SurveyID, InterviewStorage From Surveys Where Deleted <> 0"));
+        for (Result surveys(*callCenter, RemovalStatements::DeletedSurveys());
              surveys.Next(); ++rows) {
             const FieldValue& storage = surveys.Value(1);
             if (storage.isNull())

@@ -54,9 +54,10 @@ QString Delete(const QString& table, const QString& condition)
     return Format(QStringLiteral("DELETE  FROM %s WHERE %s"), {table, condition});
 }
 
-QString Count(const QString& table, const QString& condition)
+QString Count(const Dialect& dialect, const QString& table, const QString& condition)
 {
-    return Format(QStringLiteral("SELECT COUNT(*) FROM %s WHERE %s"), {table, condition});
+    const QString count = dialect.isSqlServer() ? QStringLiteral("COUNT_BIG(*)") : QStringLiteral("COUNT(*)");
+    return Format(QStringLiteral("SELECT %s FROM %s WHERE %s"), {count, table, condition});
 }
 
 QString SurveyCondition(const QString& column, const IdentifierArray& ids)
@@ -69,6 +70,16 @@ QString SurveyCondition(const QString& column, const IdentifierArray& ids)
         condition += piece;
     }
     return condition;
+}
+
+QString EmptyTable(const Dialect& target, const QString& table)
+{
+    return QStringLiteral("DELETE FROM ") + target.QuoteIdentifier(table);
+}
+
+QString ReadTable(const QString& table, const QStringList& columnReads)
+{
+    return QStringLiteral("SELECT %1 FROM %2").arg(columnReads.join(QStringLiteral(", ")), table);
 }
 
 QString CallSetName(const Dialect& dialect)

@@ -24,11 +24,18 @@ QString CallSelectionOfSurveys(const QString& surveyCondition);
 QString ByCallCondition(const QString& columnSuffix, const QString& callSelection);
 QString BeforeDateCondition(const QString& dateColumn, const QString& quotedDate);
 QString Delete(const QString& table, const QString& condition);
-QString Count(const QString& table, const QString& condition);
+// The rows a condition picks, counted as a 64-bit number where the
+// database's plain count stops at 2^31 - 1.
+QString Count(const Dialect& dialect, const QString& table, const QString& condition);
 
 // " (col = v1)OR  (col = v2)...": one term per identifier, each written as
 // a signed number; empty for an empty array.
 QString SurveyCondition(const QString& column, const IdentifierArray& ids);
+
+// A reference table copied whole: the backup's copy is emptied, then
+// filled with the source's rows, read column by column.
+QString EmptyTable(const Dialect& target, const QString& table);
+QString ReadTable(const QString& table, const QStringList& columnReads);
 
 // The calls a batched clean-up takes, kept once per run in a temporary
 // table of the connection, so that no batch evaluates the selection again.

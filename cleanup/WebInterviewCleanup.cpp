@@ -1,6 +1,7 @@
 #include "cleanup/CleanupOperations.h"
 #include "cleanup/Databases.h"
 #include "cleanup/ErrorReport.h"
+#include "cleanup/RemovalStatements.h"
 #include "cleanup/WebInterviewTables.h"
 #include "db/Connection.h"
 #include "db/DatabaseError.h"
@@ -16,8 +17,6 @@ bool MarkedDeleted(const FieldValue& deleted)
 {
     return deleted.type() == FieldValue::Type::Bool && deleted.integer() != 0;
 }
-
-const char* const kSurveysQuery = "Select SurveyID,SurveyTitle,Deleted from Surveys Where (SurveyID >0)";
 
 } // namespace
 
@@ -35,12 +34,12 @@ void CleanupOperations::CleanUpWebInterviews()
         // and below the title of every survey that is not deleted.
         TableNameSet liveNames;
         auto webProduction = OpenDatabase(settings_.webProdDB, DatabaseRole::WebProduction, timeout);
-        for (Result webSurveys(*webProduction, QStringLiteral("Select strExtName from WP_Survey")); webSurveys.Next();)
+        for (Result webSurveys(*webProduction, RemovalStatements::WebSurveyNames()); webSurveys.Next();)
             liveNames.insert(FieldText(webSurveys.Value(0)).toUpper());
 
         auto callCenter = OpenDatabase(settings_.callCenterSrc, DatabaseRole::CallCentre, timeout);
         TableNameSet doomedTitles;
-        for (Result surveys(*callCenter, QLatin1String(kSurveysQuery)); surveys.Next();) {
+        for (Result surveys(*callCenter, RemovalStatements::SurveyTitles()); surveys.Next();) {
             const QString title = FieldText(surveys.Value(1));
             if (MarkedDeleted(surveys.Value(2))) {
                 if (liveNames.count(title) == 0)
@@ -67,7 +66,7 @@ TableNameSet CleanupOperations::WebTitlesNoLongerInUse(const SurveySelection& se
 
     TableNameSet titles = selection.surveyNames;
     auto callCenter = OpenDatabase(settings_.callCenterSrc, DatabaseRole::CallCentre, CommandTimeout(settings_.timeout));
-    for (Result surveys(*callCenter, QLatin1String(kSurveysQuery)); surveys.Next();) {
+    for (Result surveys(*callCenter, RemovalStatements::SurveyTitles()); surveys.Next();) {
         const auto id = static_cast<qint32>(surveys.Value(0).toInt64());
         const QString title = FieldText(surveys.Value(1));
         if (selected.count(id) != 0 || MarkedDeleted(surveys.Value(2)) || titles.erase(title) == 0)

@@ -1,5 +1,6 @@
 #include "db/Catalog.h"
 
+#include "db/CatalogStatements.h"
 #include "db/Connection.h"
 #include "db/DatabaseError.h"
 #include "db/Result.h"
@@ -82,7 +83,7 @@ std::vector<TableEntry> Catalog::ReadSQLiteTables()
 std::vector<TableEntry> Catalog::ReadListedTables()
 {
     if (connection_.dialect().isSqlServer()) {
-        Result rows(connection_, QStringLiteral("SELECT SCHEMA_NAME()"));
+        Result rows(connection_, CatalogStatements::DefaultSchema());
         if (rows.Next())
             defaultSchema_ = rows.Value(0).text();
     }
@@ -143,16 +144,13 @@ TableEntry Catalog::LookupTable(const QString& name)
 
 QString Catalog::QualifiedName(const TableEntry& table) const
 {
-    const Dialect& dialect = connection_.dialect();
-    if (table.schema.isEmpty() || table.schema.compare(defaultSchema_, Qt::CaseInsensitive) == 0)
-        return dialect.QuoteIdentifier(table.name);
-    return dialect.QuoteIdentifier(table.schema) + QLatin1Char('.') + dialect.QuoteIdentifier(table.name);
+    return CatalogStatements::QualifiedName(connection_.dialect(), table.schema, table.name, defaultSchema_);
 }
 
 void Catalog::DropTable(const QString& name)
 {
     const TableEntry table = LookupTable(name);
-    connection_.Execute(QStringLiteral("DROP TABLE %1;").arg(QualifiedName(table)));
+    connection_.Execute(CatalogStatements::DropTable(QualifiedName(table)));
     auto& tables = TableList();
     for (auto it = tables.begin(); it != tables.end(); ++it) {
         if (it->schema == table.schema && it->name == table.name) {
@@ -234,37 +232,22 @@ std::vector<ColumnDefinition> Catalog::ReadListedColumns(const TableEntry& table
     return columns;
 }
 
-QString Catalog::ColumnDdl(const ColumnDefinition& column) const
-{
-    const Dialect& dialect = connection_.dialect();
-    QString ddl = dialect.QuoteIdentifier(column.name) + QLatin1Char(' ') + dialect.ColumnTypeText(column.typeInfo());
-    if (dialect.kind() == Dialect::Kind::Access && column.type == ColumnType::Boolean)
-        return ddl; // Jet's yes/no columns take no nullability clause
-    return ddl + (column.nullable ? QStringLiteral(" NULL") : QStringLiteral(" NOT NULL"));
-}
-
 void Catalog::CreateTable(const QString& name, const std::vector<ColumnDefinition>& columns)
 {
-    QStringList parts;
-    for (const auto& column : columns)
-        parts << ColumnDdl(column);
     const TableEntry entry{defaultSchema_, name, QStringLiteral("TABLE")};
-    connection_.Execute(QStringLiteral("CREATE TABLE %1 (%2)").arg(QualifiedName(entry), parts.join(QStringLiteral(", "))));
+    connection_.Execute(CatalogStatements::CreateTable(connection_.dialect(), QualifiedName(entry), columns));
     if (tables_) // a list read later finds the new table by itself
         tables_->push_back(entry);
 }
 
 void Catalog::AddColumn(const QString& table, const ColumnDefinition& column)
 {
-    const QString keyword = connection_.dialect().kind() == Dialect::Kind::Access ? QStringLiteral(" ADD COLUMN ")
-                                                                                 : QStringLiteral(" ADD ");
-    connection_.Execute(QStringLiteral("ALTER TABLE ") + QualifiedName(LookupTable(table)) + keyword + ColumnDdl(column));
+    connection_.Execute(CatalogStatements::AddColumn(connection_.dialect(), QualifiedName(LookupTable(table)), column));
 }
 
 void Catalog::DropColumn(const QString& table, const QString& column)
 {
-    connection_.Execute(QStringLiteral("ALTER TABLE %1 DROP COLUMN %2")
-                            .arg(QualifiedName(LookupTable(table)), connection_.dialect().QuoteIdentifier(column)));
+    connection_.Execute(CatalogStatements::DropColumn(connection_.dialect(), QualifiedName(LookupTable(table)), column));
 }
 
 void Catalog::ChangeColumnTypes(const QString& table, const std::vector<ColumnDefinition>& changed)
@@ -275,7 +258,7 @@ void Catalog::ChangeColumnTypes(const QString& table, const std::vector<ColumnDe
     const Dialect& dialect = connection_.dialect();
     if (!dialect.isSQLite()) {
         for (const ColumnDefinition& column : changed)
-            connection_.Execute(QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2").arg(QualifiedName(entry), ColumnDdl(column)));
+            connection_.Execute(CatalogStatements::AlterColumn(dialect, QualifiedName(entry), column));
         return;
     }
 
@@ -287,18 +270,15 @@ void Catalog::ChangeColumnTypes(const QString& table, const std::vector<ColumnDe
         for (const ColumnDefinition& change : changed)
             if (column.name.compare(change.name, Qt::CaseInsensitive) == 0)
                 column = change;
-    QStringList definitions;
     QStringList names;
-    for (const ColumnDefinition& column : columns) {
-        definitions << ColumnDdl(column);
+    for (const ColumnDefinition& column : columns)
         names << dialect.QuoteIdentifier(column.name);
-    }
     const TableEntry rebuilt{entry.schema, entry.name + QStringLiteral("_QelRebuild"), entry.type};
     Transaction transaction(connection_);
-    connection_.Execute(QStringLiteral("CREATE TABLE %1 (%2)").arg(QualifiedName(rebuilt), definitions.join(QStringLiteral(", "))));
+    connection_.Execute(CatalogStatements::CreateTable(dialect, QualifiedName(rebuilt), columns));
     connection_.Execute(QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM %3")
                             .arg(QualifiedName(rebuilt), names.join(QStringLiteral(", ")), QualifiedName(entry)));
-    connection_.Execute(QStringLiteral("DROP TABLE %1").arg(QualifiedName(entry)));
+    connection_.Execute(CatalogStatements::DropTable(QualifiedName(entry)));
     connection_.Execute(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(QualifiedName(rebuilt), dialect.QuoteIdentifier(entry.name)));
     transaction.Commit();
 }

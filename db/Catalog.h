@@ -101,7 +101,6 @@ private:
     std::vector<ColumnDefinition> ReadSQLiteColumns(const TableEntry& table);
     std::vector<ColumnDefinition> ReadListedColumns(const TableEntry& table);
     QString QualifiedName(const TableEntry& table) const;
-    QString ColumnDdl(const ColumnDefinition& column) const;
 
     Connection& connection_;
     std::optional<std::vector<TableEntry>> tables_;

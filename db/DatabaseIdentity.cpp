@@ -14,6 +14,11 @@ QString SQLiteDatabaseFile(Connection& connection)
     return rows.Next() ? rows.Value(0).text() : QString();
 }
 
+QString SqlServerIdentityQuery()
+{
+    return QStringLiteral("SELECT CAST(SERVERPROPERTY('ServerName') AS nvarchar(256)), DB_NAME()");
+}
+
 DatabaseIdentity IdentityOf(Connection& connection)
 {
     DatabaseIdentity identity;
@@ -27,7 +32,7 @@ DatabaseIdentity IdentityOf(Connection& connection)
         break;
     }
     case Dialect::Kind::SqlServer: {
-        Result rows(connection, QStringLiteral("SELECT CAST(SERVERPROPERTY('ServerName') AS nvarchar(256)), DB_NAME()"));
+        Result rows(connection, SqlServerIdentityQuery());
         if (rows.Next()) {
             identity.server = rows.Value(0).text();
             identity.database = rows.Value(1).text();

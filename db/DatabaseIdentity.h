@@ -31,6 +31,9 @@ struct DatabaseIdentity {
 // database held in memory or of a kind that cannot tell.
 DatabaseIdentity IdentityOf(Connection& connection);
 
+// SQL Server: the server's own name and the database's, in that order.
+QString SqlServerIdentityQuery();
+
 // The file of a SQLite connection's main database; empty for any other
 // database or one held in memory.
 QString SQLiteDatabaseFile(Connection& connection);

@@ -37,6 +37,14 @@ QString Dialect::CurrentTimeExpression() const
     }
 }
 
+QString Dialect::TextLiteral(const QString& text) const
+{
+    QString quoted = text;
+    quoted.replace(QLatin1Char('\''), QLatin1String("''"));
+    quoted = QLatin1Char('\'') + quoted + QLatin1Char('\'');
+    return kind_ == Kind::SqlServer ? QLatin1Char('N') + quoted : quoted;
+}
+
 QString Dialect::QuoteIdentifier(const QString& name) const
 {
     if (kind_ == Kind::SQLite) {

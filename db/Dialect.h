@@ -32,6 +32,11 @@ public:
     // The server's current local time as an SQL expression.
     QString CurrentTimeExpression() const;
 
+    // A text as an SQL literal, "'" doubled: N'...' on SQL Server, so that a
+    // character outside the database's code page arrives as it is, '...'
+    // elsewhere.
+    QString TextLiteral(const QString& text) const;
+
     // A table or column name quoted so that any character in it is safe:
     // [name] with "]" doubled, or on SQLite "name" with '"' doubled.
     QString QuoteIdentifier(const QString& name) const;

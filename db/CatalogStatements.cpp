@@ -1,0 +1,56 @@
+#include "db/CatalogStatements.h"
+
+#include <QStringList>
+
+namespace qel::CatalogStatements {
+
+QString DefaultSchema()
+{
+    return QStringLiteral("SELECT SCHEMA_NAME()");
+}
+
+QString QualifiedName(const Dialect& dialect, const QString& schema, const QString& name, const QString& defaultSchema)
+{
+    if (schema.isEmpty() || schema.compare(defaultSchema, Qt::CaseInsensitive) == 0)
+        return dialect.QuoteIdentifier(name);
+    return dialect.QuoteIdentifier(schema) + QLatin1Char('.') + dialect.QuoteIdentifier(name);
+}
+
+QString ColumnText(const Dialect& dialect, const ColumnDefinition& column)
+{
+    QString text = dialect.QuoteIdentifier(column.name) + QLatin1Char(' ') + dialect.ColumnTypeText(column.typeInfo());
+    if (dialect.kind() == Dialect::Kind::Access && column.type == ColumnType::Boolean)
+        return text; // Jet's yes/no columns take no nullability clause
+    return text + (column.nullable ? QStringLiteral(" NULL") : QStringLiteral(" NOT NULL"));
+}
+
+QString CreateTable(const Dialect& dialect, const QString& qualifiedName, const std::vector<ColumnDefinition>& columns)
+{
+    QStringList parts;
+    for (const ColumnDefinition& column : columns)
+        parts << ColumnText(dialect, column);
+    return QStringLiteral("CREATE TABLE %1 (%2)").arg(qualifiedName, parts.join(QStringLiteral(", ")));
+}
+
+QString DropTable(const QString& qualifiedName)
+{
+    return QStringLiteral("DROP TABLE %1;").arg(qualifiedName);
+}
+
+QString AddColumn(const Dialect& dialect, const QString& qualifiedName, const ColumnDefinition& column)
+{
+    const QString keyword = dialect.kind() == Dialect::Kind::Access ? QStringLiteral(" ADD COLUMN ") : QStringLiteral(" ADD ");
+    return QStringLiteral("ALTER TABLE ") + qualifiedName + keyword + ColumnText(dialect, column);
+}
+
+QString DropColumn(const Dialect& dialect, const QString& qualifiedName, const QString& column)
+{
+    return QStringLiteral("ALTER TABLE %1 DROP COLUMN %2").arg(qualifiedName, dialect.QuoteIdentifier(column));
+}
+
+QString AlterColumn(const Dialect& dialect, const QString& qualifiedName, const ColumnDefinition& column)
+{
+    return QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2").arg(qualifiedName, ColumnText(dialect, column));
+}
+
+} // namespace qel::CatalogStatements

@@ -1,0 +1,353 @@
+// No SQL Server answers here, so every statement the statistics clean-ups
+// send to one is checked as text, whole and to the character: a blank too
+// many or too few is a different statement.
+#include "cleanup/BackupLedger.h"
+#include "cleanup/CleaningHistory.h"
+#include "cleanup/ColumnUnion.h"
+#include "cleanup/RecordTransfer.h"
+#include "cleanup/SchemaReplication.h"
+#include "cleanup/StatisticsCatalogue.h"
+#include "cleanup/TransferStatements.h"
+#include "db/CatalogStatements.h"
+#include "db/DatabaseIdentity.h"
+#include "db/Dialect.h"
+#include "tests/support/QtPrinters.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+using namespace qel;
+
+namespace Sql = qel::TransferStatements;
+
+namespace {
+
+const Dialect kSqlServer(Dialect::Kind::SqlServer);
+
+// A text the program builds and the text it must be.
+struct Text {
+    const char* what;
+    QString built;
+    QString expected;
+};
+
+void ExpectTexts(const std::vector<Text>& texts)
+{
+    for (const Text& t : texts)
+        EXPECT_EQ(t.built, t.expected) << t.what;
+}
+
+// The one delete a step sends when no backup is made and the table goes in
+// one statement (BatchSize=0), or, batched, the condition it repeats.
+QString StepCondition(const CleanupStep& step, const QString& callSelection, const QString& quotedDate,
+                      const IdentifierArray& surveys)
+{
+    switch (step.rule) {
+    case StepRule::ByCall: return Sql::ByCallCondition(step.column, callSelection);
+    case StepRule::ByDate: return Sql::BeforeDateCondition(step.column, quotedDate);
+    case StepRule::BySurvey: return Sql::SurveyCondition(step.column, surveys);
+    case StepRule::Whole: break;
+    }
+    return {};
+}
+
+QStringList StepDeletes(const std::vector<CleanupStep>& steps, const QString& callSelection, const QString& quotedDate,
+                        const IdentifierArray& surveys)
+{
+    QStringList deletes;
+    for (const CleanupStep& step : steps)
+        if (step.rule != StepRule::Whole)
+            deletes << Sql::Delete(step.table, StepCondition(step, callSelection, quotedDate, surveys));
+    return deletes;
+}
+
+ColumnDefinition Column(const char* name, ColumnType type, int size = 0, int precision = 0, int scale = 0,
+                        const char* typeName = "")
+{
+    ColumnDefinition c;
+    c.name = QString::fromUtf8(name);
+    c.type = type;
+    c.definedSize = size;
+    c.precision = precision;
+    c.scale = scale;
+    c.typeName = QString::fromUtf8(typeName);
+    return c;
+}
+
+} // namespace
+
+TEST(SqlServerStatisticsTexts, TheCleanupByDateSendsTheseInOneStatementPerTable)
+{
+    const QString quoted = Sql::QuotedDate(kSqlServer, QDate(2024, 3, 5), true);
+    const QString calls = Sql::CallSelectionBeforeDate(quoted);
+    ExpectTexts({
+        {"preamble", kSqlServer.DateFormatPreamble(), QStringLiteral("SET DATEFORMAT mdy")},
+        {"call selection", calls, QStringLiteral("Select CallID from Statistic_Call WHERE Start_Time<'03/05/2024'")},
+    });
+
+    const QString old = QStringLiteral(" in (Select CallID from Statistic_Call WHERE Start_Time<'03/05/2024')");
+    const QStringList expected{
+        QStringLiteral("DELETE  FROM Statistic_Agent WHERE CallID") + old,
+        QStringLiteral("DELETE  FROM Statistic_ExternalNumber WHERE CallID") + old,
+        QStringLiteral("DELETE  FROM Statistic_InboundGroup WHERE CallID") + old,
+        QStringLiteral("DELETE  FROM Statistic_Location WHERE CallID") + old,
+        QStringLiteral("DELETE  FROM Statistic_OutboundGroup WHERE CallID") + old,
+        QStringLiteral("DELETE  FROM Statistic_Project WHERE CallID") + old,
+        QStringLiteral("DELETE  FROM Statistic_RoutePath WHERE CallID") + old,
+        QStringLiteral("DELETE  FROM Statistic_Transfer WHERE CallID") + old,
+        QStringLiteral("DELETE  FROM Statistic_TransferMC WHERE CallID1") + old,
+        QStringLiteral("DELETE  FROM Statistic_Call WHERE Start_Time < '03/05/2024'"),
+        QStringLiteral("DELETE  FROM Statistic_Alarms WHERE Time < '03/05/2024'"),
+        QStringLiteral("DELETE  FROM Statistic_KeyIn WHERE StartTime < '03/05/2024'"),
+        QStringLiteral("DELETE  FROM Statistic_Pause WHERE Start_Time < '03/05/2024'"),
+        QStringLiteral("DELETE  FROM Statistic_Session WHERE StartTime < '03/05/2024'"),
+        QStringLiteral("DELETE  FROM Statistic_SessionSupervisor WHERE StartTime < '03/05/2024'"),
+        QStringLiteral("DELETE  FROM Statistic_WebInterview WHERE StartTime < '03/05/2024'"),
+        QStringLiteral("DELETE  FROM Statistic_WebInterviewEvent WHERE EventTime < '03/05/2024'"),
+        QStringLiteral("DELETE  FROM Statistic_WebInterviewSession WHERE StartTime < '03/05/2024'"),
+        QStringLiteral("DELETE  FROM Statistic_GroupMembership WHERE EventTime < '03/05/2024'"),
+        QStringLiteral("DELETE  FROM Statistic_Messages WHERE MessageTime < '03/05/2024'"),
+        QStringLiteral("DELETE  FROM Statistic_Predictive WHERE StartTime < '03/05/2024'"),
+        QStringLiteral("DELETE  FROM Statistic_SessionAPI WHERE StartTime < '03/05/2024'"),
+    };
+    EXPECT_EQ(StepDeletes(DateCleanupSteps(), calls, quoted, {}), expected);
+}
+
+TEST(SqlServerStatisticsTexts, AnAccessSourceGetsItsDatesBetweenHashSigns)
+{
+    const QString quoted = Sql::QuotedDate(Dialect(Dialect::Kind::Access), QDate(2024, 12, 31), false);
+    ExpectTexts({
+        {"call selection", Sql::CallSelectionBeforeDate(quoted),
+         QStringLiteral("Select CallID from Statistic_Call WHERE Start_Time<#12/31/2024#")},
+        {"by date", Sql::Delete(QStringLiteral("Statistic_KeyIn"), Sql::BeforeDateCondition(QStringLiteral("StartTime"), quoted)),
+         QStringLiteral("DELETE  FROM Statistic_KeyIn WHERE StartTime < #12/31/2024#")},
+    });
+}
+
+TEST(SqlServerStatisticsTexts, TheCleanupBySurveySendsTheseInOneStatementPerTable)
+{
+    const IdentifierArray surveys{3, 7};
+    const QString calls = Sql::CallSelectionOfSurveys(Sql::SurveyCondition(QStringLiteral("TaskID"), surveys));
+    EXPECT_EQ(calls, QStringLiteral("Select CallID from Statistic_Call WHERE  (TaskID = 3)OR  (TaskID = 7)"));
+
+    const QString ofSurveys = QStringLiteral(" in (Select CallID from Statistic_Call WHERE  (TaskID = 3)OR  (TaskID = 7))");
+    const QStringList expected{
+        QStringLiteral("DELETE  FROM Statistic_Agent WHERE CallID") + ofSurveys,
+        QStringLiteral("DELETE  FROM Statistic_ExternalNumber WHERE CallID") + ofSurveys,
+        QStringLiteral("DELETE  FROM Statistic_InboundGroup WHERE CallID") + ofSurveys,
+        QStringLiteral("DELETE  FROM Statistic_Location WHERE CallID") + ofSurveys,
+        QStringLiteral("DELETE  FROM Statistic_OutboundGroup WHERE CallID") + ofSurveys,
+        QStringLiteral("DELETE  FROM Statistic_Project WHERE CallID") + ofSurveys,
+        QStringLiteral("DELETE  FROM Statistic_RoutePath WHERE CallID") + ofSurveys,
+        QStringLiteral("DELETE  FROM Statistic_Transfer WHERE CallID") + ofSurveys,
+        QStringLiteral("DELETE  FROM Statistic_TransferMC WHERE CallID1") + ofSurveys,
+        QStringLiteral("DELETE  FROM Statistic_Call WHERE  (TaskID = 3)OR  (TaskID = 7)"),
+        QStringLiteral("DELETE  FROM Statistic_Alarms WHERE  (SurveyID = 3)OR  (SurveyID = 7)"),
+        QStringLiteral("DELETE  FROM Statistic_KeyIn WHERE  (TaskID = 3)OR  (TaskID = 7)"),
+        QStringLiteral("DELETE  FROM Statistic_Pause WHERE  (OutboundSurveyID = 3)OR  (OutboundSurveyID = 7)"),
+        QStringLiteral("DELETE  FROM Statistic_Session WHERE  (OutboundTaskID = 3)OR  (OutboundTaskID = 7)"),
+        QStringLiteral("DELETE  FROM Statistic_WebInterview WHERE  (TaskID = 3)OR  (TaskID = 7)"),
+        QStringLiteral("DELETE  FROM Statistic_WebInterviewEvent WHERE  (TaskID = 3)OR  (TaskID = 7)"),
+        QStringLiteral("DELETE  FROM Statistic_WebInterviewSession WHERE  (TaskID = 3)OR  (TaskID = 7)"),
+    };
+    EXPECT_EQ(StepDeletes(SurveyCleanupSteps(), calls, QString(), surveys), expected);
+}
+
+TEST(SqlServerStatisticsTexts, ManySurveysGoInPartsOfFourHundredEachTheSameText)
+{
+    IdentifierArray surveys;
+    for (quint32 id = 1; id <= 401; ++id)
+        surveys.push_back(id);
+    const std::vector<IdentifierArray> parts = SurveyParts(surveys);
+    ASSERT_EQ(parts.size(), 2u);
+
+    QString firstPart;
+    for (int id = 1; id <= 400; ++id)
+        firstPart += (id == 1 ? QString() : QStringLiteral("OR ")) + QStringLiteral(" (TaskID = %1)").arg(id);
+    ExpectTexts({
+        {"first part", Sql::SurveyCondition(QStringLiteral("TaskID"), parts[0]), firstPart},
+        {"second part", Sql::Delete(QStringLiteral("Statistic_Call"), Sql::SurveyCondition(QStringLiteral("TaskID"), parts[1])),
+         QStringLiteral("DELETE  FROM Statistic_Call WHERE  (TaskID = 401)")},
+        {"single survey", Sql::CallSelectionOfSurveys(Sql::SurveyCondition(QStringLiteral("TaskID"), {42})),
+         QStringLiteral("Select CallID from Statistic_Call WHERE  (TaskID = 42)")},
+        {"identifier past the signed range", Sql::SurveyCondition(QStringLiteral("SurveyID"), {4294967295u, 2147483648u}),
+         QStringLiteral(" (SurveyID = -1)OR  (SurveyID = -2147483648)")},
+    });
+}
+
+// Batched (the default BatchSize of 4000), the calls are gathered once into
+// a temporary table of the connection and each batch takes the first rows
+// its condition finds.
+TEST(SqlServerStatisticsTexts, BatchedDeletesTakeTheFirstRowsOfTheCallSet)
+{
+    const QString cutoff = Sql::QuotedDate(kSqlServer, QDate(2024, 3, 5), true);
+    const QString calls = Sql::CallSetSelection(kSqlServer);
+    ExpectTexts({
+        {"drop a call set left over", Sql::CreateCallSet(kSqlServer).value(0),
+         QStringLiteral("IF OBJECT_ID(N'tempdb..#QelCleanupCalls') IS NOT NULL DROP TABLE #QelCleanupCalls")},
+        {"create the call set", Sql::CreateCallSet(kSqlServer).value(1),
+         QStringLiteral("CREATE TABLE #QelCleanupCalls (CallID bigint NOT NULL PRIMARY KEY)")},
+        {"fill it", Sql::AddToCallSet(kSqlServer, Sql::CallSelectionBeforeDate(cutoff)),
+         QStringLiteral("INSERT INTO #QelCleanupCalls SELECT DISTINCT CallID FROM (Select CallID from Statistic_Call "
+                        "WHERE Start_Time<'03/05/2024') AS Calls WHERE CallID IS NOT NULL AND CallID NOT IN "
+                        "(SELECT CallID FROM #QelCleanupCalls)")},
+        {"read it", calls, QStringLiteral("SELECT CallID FROM #QelCleanupCalls")},
+        {"by call", Sql::SqlServerDeleteBatch(QStringLiteral("Statistic_TransferMC"), Sql::ByCallCondition(QStringLiteral("1"), calls), 4000),
+         QStringLiteral("DELETE TOP (4000) FROM Statistic_TransferMC WHERE CallID1 in (SELECT CallID FROM #QelCleanupCalls)")},
+        {"by date", Sql::SqlServerDeleteBatch(QStringLiteral("Statistic_Call"), Sql::BeforeDateCondition(QStringLiteral("Start_Time"), cutoff), 4000),
+         QStringLiteral("DELETE TOP (4000) FROM Statistic_Call WHERE Start_Time < '03/05/2024'")},
+        {"by survey", Sql::SqlServerDeleteBatch(QStringLiteral("Statistic_Pause"), Sql::SurveyCondition(QStringLiteral("OutboundSurveyID"), {3, 7}), 250),
+         QStringLiteral("DELETE TOP (250) FROM Statistic_Pause WHERE  (OutboundSurveyID = 3)OR  (OutboundSurveyID = 7)")},
+    });
+    EXPECT_EQ(Sql::CreateCallSet(kSqlServer).size(), 2);
+}
+
+// A backup into another database of the same server: each batch leaves the
+// source as it arrives in the backup, in one statement.
+TEST(SqlServerStatisticsTexts, TheMoveIntoABackupOfTheSameServer)
+{
+    const QStringList columns{QStringLiteral("CallID"), QStringLiteral("Agent]Name")};
+    const QString byCall = Sql::ByCallCondition(QString(), Sql::CallSetSelection(kSqlServer));
+    ExpectTexts({
+        {"batched", Sql::SqlServerMoveBatch(QStringLiteral("Statistic_Agent"), columns, QStringLiteral("qel_backup"), byCall, 4000),
+         QStringLiteral("DELETE TOP (4000) FROM Statistic_Agent OUTPUT DELETED.[CallID], DELETED.[Agent]]Name] INTO "
+                        "[qel_backup].dbo.[Statistic_Agent] ([CallID], [Agent]]Name]) WHERE CallID in "
+                        "(SELECT CallID FROM #QelCleanupCalls)")},
+        {"in one statement", Sql::SqlServerMoveBatch(QStringLiteral("Statistic_Call"), {QStringLiteral("CallID")},
+                                                     QStringLiteral("Back]up"), QStringLiteral("Start_Time < '03/05/2024'"), 0),
+         QStringLiteral("DELETE FROM Statistic_Call OUTPUT DELETED.[CallID] INTO [Back]]up].dbo.[Statistic_Call] ([CallID]) "
+                        "WHERE Start_Time < '03/05/2024'")},
+        {"is the backup on the source's server", SqlServerIdentityQuery(),
+         QStringLiteral("SELECT CAST(SERVERPROPERTY('ServerName') AS nvarchar(256)), DB_NAME()")},
+        // past 2^31 - 1 rows COUNT(*) fails with an arithmetic overflow
+        {"the rows to copy, counted first",
+         Sql::Count(kSqlServer, QStringLiteral("Statistic_Call"), QStringLiteral("Start_Time < '03/05/2024'")),
+         QStringLiteral("SELECT COUNT_BIG(*) FROM Statistic_Call WHERE Start_Time < '03/05/2024'")},
+    });
+}
+
+// A backup on another server goes through this program: batches are read
+// along the table's key under locks held to their delete, and the backup's
+// ledger names each batch it received.
+TEST(SqlServerStatisticsTexts, TheLedgerRouteReadsAndDeletesAlongTheKey)
+{
+    const QStringList columns{QStringLiteral("ID"), QStringLiteral("CallID")};
+    const QString condition = QStringLiteral("CallID in (SELECT CallID FROM #QelCleanupCalls)");
+    ExpectTexts({
+        {"first batch", Sql::SqlServerReadBatch(QStringLiteral("Statistic_Agent"), QStringLiteral("ID"), columns, condition,
+                                                std::numeric_limits<qint64>::min(), 4000),
+         QStringLiteral("SELECT TOP (4000) [ID], [ID], [CallID] FROM Statistic_Agent WITH (UPDLOCK, HOLDLOCK) "
+                        "WHERE [ID] > -9223372036854775808 AND (CallID in (SELECT CallID FROM #QelCleanupCalls)) ORDER BY [ID]")},
+        {"its delete", Sql::SqlServerDeleteRange(QStringLiteral("Statistic_Agent"), QStringLiteral("ID"), condition, 100, 4711),
+         QStringLiteral("DELETE FROM Statistic_Agent WHERE [ID] > 100 AND [ID] <= 4711 AND "
+                        "(CallID in (SELECT CallID FROM #QelCleanupCalls))")},
+        {"a pending batch read again", Sql::SqlServerReadKeys(QStringLiteral("Statistic_Agent"), QStringLiteral("Row]Id"), columns,
+                                                              BackupLedger::KeyList({-3, 5, 6})),
+         QStringLiteral("SELECT [Row]]Id], [ID], [CallID] FROM Statistic_Agent WHERE [Row]]Id] IN (-3,5,6) ORDER BY [Row]]Id]")},
+        {"and deleted", Sql::SqlServerDeleteKeys(QStringLiteral("Statistic_Agent"), QStringLiteral("ID"), BackupLedger::KeyList({5, 6})),
+         QStringLiteral("DELETE FROM Statistic_Agent WHERE [ID] IN (5,6)")},
+    });
+}
+
+// The ledger lives in the backup; its texts are nvarchar, so they are
+// written as N'...' and keep any character of a database or table name.
+TEST(SqlServerStatisticsTexts, TheLedgersOwnStatements)
+{
+    BackupLedger::Entry entry;
+    entry.table = QStringLiteral("Statistic_Agent");
+    entry.keys = {-2, -1, 0, 7};
+    entry.rows = 4;
+    entry.fingerprint = 0xFFFFFFFFFFFFFFFEull;
+    const QString source = QStringLiteral("db01/Stat'\u00e9");
+    ExpectTexts({
+        {"pending", BackupLedger::PendingQuery(kSqlServer, source, entry.table),
+         QStringLiteral("SELECT BatchKeys, RowsCopied, RowFingerprint FROM QelCleanupLedger WHERE SourceDatabase = "
+                        "N'db01/Stat''\u00e9' AND TableName = N'Statistic_Agent' ORDER BY FirstKey")},
+        {"record", BackupLedger::RecordStatement(kSqlServer, source, entry),
+         QStringLiteral("INSERT INTO QelCleanupLedger (SourceDatabase, TableName, FirstKey, BatchKeys, RowsCopied, "
+                        "RowFingerprint, CopiedAt) VALUES (N'db01/Stat''\u00e9', N'Statistic_Agent', -2, '-2:0,7', 4, -2, "
+                        "GETDATE())")},
+        {"forget", BackupLedger::ForgetStatement(kSqlServer, source, entry),
+         QStringLiteral("DELETE FROM QelCleanupLedger WHERE SourceDatabase = N'db01/Stat''\u00e9' AND "
+                        "TableName = N'Statistic_Agent' AND FirstKey = -2")},
+        {"SQLite knows no N''", BackupLedger::ForgetStatement(Dialect(Dialect::Kind::SQLite), source, entry),
+         QStringLiteral("DELETE FROM QelCleanupLedger WHERE SourceDatabase = 'db01/Stat''\u00e9' AND "
+                        "TableName = 'Statistic_Agent' AND FirstKey = -2")},
+    });
+}
+
+TEST(SqlServerStatisticsTexts, AReferenceTableIsCopiedWhole)
+{
+    ExpectTexts({
+        {"empty the backup's copy", Sql::EmptyTable(kSqlServer, QStringLiteral("Agents")), QStringLiteral("DELETE FROM [Agents]")},
+        {"a name with a bracket", Sql::EmptyTable(kSqlServer, QStringLiteral("A]b")), QStringLiteral("DELETE FROM [A]]b]")},
+        {"read the source", Sql::ReadTable(QStringLiteral("Agents"), {QStringLiteral("[AgentID]"), QStringLiteral("[Name]")}),
+         QStringLiteral("SELECT [AgentID], [Name] FROM Agents")},
+    });
+}
+
+// The backup table is given the source's columns: created whole when it is
+// missing, a missing column added, a column too narrow for the source
+// widened in place with its values kept.
+TEST(SqlServerSchemaTexts, TheBackupTableTakesTheSourcesColumns)
+{
+    using namespace CatalogStatements;
+    const QString table = QualifiedName(kSqlServer, QStringLiteral("dbo"), QStringLiteral("Statistic_Call"), QStringLiteral("dbo"));
+    // As replication maps them for a SQL Server target: every column nullable.
+    std::vector<ColumnDefinition> source;
+    for (const ColumnDefinition& c :
+         {Column("CallID", ColumnType::Integer, 4), Column("Start_Time", ColumnType::Date, 8),
+          Column("Ended", ColumnType::DBTimeStamp, 23, 0, 7, "datetime2"), Column("Caller", ColumnType::VarWChar, 50),
+          Column("Notes", ColumnType::VarChar, 9000), Column("Cost", ColumnType::Decimal, 0, 18, 4),
+          Column("Done", ColumnType::Boolean, 1), Column("Memo]x", ColumnType::LongVarWChar, 1073741823)})
+        source.push_back(MapColumnForTarget(c, false));
+
+    ColumnDefinition keyColumn = Column("ID", ColumnType::BigInt, 8);
+    keyColumn.nullable = false;
+    const ColumnDefinition narrowBackup = Column("Caller", ColumnType::VarWChar, 20);
+    const auto widened = WidenedForSource(narrowBackup, source[3]);
+    const auto longer = WidenedForSource(Column("CallID", ColumnType::Integer, 4), Column("CallID", ColumnType::BigInt, 8));
+    ASSERT_TRUE(widened.has_value());
+    ASSERT_TRUE(longer.has_value());
+
+    ExpectTexts({
+        {"default schema", DefaultSchema(), QStringLiteral("SELECT SCHEMA_NAME()")},
+        {"create", CreateTable(kSqlServer, table, source),
+         QStringLiteral("CREATE TABLE [Statistic_Call] ([CallID] int NULL, [Start_Time] datetime NULL, "
+                        "[Ended] datetime2(7) NULL, [Caller] nvarchar(50) NULL, [Notes] varchar(max) NULL, "
+                        "[Cost] numeric(18,4) NULL, [Done] bit NULL, [Memo]]x] ntext NULL)")},
+        {"add", AddColumn(kSqlServer, table, source[5]), QStringLiteral("ALTER TABLE [Statistic_Call] ADD [Cost] numeric(18,4) NULL")},
+        {"add not null", AddColumn(kSqlServer, table, keyColumn), QStringLiteral("ALTER TABLE [Statistic_Call] ADD [ID] bigint NOT NULL")},
+        {"widen", AlterColumn(kSqlServer, table, *widened),
+         QStringLiteral("ALTER TABLE [Statistic_Call] ALTER COLUMN [Caller] nvarchar(50) NULL")},
+        {"widen a number", AlterColumn(kSqlServer, table, *longer),
+         QStringLiteral("ALTER TABLE [Statistic_Call] ALTER COLUMN [CallID] bigint NULL")},
+        {"drop a column", DropColumn(kSqlServer, table, QStringLiteral("Old]Col")),
+         QStringLiteral("ALTER TABLE [Statistic_Call] DROP COLUMN [Old]]Col]")},
+        {"another schema", CreateTable(kSqlServer, QualifiedName(kSqlServer, QStringLiteral("hist"), QStringLiteral("T"), QStringLiteral("dbo")),
+                                       {source[0]}),
+         QStringLiteral("CREATE TABLE [hist].[T] ([CallID] int NULL)")},
+    });
+}
+
+TEST(SqlServerHistoryTexts, TheCleaningHistoryAndTheSurveyList)
+{
+    const auto history = [](const CleanOptions& options) { return CleaningHistoryStatements(kSqlServer, 7, options).join(QStringLiteral("|")); };
+    const QString insert = QStringLiteral("INSERT INTO CleaningHistory(SurveyID, StatsCleaned, SurveysCleaned, WebInterviewsCleaned, ListsCleaned)\n");
+    ExpectTexts({
+        {"all four", history({true, true, true, true}),
+         QStringLiteral("IF EXISTS(SELECT * FROM CleaningHistory WHERE SurveyID = 7)\nBEGIN\nUPDATE CleaningHistory SET "
+                        "StatsCleaned = GETDATE(),SurveysCleaned = GETDATE(),WebInterviewsCleaned = GETDATE(),ListsCleaned = GETDATE() "
+                        "WHERE SurveyID = 7\nEND\nELSE\nBEGIN\n")
+             + insert + QStringLiteral("VALUES(7, GETDATE(), GETDATE(), GETDATE(), GETDATE())\nEND\n")},
+        {"web interviews alone", history({false, false, true, false}),
+         QStringLiteral("IF EXISTS(SELECT * FROM CleaningHistory WHERE SurveyID = 7)\nBEGIN\nUPDATE CleaningHistory SET "
+                        "WebInterviewsCleaned = GETDATE() WHERE SurveyID = 7\nEND\nELSE\nBEGIN\n")
+             + insert + QStringLiteral("VALUES(7, NULL, NULL, GETDATE(), NULL)\nEND\n")},
+        {"survey list", SurveyListSql(),
+         QStringLiteral("Select Surveys.SurveyID, SurveyTitle, InterviewStorage, Deleted, StatsCleaned, SurveysCleaned, "
+                        "WebInterviewsCleaned, ListsCleaned FROM Surveys Left Join CleaningHistory On Surveys.SurveyID = "
+                        "CleaningHistory.SurveyID ORDER BY Surveys.SurveyID")},
+    });
+}
