@@ -48,9 +48,7 @@ RowBatch ReadKeys(Connection& source, const QString& table, const QString& key, 
 // The smallest and largest key of the table, for telling how far a walk is.
 std::pair<qint64, qint64> KeyBounds(Connection& source, const QString& table, const QString& key)
 {
-    const QString quoted = source.dialect().QuoteIdentifier(key);
-    Result bounds(source, source.dialect().isSQLite() ? Sql::SQLiteRowidBounds(table)
-                                                      : QStringLiteral("SELECT MIN(%1), MAX(%1) FROM %2").arg(quoted, table));
+    Result bounds(source, source.dialect().isSQLite() ? Sql::SQLiteRowidBounds(table) : Sql::SqlServerKeyBounds(table, key));
     if (!bounds.Next())
         return {0, 0};
     return {bounds.Value(0).toInt64(), bounds.Value(1).toInt64()};

@@ -201,4 +201,9 @@ QString SqlServerReadKeys(const QString& table, const QString& key, const QStrin
         .arg(quotedKey, Quoted(sqlServer, columns), table, keyList);
 }
 
+QString SqlServerKeyBounds(const QString& table, const QString& key)
+{
+    return QStringLiteral("SELECT MIN(%1), MAX(%1) FROM %2").arg(Dialect(Dialect::Kind::SqlServer).QuoteIdentifier(key), table);
+}
+
 } // namespace qel::TransferStatements

@@ -49,6 +49,7 @@ QString CallSetSelection(const Dialect& dialect); // the subquery that reads it
 // condition is wrapped in +( ) so that the walk goes by rowid and not by an
 // index of the condition's columns.
 QString SQLiteRowidBounds(const QString& table);
+QString SqlServerKeyBounds(const QString& table, const QString& key);
 QString SQLiteDeleteBatch(const QString& table, const QString& condition, qint64 last, qint64 end);
 QString SQLiteCopyBatch(const QString& attachedTarget, const QString& table, const QStringList& columns,
                         const QString& condition, qint64 last, qint64 end);

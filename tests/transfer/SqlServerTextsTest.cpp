@@ -245,6 +245,8 @@ TEST(SqlServerStatisticsTexts, TheLedgerRouteReadsAndDeletesAlongTheKey)
         {"a pending batch read again", Sql::SqlServerReadKeys(QStringLiteral("Statistic_Agent"), QStringLiteral("Row]Id"), columns,
                                                               BackupLedger::KeyList({-3, 5, 6})),
          QStringLiteral("SELECT [Row]]Id], [ID], [CallID] FROM Statistic_Agent WHERE [Row]]Id] IN (-3,5,6) ORDER BY [Row]]Id]")},
+        {"the key's bounds, for telling how far the walk is", Sql::SqlServerKeyBounds(QStringLiteral("Statistic_Agent"), QStringLiteral("Row]Id")),
+         QStringLiteral("SELECT MIN([Row]]Id]), MAX([Row]]Id]) FROM Statistic_Agent")},
         {"and deleted", Sql::SqlServerDeleteKeys(QStringLiteral("Statistic_Agent"), QStringLiteral("ID"), BackupLedger::KeyList({5, 6})),
          QStringLiteral("DELETE FROM Statistic_Agent WHERE [ID] IN (5,6)")},
     });
