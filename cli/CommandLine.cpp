@@ -373,18 +373,27 @@ int RunCommandLine(int argc, char** argv)
         const bool byDate = command == QLatin1String("by-date");
         if (byDate)
             record.cutoff = state.removalDate;
-        bool previewed = false;
-        if (byDate)
-            previewed = dryRun ? operations.PreviewByDate(TargetConnection(settings, state), preview)
-                               : operations.CleanUpByDate(TargetConnection(settings, state));
-        else if (command == QLatin1String("surveys"))
-            dryRun ? void(previewed = operations.PreviewDeletedSurveys(preview)) : operations.CleanUpDeletedSurveys();
-        else if (command == QLatin1String("lists"))
-            dryRun ? void(previewed = operations.PreviewDeletedLists(preview)) : operations.CleanUpDeletedLists();
-        else
-            dryRun ? void(previewed = operations.PreviewWebInterviews(preview)) : operations.CleanUpWebInterviews();
-        if (dryRun && previewed)
-            PrintPreview(preview, byDate);
+        if (dryRun) {
+            bool previewed = false;
+            if (byDate)
+                previewed = operations.PreviewByDate(TargetConnection(settings, state), preview);
+            else if (command == QLatin1String("surveys"))
+                previewed = operations.PreviewDeletedSurveys(preview);
+            else if (command == QLatin1String("lists"))
+                previewed = operations.PreviewDeletedLists(preview);
+            else
+                previewed = operations.PreviewWebInterviews(preview);
+            if (previewed)
+                PrintPreview(preview, byDate);
+        } else if (byDate) {
+            operations.CleanUpByDate(TargetConnection(settings, state));
+        } else if (command == QLatin1String("surveys")) {
+            operations.CleanUpDeletedSurveys();
+        } else if (command == QLatin1String("lists")) {
+            operations.CleanUpDeletedLists();
+        } else {
+            operations.CleanUpWebInterviews();
+        }
     }
     console.FinishProgress();
 

@@ -1,6 +1,7 @@
 #include "cli/ConsoleFeedback.h"
 
 #include "cli/Terminal.h"
+#include "core/Progress.h"
 
 #include <cstdio>
 
@@ -32,7 +33,16 @@ void ConsoleFeedback::WriteProgress(const QString& text)
 
 void ConsoleFeedback::ShowStatus(const QString& text)
 {
-    status_ = text;
+    // On a terminal, once a step shows where it stands, that line stands
+    // for its stage: the stage's count texts would only repeat it.
+    if (terminal_ && !detailStage_.isEmpty() && text.startsWith(detailStage_))
+        return;
+    detailStage_.clear();
+    ShowLine(text);
+}
+
+void ConsoleFeedback::ShowLine(const QString& text)
+{
     if (terminal_) {
         if (sinceLastProgress_.isValid() && sinceLastProgress_.elapsed() < kProgressIntervalMs)
             pendingProgress_ = text;
@@ -47,12 +57,8 @@ void ConsoleFeedback::ShowProgress(const TableProgress& progress)
 {
     const QString detail = progress.table + QStringLiteral(": ") + ProgressDetailText(progress);
     if (terminal_) {
-        const QString text = status_ + QStringLiteral(" (") + detail + QLatin1Char(')');
-        // This line takes the place of the status text just written.
-        if (sinceLastProgress_.isValid() && sinceLastProgress_.elapsed() < kProgressIntervalMs)
-            pendingProgress_ = text;
-        else
-            WriteProgress(text);
+        detailStage_ = StageText(progress.stage, QString());
+        ShowLine(detailStage_ + detail);
     } else if (verbose_) {
         // Under the status line it details.
         WriteText(stderr, QStringLiteral("  ") + detail + QLatin1Char('\n'));

@@ -35,7 +35,9 @@ private:
     bool progressLineOpen_ = false;
     bool reportedDatabaseError_ = false;
     bool reportedStop_ = false;
-    QString status_; // the last status text, which progress details follow
+    void ShowLine(const QString& text);
+
+    QString detailStage_; // "Stage N/21: " of the step whose progress the line shows
     QElapsedTimer sinceLastProgress_;
     QString pendingProgress_; // a text held back to keep the terminal fast
 };

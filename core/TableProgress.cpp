@@ -36,7 +36,7 @@ QString Duration(double seconds)
 
 QString ProgressDetailText(const TableProgress& progress)
 {
-    // Grouped digits in the C locale's way, the same on every machine.
+    // Digits as the C locale writes them, the same on every machine.
     const QLocale c = QLocale::c();
     QString text = QStringLiteral("%1 of %2%3 rows")
                        .arg(c.toString(progress.done), progress.estimated ? QStringLiteral("about ") : QString(),

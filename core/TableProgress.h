@@ -19,7 +19,7 @@ struct TableProgress {
     double secondsLeft() const;
 };
 
-// "12,000 of 40,000 rows, 3,100 rows/s, 0:09 left" ("of about" when
+// "12000 of 40000 rows, 3100 rows/s, 0:09 left" ("of about" when
 // estimated); the parts that are not known yet are left out.
 QString ProgressDetailText(const TableProgress& progress);
 
