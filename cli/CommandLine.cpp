@@ -322,6 +322,32 @@ int RunCommandLine(int argc, char** argv)
     InstallStopSignals(stop);
     operations.setStopRequested(stop.AsQuery());
     CleanupPreview preview;
+    // Ends every run that got this far, also one that failed before its
+    // clean-up began: the record goes to the run log and the report.
+    const auto finishRun = [&]() {
+        console.FinishProgress();
+
+        // A dry run's record holds what it found.
+        if (dryRun) {
+            for (const CleanupPreview::Table& table : preview.tables) {
+                RunRecord::Table& entry = record.TableEntry(table.table);
+                entry.deleted = table.wholeCopy ? 0 : table.rows;
+                entry.copied = preview.backup ? table.rows : 0;
+            }
+            record.droppedTables = preview.droppedTables;
+        }
+        record.ended = QDateTime::currentDateTime();
+        int status = console.reportedStop() ? kStopped : console.reportedDatabaseError() ? kDatabaseError : kCompleted;
+        QString error;
+        if (!AppendToRunLog(record, &error))
+            PrintError(error);
+        if (!reportPath.isEmpty() && !WriteRunReport(record, reportPath, &error)) {
+            PrintError(error);
+            if (status == kCompleted)
+                status = kDatabaseError;
+        }
+        return status;
+    };
 
     if (bySurvey) {
         // The surveys as the selection dialog lists them; every identifier
@@ -342,7 +368,7 @@ int RunCommandLine(int argc, char** argv)
                            dryRun ? MissingHistory::ReadAsNever : MissingHistory::Create);
         } catch (const DatabaseError& e) {
             ReportDatabaseError(feedback, QLatin1String(ReportContext::SurveySelection), e);
-            return kDatabaseError;
+            return finishRun();
         }
         std::vector<SurveyListRow> selected;
         for (const auto& row : all)
@@ -395,28 +421,7 @@ int RunCommandLine(int argc, char** argv)
             operations.CleanUpWebInterviews();
         }
     }
-    console.FinishProgress();
-
-    // A dry run's record holds what it found.
-    if (dryRun) {
-        for (const CleanupPreview::Table& table : preview.tables) {
-            RunRecord::Table& entry = record.TableEntry(table.table);
-            entry.deleted = table.wholeCopy ? 0 : table.rows;
-            entry.copied = preview.backup ? table.rows : 0;
-        }
-        record.droppedTables = preview.droppedTables;
-    }
-    record.ended = QDateTime::currentDateTime();
-    int status = console.reportedStop() ? kStopped : console.reportedDatabaseError() ? kDatabaseError : kCompleted;
-    QString error;
-    if (!AppendToRunLog(record, &error))
-        PrintError(error);
-    if (!reportPath.isEmpty() && !WriteRunReport(record, reportPath, &error)) {
-        PrintError(error);
-        if (status == kCompleted)
-            status = kDatabaseError;
-    }
-    return status;
+    return finishRun();
 }
 
 } // namespace qel
