@@ -16,7 +16,7 @@ namespace {
 // Drops the three tables of every list the query finds. Nothing is shown,
 // and the list database is not opened, when it finds none.
 void DropTablesOfListsFound(const CleanupSettings& settings, Feedback& feedback, Connection& callCenter,
-                            const QString& listQuery)
+                            const QString& listQuery, const std::function<void(Catalog&)>& prepareDrops)
 {
     IdentifierSet listIds;
     int rows = 0;
@@ -27,6 +27,7 @@ void DropTablesOfListsFound(const CleanupSettings& settings, Feedback& feedback,
 
     auto listDatabase = OpenDatabase(settings.listDB, DatabaseRole::Lists, CommandTimeout(settings.timeout));
     Catalog catalog(*listDatabase);
+    prepareDrops(catalog);
     int removed = 0;
     for (const qint32 listId : listIds)
         for (const char* format : {"ZEBCall%d", "ZEBList%d", "ZEBEmail%d"})
@@ -41,7 +42,8 @@ bool CleanupOperations::DropListTablesOfSurveys(const IdentifierArray& surveyIds
 {
     try {
         auto callCenter = OpenDatabase(settings_.callCenterSrc, DatabaseRole::CallCentre, CommandTimeout(settings_.timeout));
-        DropTablesOfListsFound(settings_, feedback_, *callCenter, RemovalStatements::ListsOfSurveys(surveyIds));
+        DropTablesOfListsFound(settings_, feedback_, *callCenter, RemovalStatements::ListsOfSurveys(surveyIds),
+                               [this](Catalog& catalog) { PrepareDrops(catalog); });
         return true;
     } catch (const DatabaseError& e) {
         ReportDatabaseError(feedback_, QLatin1String(ReportContext::TableRemoval), e);
@@ -53,7 +55,8 @@ void CleanupOperations::CleanUpDeletedLists()
 {
     try {
         auto callCenter = OpenDatabase(settings_.callCenterSrc, DatabaseRole::CallCentre, CommandTimeout(settings_.timeout));
-        DropTablesOfListsFound(settings_, feedback_, *callCenter, RemovalStatements::DeletedLists());
+        DropTablesOfListsFound(settings_, feedback_, *callCenter, RemovalStatements::DeletedLists(),
+                               [this](Catalog& catalog) { PrepareDrops(catalog); });
     } catch (const DatabaseError& e) {
         ReportDatabaseError(feedback_, QLatin1String(ReportContext::TableRemoval), e);
     }

@@ -1,6 +1,7 @@
 #include "cli/ConsoleFeedback.h"
 
 #include "cli/Terminal.h"
+#include "core/Progress.h"
 
 #include <cstdio>
 
@@ -32,6 +33,16 @@ void ConsoleFeedback::WriteProgress(const QString& text)
 
 void ConsoleFeedback::ShowStatus(const QString& text)
 {
+    // On a terminal, once a step shows where it stands, that line stands
+    // for its stage: the stage's count texts would only repeat it.
+    if (terminal_ && !detailStage_.isEmpty() && text.startsWith(detailStage_))
+        return;
+    detailStage_.clear();
+    ShowLine(text);
+}
+
+void ConsoleFeedback::ShowLine(const QString& text)
+{
     if (terminal_) {
         if (sinceLastProgress_.isValid() && sinceLastProgress_.elapsed() < kProgressIntervalMs)
             pendingProgress_ = text;
@@ -39,6 +50,18 @@ void ConsoleFeedback::ShowStatus(const QString& text)
             WriteProgress(text);
     } else if (verbose_) {
         WriteText(stderr, text + QLatin1Char('\n'));
+    }
+}
+
+void ConsoleFeedback::ShowProgress(const TableProgress& progress)
+{
+    const QString detail = progress.table + QStringLiteral(": ") + ProgressDetailText(progress);
+    if (terminal_) {
+        detailStage_ = StageText(progress.stage, QString());
+        ShowLine(detailStage_ + detail);
+    } else if (verbose_) {
+        // Under the status line it details.
+        WriteText(stderr, QStringLiteral("  ") + detail + QLatin1Char('\n'));
     }
 }
 
@@ -55,6 +78,8 @@ void ConsoleFeedback::FinishProgress()
 void ConsoleFeedback::ShowMessage(const QString& text, MessageKind kind)
 {
     FinishProgress();
+    if (kind == MessageKind::Stopped)
+        reportedStop_ = true;
     if (kind == MessageKind::DatabaseError) {
         reportedDatabaseError_ = true;
         WriteText(stderr, text + QLatin1Char('\n'));

@@ -150,7 +150,10 @@ QString Catalog::QualifiedName(const TableEntry& table) const
 void Catalog::DropTable(const QString& name)
 {
     const TableEntry table = LookupTable(name);
-    connection_.Execute(CatalogStatements::DropTable(QualifiedName(table)));
+    if (!dropsListOnly_)
+        connection_.Execute(CatalogStatements::DropTable(QualifiedName(table)));
+    if (onDropped_)
+        onDropped_(table.name);
     auto& tables = TableList();
     for (auto it = tables.begin(); it != tables.end(); ++it) {
         if (it->schema == table.schema && it->name == table.name) {
