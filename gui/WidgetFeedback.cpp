@@ -27,9 +27,9 @@ void WidgetFeedback::PumpMessages()
 
 void WidgetFeedback::ShowMessage(const QString& text, MessageKind kind)
 {
-    // A failure replaces the last progress text, which would otherwise
-    // still say how far the run had come.
-    if (kind == MessageKind::DatabaseError && statusLine_) {
+    // A failure or a stop replaces the last progress text, which would
+    // otherwise still say how far the run had come.
+    if (kind != MessageKind::Information && statusLine_) {
         QString line = text;
         line.replace(QLatin1String("\r\n"), QLatin1String("  ")).replace(QLatin1Char('\n'), QLatin1String("  "));
         statusLine_->setText(line);
@@ -40,7 +40,9 @@ void WidgetFeedback::ShowMessage(const QString& text, MessageKind kind)
         return;
     }
     // Database texts may hold '<' or '&': they are shown as written.
-    const QMessageBox::Icon icon = kind == MessageKind::DatabaseError ? QMessageBox::Critical : QMessageBox::NoIcon;
+    const QMessageBox::Icon icon = kind == MessageKind::DatabaseError ? QMessageBox::Critical
+        : kind == MessageKind::Stopped                                ? QMessageBox::Warning
+                                                                      : QMessageBox::NoIcon;
     QMessageBox box(icon, QCoreApplication::applicationName(), text, QMessageBox::Ok, owner_);
     box.setTextFormat(Qt::PlainText);
     box.exec();

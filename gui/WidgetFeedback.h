@@ -10,8 +10,8 @@ namespace qel {
 
 // The main window's feedback: status texts go to its status line, the pump
 // runs the Qt event loop once, messages are boxes with an OK button owned by
-// the window, a database error with the critical icon and also on the
-// status line. Given another feedback, it also passes every status text and
+// the window, a database error with the critical icon and a stopped run
+// with the warning icon, both also on the status line. Given another feedback, it also passes every status text and
 // pump on to it and lets it show the messages instead of a box; tests use
 // that to read the messages without blocking.
 class WidgetFeedback : public Feedback {

@@ -1,0 +1,115 @@
+#include "gui/ConfirmationDialog.h"
+
+#include "gui/DialogLayouts.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace qel {
+
+namespace {
+
+template <typename T>
+T* Named(T* control, const char* name)
+{
+    control->setObjectName(QLatin1String(name));
+    return control;
+}
+
+QLabel* Line(const QString& text, const char* name, QWidget* parent)
+{
+    auto* label = Named(new QLabel(text, parent), name);
+    label->setTextFormat(Qt::PlainText); // table names and paths are shown as written
+    label->setWordWrap(true);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
+
+QString Count(long long rows)
+{
+    return QLocale().toString(static_cast<qlonglong>(rows));
+}
+
+} // namespace
+
+ConfirmationDialog::ConfirmationDialog(const ConfirmationContent& content, QWidget* parent)
+    : QDialog(parent), units_(QApplication::font())
+{
+    setObjectName(QStringLiteral("confirmationDialog"));
+    setWindowTitle(QLatin1String(ConfirmationText::Title));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+
+    auto* page = new QVBoxLayout(this);
+    page->setContentsMargins(units_.x(7), units_.y(7), units_.x(7), units_.y(7));
+    page->setSpacing(units_.y(4));
+    page->addWidget(Line(content.command, "commandLine", this));
+
+    // One row per statistics table, in the order the clean-up takes them,
+    // and the total under them.
+    tables_ = Named(new QTreeWidget(this), "previewTables");
+    tables_->setRootIsDecorated(false);
+    tables_->setSelectionMode(QAbstractItemView::NoSelection);
+    tables_->setFocusPolicy(Qt::NoFocus);
+    tables_->setHeaderLabels({QLatin1String(ConfirmationText::TableColumn), QLatin1String(ConfirmationText::RowsColumn)});
+    tables_->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    for (const ConfirmationContent::TableRows& table : content.tables) {
+        auto* item = new QTreeWidgetItem(tables_, {table.table, Count(table.rows)});
+        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    }
+    auto* total = new QTreeWidgetItem(tables_, {QLatin1String(ConfirmationText::Total), Count(content.total)});
+    total->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    QFont bold = total->font(0);
+    bold.setBold(true);
+    total->setFont(0, bold);
+    total->setFont(1, bold);
+    tables_->header()->setStretchLastSection(false);
+    tables_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    tables_->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    tables_->setMinimumSize(units_.size(200, 100));
+    page->addWidget(tables_, 1);
+    if (content.tables.empty() && content.total == 0)
+        page->addWidget(Line(QLatin1String(ConfirmationText::NothingToDelete), "nothingLine", this));
+
+    if (!content.tablesToDrop.isEmpty()) {
+        page->addWidget(Line(QLatin1String(ConfirmationText::TablesToDrop), "labelTablesToDrop", this));
+        auto* drops = Named(new QTreeWidget(this), "tablesToDrop");
+        drops->setRootIsDecorated(false);
+        drops->setHeaderHidden(true);
+        drops->setSelectionMode(QAbstractItemView::NoSelection);
+        drops->setFocusPolicy(Qt::NoFocus);
+        for (const QString& table : content.tablesToDrop)
+            new QTreeWidgetItem(drops, {table});
+        drops->setMinimumHeight(units_.y(40));
+        page->addWidget(drops, 1);
+    }
+
+    page->addWidget(Line(content.backupTarget.isEmpty()
+                             ? QLatin1String(ConfirmationText::NoBackup)
+                             : QString::fromLatin1(ConfirmationText::BackupInto).arg(content.backupTarget),
+                         "backupLine", this));
+
+    auto* buttons = new QDialogButtonBox(this);
+    delete_ = Named(buttons->addButton(QLatin1String(ConfirmationText::Delete), QDialogButtonBox::AcceptRole),
+                    "deleteButton");
+    cancel_ = Named(buttons->addButton(QLatin1String(ConfirmationText::Cancel), QDialogButtonBox::RejectRole),
+                    "cancelButton");
+    for (QPushButton* button : {delete_, cancel_})
+        button->setMinimumWidth(units_.x(50));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    page->addWidget(buttons);
+
+    // Cancel is the default and holds the focus, so Enter pressed a moment
+    // too late answers no; Delete takes a click, or Tab and then Enter.
+    cancel_->setDefault(true);
+    cancel_->setFocus();
+    FitToScreen(*this, sizeHint().expandedTo(units_.size(260, 0)));
+}
+
+} // namespace qel
