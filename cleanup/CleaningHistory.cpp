@@ -59,4 +59,10 @@ QString SurveyListSql()
                          "Surveys.SurveyID");
 }
 
+QString SurveyListWithoutHistorySql()
+{
+    return QStringLiteral("Select SurveyID, SurveyTitle, InterviewStorage, Deleted, NULL AS StatsCleaned, NULL AS SurveysCleaned, "
+                          "NULL AS WebInterviewsCleaned, NULL AS ListsCleaned FROM Surveys ORDER BY SurveyID");
+}
+
 } // namespace qel

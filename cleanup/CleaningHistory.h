@@ -32,5 +32,7 @@ QStringList CleaningHistoryStatements(const Dialect& dialect, qint32 surveyId, c
 // The survey list of the selection dialog: every survey, deleted ones too,
 // with its cleaning dates, in ascending identifier order.
 QString SurveyListSql();
+// The same columns where there is no CleaningHistory yet: never cleaned.
+QString SurveyListWithoutHistorySql();
 
 } // namespace qel

@@ -13,4 +13,18 @@ bool CleanupOperations::ReportStopped(long long deletedRecords)
     return false;
 }
 
+void CleanupOperations::setRunRecord(RunRecord* record)
+{
+    record_ = record;
+    if (!previewing_)
+        droppedNames_ = record ? &record->droppedTables : nullptr;
+}
+
+void CleanupOperations::PrepareDrops(Catalog& catalog)
+{
+    catalog.setDropsListOnly(previewing_);
+    if (droppedNames_)
+        catalog.setOnDropped([names = droppedNames_](const QString& name) { names->append(name); });
+}
+
 } // namespace qel

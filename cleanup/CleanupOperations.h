@@ -3,7 +3,9 @@
 #include "cleanup/BackupTarget.h"
 #include "cleanup/CleaningHistory.h"
 #include "cleanup/CleanupDatabases.h"
+#include "cleanup/CleanupPreview.h"
 #include "cleanup/Identifiers.h"
+#include "cleanup/RunRecord.h"
 #include "cleanup/SurveyList.h"
 #include "core/CleanupSettings.h"
 #include "core/Feedback.h"
@@ -14,6 +16,8 @@
 #include <functional>
 
 namespace qel {
+
+struct StepSelection;
 
 // The five clean-ups, run with the stored settings and the state of the run,
 // reporting through the feedback. The window's command handlers (and the
@@ -55,8 +59,25 @@ public:
     void CleanUpDeletedLists();
     void CleanUpWebInterviews();
 
-    // Asked between batches of the statistics clean-ups: true ends the run
-    // after the batch in flight.
+    // The previews of the five clean-ups: what each would delete, copy and
+    // drop, found by the same selection, with every SQLite file opened
+    // read-only and nothing written anywhere (no call set, no history, no
+    // backup target). Database errors are reported through the feedback as
+    // the clean-ups report them, and answer false; so does a stop, which
+    // shows "Stopped: 0 records deleted".
+    bool PreviewByDate(const QString& targetConnection, CleanupPreview& preview);
+    bool PreviewBySurveys(const QString& targetConnection, const SurveySelection& selection, const CleanOptions& options,
+                          CleanupPreview& preview);
+    bool PreviewDeletedSurveys(CleanupPreview& preview);
+    bool PreviewDeletedLists(CleanupPreview& preview);
+    bool PreviewWebInterviews(CleanupPreview& preview);
+
+    // Where the clean-ups add each table's rows and seconds and every table
+    // they drop; none by default.
+    void setRunRecord(RunRecord* record);
+
+    // Asked between batches of the statistics clean-ups, and before each of
+    // their steps: true ends the run after the batch in flight.
     void setStopRequested(std::function<bool()> stopRequested) { stopRequested_ = std::move(stopRequested); }
 
     // How the statistics clean-ups open their databases (the benchmark
@@ -66,12 +87,25 @@ public:
 private:
     void CheckRemovalDatabases(const CleanOptions& options);
     bool ReportStopped(long long deletedRecords);
+    bool StopAsked() const { return stopRequested_ && stopRequested_(); }
+
+    // What a removal does with the catalogue it drops from: in a preview
+    // the drops only list the tables; either way the names are noted.
+    void PrepareDrops(Catalog& catalog);
+    // A removal run in preview, with its results kept off the feedback.
+    bool PreviewRemoval(CleanupPreview& preview, const std::function<void(CleanupOperations&)>& removal);
+    // Counts the rows of each step of a statistics clean-up.
+    bool PreviewStatistics(const QString& targetConnection, const std::vector<CleanupStep>& steps, bool referenceSteps,
+                           const StepSelection& selection, CleanupPreview& preview);
 
     const CleanupSettings& settings_;
     RunState& state_;
     Feedback& feedback_;
     std::function<bool()> stopRequested_;
     CleanupDatabases::Options databaseOptions_;
+    RunRecord* record_ = nullptr;
+    bool previewing_ = false;
+    QStringList* droppedNames_ = nullptr; // the preview's or the record's list
 };
 
 } // namespace qel

@@ -3,6 +3,10 @@
 #include "db/ConnectionString.h"
 #include "db/DatabaseError.h"
 
+#include <QFileInfo>
+#include <QStringList>
+#include <QUrl>
+
 namespace qel {
 
 namespace {
@@ -26,7 +30,38 @@ DatabaseError EmptySettingError(DatabaseRole role)
     return DatabaseError::Internal(QStringLiteral("%1 is empty: ").arg(key) + where.arg(key));
 }
 
+thread_local int readOnlyOpenings = 0;
+
 } // namespace
+
+ReadOnlyOpening::ReadOnlyOpening()
+{
+    ++readOnlyOpenings;
+}
+
+ReadOnlyOpening::~ReadOnlyOpening()
+{
+    --readOnlyOpenings;
+}
+
+QString ReadOnlyConnectionString(const QString& connectionString)
+{
+    const ConnectionString parsed = ConnectionString::Parse(connectionString);
+    const auto driver = parsed.value(QStringLiteral("Driver"));
+    const auto database = parsed.value(QStringLiteral("Database"));
+    if (!driver || !driver->contains(QLatin1String("sqlite"), Qt::CaseInsensitive) || !database || database->isEmpty()
+        || database->startsWith(QLatin1String("file:"), Qt::CaseInsensitive))
+        return connectionString;
+    // A file that is not there is left to the usual open, which says so.
+    const QFileInfo file(*database);
+    if (!file.isFile())
+        return connectionString;
+    const QString uri = QUrl::fromLocalFile(file.absoluteFilePath()).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=ro");
+    QStringList pairs;
+    for (const auto& [key, value] : parsed.pairs())
+        pairs << OdbcPair(key, key.compare(QLatin1String("Database"), Qt::CaseInsensitive) == 0 ? uri : value);
+    return pairs.join(QLatin1Char(';'));
+}
 
 const char* SettingKeyOf(DatabaseRole role)
 {
@@ -60,7 +95,8 @@ std::unique_ptr<Connection> OpenDatabase(const QString& connectionString, Databa
     const QString origin = DatabaseOrigin(connectionString, role);
     const MissingDatabase missing = role == DatabaseRole::BackupTarget ? MissingDatabase::Create : MissingDatabase::Refuse;
     try {
-        auto connection = Connection::Open(connectionString, commandTimeout, missing);
+        const QString opened = readOnlyOpenings > 0 ? ReadOnlyConnectionString(connectionString) : connectionString;
+        auto connection = Connection::Open(opened, commandTimeout, missing);
         connection->setOrigin(origin);
         return connection;
     } catch (DatabaseError& e) {

@@ -37,4 +37,20 @@ QString DatabaseOrigin(const QString& connectionString, DatabaseRole role);
 std::unique_ptr<Connection> OpenDatabase(const QString& connectionString, DatabaseRole role,
                                          std::optional<int> commandTimeout = std::nullopt);
 
+// While one of these lives on a thread, OpenDatabase opens SQLite files on
+// that thread read-only (as a file: URI with mode=ro), so that a preview
+// that ran into a write by mistake would fail rather than change a file.
+// Other databases open as usual; a preview sends them nothing but reads.
+class ReadOnlyOpening {
+public:
+    ReadOnlyOpening();
+    ~ReadOnlyOpening();
+    ReadOnlyOpening(const ReadOnlyOpening&) = delete;
+    ReadOnlyOpening& operator=(const ReadOnlyOpening&) = delete;
+};
+
+// The connection string that opens the same SQLite file read-only; any
+// other string as it is.
+QString ReadOnlyConnectionString(const QString& connectionString);
+
 } // namespace qel

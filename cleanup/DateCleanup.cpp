@@ -32,6 +32,7 @@ bool CleanupOperations::CleanUpByDate(const QString& targetConnection)
         // as the statistics database compares dates.
         RecordTransfer transfer(settings_, state_, feedback_, *databases);
         transfer.setStopRequested(stopRequested_);
+        transfer.setRunRecord(record_);
         StepSelection selection;
         selection.cutoff = state_.removalDate;
         selection.callSelections = PrepareCallSelections(
@@ -44,6 +45,8 @@ bool CleanupOperations::CleanUpByDate(const QString& targetConnection)
         for (const CleanupStep& step : DateCleanupSteps()) {
             if (step.sqlOnly && settings_.sourceSQL == 0)
                 continue;
+            if (StopAsked())
+                return ReportStopped(deletedRecords);
             if (!RunCleanupStep(transfer, step, selection, deletedRecords))
                 return false;
             if (transfer.stopped())

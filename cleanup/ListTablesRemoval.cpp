@@ -15,7 +15,7 @@ namespace {
 // Drops the three tables of every list the query finds. Nothing is shown,
 // and the list database is not opened, when it finds none.
 void DropTablesOfListsFound(const CleanupSettings& settings, Feedback& feedback, Connection& callCenter,
-                            const QString& listQuery)
+                            const QString& listQuery, const std::function<void(Catalog&)>& prepareDrops)
 {
     IdentifierSet listIds;
     int rows = 0;
@@ -26,6 +26,7 @@ void DropTablesOfListsFound(const CleanupSettings& settings, Feedback& feedback,
 
     auto listDatabase = OpenDatabase(settings.listDB, DatabaseRole::Lists, CommandTimeout(settings.timeout));
     Catalog catalog(*listDatabase);
+    prepareDrops(catalog);
     int removed = 0;
     for (const qint32 listId : listIds)
         for (const char* format : {"ZEBCall%d", "ZEBList%d", "ZEBEmail%d"})
@@ -44,7 +45,8 @@ bool CleanupOperations::DropListTablesOfSurveys(const IdentifierArray& surveyIds
             idText += Format(QString::fromLatin1(i == 0 ? "%d" : ",%d"), {static_cast<qint32>(surveyIds[i])});
         auto callCenter = OpenDatabase(settings_.callCenterSrc, DatabaseRole::CallCentre, CommandTimeout(settings_.timeout));
         DropTablesOfListsFound(settings_, feedback_, *callCenter,
-                               Format(QStringLiteral("Select ListID from Lists Where SurveyID IN (%s)"), {idText}));
+                               Format(QStringLiteral("Select ListID from Lists Where SurveyID IN (%s)"), {idText}),
+                               [this](Catalog& catalog) { PrepareDrops(catalog); });
         return true;
     } catch (const DatabaseError& e) {
         ReportDatabaseError(feedback_, QLatin1String(ReportContext::TableRemoval), e);
@@ -56,7 +58,8 @@ void CleanupOperations::CleanUpDeletedLists()
 {
     try {
         auto callCenter = OpenDatabase(settings_.callCenterSrc, DatabaseRole::CallCentre, CommandTimeout(settings_.timeout));
-        DropTablesOfListsFound(settings_, feedback_, *callCenter, QStringLiteral("Select ListID from Lists Where Deleted <> 0"));
+        DropTablesOfListsFound(settings_, feedback_, *callCenter, QStringLiteral("Select ListID from Lists Where Deleted <> 0"),
+                               [this](Catalog& catalog) { PrepareDrops(catalog); });
     } catch (const DatabaseError& e) {
         ReportDatabaseError(feedback_, QLatin1String(ReportContext::TableRemoval), e);
     }

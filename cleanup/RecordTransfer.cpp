@@ -12,6 +12,10 @@
 #include "db/DatabaseError.h"
 #include "db/Result.h"
 
+#include <QElapsedTimer>
+
+#include <memory>
+
 namespace qel {
 
 namespace Sql = TransferStatements;
@@ -54,13 +58,79 @@ bool RecordTransfer::BackupAndDelete(const QString& table, const QString& condit
         feedback_.ShowStatus(DeletingRecordsText(state_.stage));
         feedback_.PumpMessages();
     }
+    QElapsedTimer clock;
+    clock.start();
     try {
-        deletedRecords += Move(table, condition, columns);
+        movedInStep_ = 0;
+        const long long moved = Move(table, condition, columns);
+        deletedRecords += moved;
+        Record(table, moved, clock.nsecsElapsed());
         return true;
     } catch (const DatabaseError& e) {
+        // The batches committed before the failure have left the table.
+        Record(table, movedInStep_, clock.nsecsElapsed());
         ReportDatabaseError(feedback_, table, e);
         return false;
     }
+}
+
+void RecordTransfer::Record(const QString& table, long long moved, qint64 nanoseconds)
+{
+    if (!record_)
+        return;
+    RunRecord::Table& entry = record_->TableEntry(table);
+    entry.deleted += moved;
+    if (databases_.route != BackupRoute::None)
+        entry.copied += moved;
+    entry.seconds += static_cast<double>(nanoseconds) / 1e9;
+}
+
+void RecordTransfer::EndProgress(const MoveResult& result)
+{
+    // The walk's last windows may have held no row to show: the estimate
+    // of the last batch that had some is put right once the table is done.
+    if (result.stopped || lastProgress_.done != result.rows || result.rows == 0)
+        return;
+    if (lastProgress_.estimated || lastProgress_.total != lastProgress_.done) {
+        TableProgress done = lastProgress_;
+        done.total = done.done;
+        done.estimated = false;
+        showProgress_(done);
+    }
+}
+
+std::function<void(long long, double)> RecordTransfer::ProgressReport(Connection& source, const QString& table,
+                                                                     const QString& condition,
+                                                                     std::function<void(const TableProgress&)> show)
+{
+    // The rows to take: counted beforehand where the server has the indexes
+    // for it; on SQLite, where a count would cost another pass over the
+    // table, reckoned from how far the walk has come.
+    long long counted = -1;
+    if (!source.dialect().isSQLite()) {
+        Result count(source, Sql::Count(table, condition));
+        counted = count.Next() ? count.Value(0).toInt64() : 0;
+    }
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    TableProgress base;
+    base.stage = state_.stage;
+    base.table = table;
+    lastProgress_ = TableProgress();
+    showProgress_ = [this, show](const TableProgress& progress) {
+        lastProgress_ = progress;
+        show(progress);
+    };
+    return [counted, clock, base, show = showProgress_](long long moved, double walked) {
+        TableProgress progress = base;
+        progress.done = moved;
+        progress.estimated = counted < 0 && walked < 1.0;
+        progress.total = counted >= 0 ? std::max(counted, moved)
+            : walked > 0 ? std::max(moved, static_cast<long long>(static_cast<double>(moved) / walked + 0.5))
+                         : moved;
+        progress.seconds = static_cast<double>(clock->nsecsElapsed()) / 1e9;
+        show(progress);
+    };
 }
 
 long long RecordTransfer::Move(const QString& table, const QString& condition, const std::vector<ColumnDefinition>& columns)
@@ -83,23 +153,14 @@ long long RecordTransfer::Move(const QString& table, const QString& condition, c
                                    "or deleted; back it up into a database of the same server, or give it such a key.")
                         .arg(table));
             settled = SettlePendingBatches(source, *databases_.ledger, table, key, reads);
+            movedInStep_ = settled;
         }
-        // The rows to copy: counted beforehand where the server has the
-        // indexes for it; on SQLite, where a count would cost another pass
-        // over the table, reckoned from how far the walk has come.
-        long long counted = -1;
-        if (!source.dialect().isSQLite()) {
-            Result count(source, Sql::Count(table, condition));
-            counted = count.Next() ? count.Value(0).toInt64() : 0;
-        }
-        const int stage = state_.stage;
-        move.onBatch = [this, stage, counted](long long moved, double walked) {
-            const long long total = counted >= 0 ? std::max(counted, moved)
-                : walked > 0 ? std::max(moved, static_cast<long long>(static_cast<double>(moved) / walked + 0.5))
-                             : moved;
+        move.onBatch = ProgressReport(source, table, condition, [this, settled](const TableProgress& progress) {
+            movedInStep_ = settled + progress.done;
             feedback_.PumpMessages();
-            feedback_.ShowStatus(RecordsCopiedText(stage, moved, total));
-        };
+            feedback_.ShowStatus(RecordsCopiedText(progress.stage, progress.done, progress.total));
+            feedback_.ShowProgress(progress);
+        });
         const QStringList names = NamesOf(columns);
         MoveResult result;
         switch (databases_.route) {
@@ -114,11 +175,17 @@ long long RecordTransfer::Move(const QString& table, const QString& condition, c
             break;
         }
         stopped_ = stopped_ || result.stopped;
+        EndProgress(result);
         return settled + result.rows;
     }
-    move.onBatch = [this](long long, double) { feedback_.PumpMessages(); };
+    move.onBatch = ProgressReport(source, table, condition, [this](const TableProgress& progress) {
+        movedInStep_ = progress.done;
+        feedback_.PumpMessages();
+        feedback_.ShowProgress(progress);
+    });
     const MoveResult result = DeleteRows(move);
     stopped_ = stopped_ || result.stopped;
+    EndProgress(result);
     return result.rows;
 }
 
@@ -134,10 +201,12 @@ bool RecordTransfer::BackupWholeTable(const QString& table)
     try {
         // The target copy of a reference table always equals the source.
         const int stage = state_.stage;
-        CopyWholeTable(databases_.referenceSource(), *databases_.target, table, columns, [this, stage](long long copied) {
+        const long long copied = CopyWholeTable(databases_.referenceSource(), *databases_.target, table, columns, [this, stage](long long copied) {
             feedback_.PumpMessages();
             feedback_.ShowStatus(RecordsCopiedText(stage, copied, copied));
         });
+        if (record_)
+            record_->TableEntry(table).copied += copied;
         return true;
     } catch (const DatabaseError& e) {
         ReportDatabaseError(feedback_, table, e);

@@ -2,10 +2,12 @@
 
 #include "cleanup/CleanupDatabases.h"
 #include "cleanup/Identifiers.h"
+#include "cleanup/RunRecord.h"
 #include "cleanup/StatisticsCatalogue.h"
 #include "core/CleanupSettings.h"
 #include "core/Feedback.h"
 #include "core/RunState.h"
+#include "core/TableProgress.h"
 #include "db/Dialect.h"
 
 #include <QDate>
@@ -14,6 +16,8 @@
 #include <functional>
 
 namespace qel {
+
+struct MoveResult;
 
 // The rows of the statistics tables leave table by table through these
 // steps: each advances the stage counter and moves the chosen rows out of
@@ -48,10 +52,20 @@ public:
     void setStopRequested(std::function<bool()> stopRequested) { stopRequested_ = std::move(stopRequested); }
     bool stopped() const { return stopped_; }
 
+    // Where each table's rows, seconds and copies are added; none by default.
+    void setRunRecord(RunRecord* record) { record_ = record; }
+
 private:
     // Advances the stage and moves the rows the condition picks.
     bool BackupAndDelete(const QString& table, const QString& condition, long long& deletedRecords, StageStep stage);
     long long Move(const QString& table, const QString& condition, const std::vector<ColumnDefinition>& columns);
+    // Shows the step's final count where the last batch only estimated it.
+    void EndProgress(const MoveResult& result);
+    // Adds a step's rows and time to the run record, if there is one.
+    void Record(const QString& table, long long moved, qint64 nanoseconds);
+    // The batch callback of a step, which shows where the step stands.
+    std::function<void(long long, double)> ProgressReport(Connection& source, const QString& table, const QString& condition,
+                                                          std::function<void(const TableProgress&)> show);
 
     const CleanupSettings& settings_;
     RunState& state_;
@@ -59,6 +73,10 @@ private:
     CleanupDatabases& databases_;
     std::function<bool()> stopRequested_;
     bool stopped_ = false;
+    RunRecord* record_ = nullptr;
+    long long movedInStep_ = 0;
+    TableProgress lastProgress_;                               // shown last for the step in flight
+    std::function<void(const TableProgress&)> showProgress_;  // how the step in flight shows it // rows of the step in flight whose batches have committed
 };
 
 // What chooses the rows of a step: the call selection, the cut-off or the

@@ -33,6 +33,7 @@ bool CleanupOperations::CleanUpBySurveys(const QString& targetConnection, const 
         // Many surveys go in parts, each a condition of its own.
         RecordTransfer transfer(settings_, state_, feedback_, *databases);
         transfer.setStopRequested(stopRequested_);
+        transfer.setRunRecord(record_);
         StepSelection selection;
         selection.surveyParts = SurveyParts(surveyIds);
         QStringList callSelections;
@@ -47,6 +48,8 @@ bool CleanupOperations::CleanUpBySurveys(const QString& targetConnection, const 
             for (const CleanupStep& step : SurveyCleanupSteps()) {
                 if (step.sqlOnly && settings_.sourceSQL == 0)
                     continue;
+                if (StopAsked())
+                    return ReportStopped(deletedRecords);
                 if (!RunCleanupStep(transfer, step, selection, deletedRecords))
                     return false;
                 if (transfer.stopped())
@@ -55,9 +58,15 @@ bool CleanupOperations::CleanUpBySurveys(const QString& targetConnection, const 
         }
         // The reference tables are copied into a backup also when no
         // statistics are cleaned; the stage counter then goes on from where it was.
-        for (const CleanupStep& step : ReferenceTableSteps())
+        for (const CleanupStep& step : ReferenceTableSteps()) {
+            if (StopAsked())
+                return ReportStopped(deletedRecords);
             if (!RunCleanupStep(transfer, step, selection, deletedRecords))
                 return false;
+        }
+        // A stop asked for now leaves the tables, and the history, to a rerun.
+        if (StopAsked())
+            return ReportStopped(deletedRecords);
 
         if (options.surveys)
             DropSurveyTables(IdentifierSet(surveys.legacySurveyIds.begin(), surveys.legacySurveyIds.end()),

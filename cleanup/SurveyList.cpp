@@ -2,6 +2,7 @@
 
 #include "core/Format.h"
 #include "core/StringTable.h"
+#include "db/Catalog.h"
 #include "db/Connection.h"
 #include "db/Result.h"
 
@@ -64,11 +65,16 @@ QString StorageKindText(const FieldValue& interviewStorage)
     return QString::fromLatin1(DialogText::None);
 }
 
-void LoadSurveyList(Connection& callCenter, const std::function<void(const SurveyListRow&)>& onRow)
+void LoadSurveyList(Connection& callCenter, const std::function<void(const SurveyListRow&)>& onRow,
+                    MissingHistory missingHistory)
 {
-    callCenter.Execute(CreateCleaningHistorySql(callCenter.dialect()));
+    bool history = true;
+    if (missingHistory == MissingHistory::Create)
+        callCenter.Execute(CreateCleaningHistorySql(callCenter.dialect()));
+    else
+        history = Catalog(callCenter).FindTable(QStringLiteral("CleaningHistory")).has_value();
     const QString never = QString::fromLatin1(DialogText::Never);
-    for (Result rows(callCenter, SurveyListSql()); rows.Next();) {
+    for (Result rows(callCenter, history ? SurveyListSql() : SurveyListWithoutHistorySql()); rows.Next();) {
         SurveyListRow row;
         const FieldValue& id = rows.Value(0);
         row.id = static_cast<quint32>(id.toInt64());

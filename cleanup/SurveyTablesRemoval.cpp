@@ -14,6 +14,7 @@ void CleanupOperations::DropSurveyTables(const IdentifierSet& legacySurveys, con
 {
     auto connection = OpenDatabase(settings_.surveyDB, DatabaseRole::Surveys, CommandTimeout(settings_.timeout));
     Catalog catalog(*connection);
+    PrepareDrops(catalog);
 
     int removed = 0;
     for (const qint32 surveyId : legacySurveys) {

@@ -23,7 +23,7 @@ const char* const kSurveysQuery = "Select SurveyID,SurveyTitle,Deleted from Surv
 
 void CleanupOperations::DropWebInterviewTables(const TableNameSet& names)
 {
-    qel::DropWebInterviewTables(settings_, feedback_, names);
+    qel::DropWebInterviewTables(settings_, feedback_, names, [this](Catalog& catalog) { PrepareDrops(catalog); });
 }
 
 void CleanupOperations::CleanUpWebInterviews()

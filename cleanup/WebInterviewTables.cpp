@@ -24,10 +24,13 @@ QString MatchKey(const QString& tableName)
 
 } // namespace
 
-void DropWebInterviewTables(const CleanupSettings& settings, Feedback& feedback, const TableNameSet& names)
+void DropWebInterviewTables(const CleanupSettings& settings, Feedback& feedback, const TableNameSet& names,
+                            const std::function<void(Catalog&)>& prepareDrops)
 {
     auto connection = OpenDatabase(settings.webInterviewDB, DatabaseRole::WebInterviews, CommandTimeout(settings.timeout));
     Catalog catalog(*connection);
+    if (prepareDrops)
+        prepareDrops(catalog);
 
     QStringList dropList;
     for (const TableEntry& table : catalog.Tables())

@@ -3,6 +3,9 @@
 #include "cleanup/Identifiers.h"
 #include "core/CleanupSettings.h"
 #include "core/Feedback.h"
+#include "db/Catalog.h"
+
+#include <functional>
 
 namespace qel {
 
@@ -12,6 +15,9 @@ namespace qel {
 // ("_2019Survey" goes for "2019Survey"). The whole table list is read
 // before the first drop. Database errors are left to the caller; tables
 // dropped before one stay dropped and no count is shown.
-void DropWebInterviewTables(const CleanupSettings& settings, Feedback& feedback, const TableNameSet& names);
+// prepareDrops readies the catalogue before the first drop (a preview's
+// only lists them).
+void DropWebInterviewTables(const CleanupSettings& settings, Feedback& feedback, const TableNameSet& names,
+                            const std::function<void(Catalog&)>& prepareDrops = {});
 
 } // namespace qel

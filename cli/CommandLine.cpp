@@ -3,8 +3,10 @@
 #include "cleanup/CleanupOperations.h"
 #include "cleanup/Databases.h"
 #include "cleanup/ErrorReport.h"
+#include "cleanup/RunRecord.h"
 #include "cleanup/SurveyList.h"
 #include "cli/ConsoleFeedback.h"
+#include "cli/StopSignals.h"
 #include "cli/Terminal.h"
 #include "core/SettingsStore.h"
 #include "core/Version.h"
@@ -14,20 +16,23 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 
+#include <optional>
 #include <set>
 
 namespace qel {
 
 namespace {
 
-enum ExitStatus { kCompleted = 0, kDatabaseError = 1, kUsageError = 2 };
+enum ExitStatus { kCompleted = 0, kDatabaseError = 1, kUsageError = 2, kStopped = 3 };
 
 const QStringList kCommands = {QStringLiteral("by-date"),        QStringLiteral("by-survey"),
                                QStringLiteral("surveys"),        QStringLiteral("lists"),
                                QStringLiteral("web-interviews"), QStringLiteral("list-surveys")};
-const QStringList kSwitches = {QStringLiteral("--set"), QStringLiteral("--save"), QStringLiteral("--verbose"),
+const QStringList kSwitches = {QStringLiteral("--set"), QStringLiteral("--save"), QStringLiteral("--verbose"), QStringLiteral("--dry-run"), QStringLiteral("--report"),
                                QStringLiteral("--help"), QStringLiteral("-h"), QStringLiteral("--help-all"),
                                QStringLiteral("--version"), QStringLiteral("-v")};
 
@@ -124,6 +129,44 @@ int ListSurveys(const CleanupSettings& settings, Feedback& feedback)
     return kCompleted;
 }
 
+// What a dry run found, on standard output.
+void PrintPreview(const CleanupPreview& preview, bool statistics)
+{
+    for (const CleanupPreview::Table& table : preview.tables) {
+        if (table.wholeCopy)
+            WriteText(stdout, QStringLiteral("%1: %2 records would be copied into the backup\n").arg(table.table).arg(table.rows));
+        else
+            WriteText(stdout, QStringLiteral("%1: %2 records would be deleted%3\n")
+                                  .arg(table.table)
+                                  .arg(table.rows)
+                                  .arg(preview.backup ? QStringLiteral(", each copied into the backup first") : QString()));
+    }
+    if (statistics) {
+        WriteText(stdout, QStringLiteral("Total: %1 records would be deleted\n").arg(preview.deletedRows()));
+        if (preview.backup)
+            WriteText(stdout, QStringLiteral("Backup: %1\n").arg(preview.backupTarget));
+    }
+    for (const QString& table : preview.droppedTables)
+        WriteText(stdout, QStringLiteral("Table to drop: %1\n").arg(table));
+    if (!statistics || !preview.droppedTables.isEmpty())
+        WriteText(stdout, QStringLiteral("%1 tables would be dropped\n").arg(preview.droppedTables.size()));
+    WriteText(stdout, QStringLiteral("Dry run: nothing was changed.\n"));
+}
+
+QString HelpEpilogue(const SettingsStore& store)
+{
+    return QStringLiteral("\nWithout a command the program opens the QelCleanup window.\n"
+                          "Settings: %1\n"
+                          "Run log: %2 (one line per clean-up)\n"
+                          "\nExit status:\n"
+                          "  0  the clean-up completed (or the dry run, or the survey list)\n"
+                          "  1  a database error was reported\n"
+                          "  2  usage error: unknown command, option or setting, bad date or identifiers; nothing "
+                          "was touched\n"
+                          "  3  stopped by Ctrl-C or SIGTERM after a whole batch; a rerun carries on\n")
+        .arg(QDir::toNativeSeparators(store.location()), QDir::toNativeSeparators(RunLogPath()));
+}
+
 } // namespace
 
 int ReportNoWindow()
@@ -187,14 +230,20 @@ int RunCommandLine(int argc, char** argv)
     const QCommandLineOption webOption(QStringLiteral("web-interviews"),
                                        QStringLiteral("by-survey: drop their web-interview tables."));
     const QCommandLineOption listsOption(QStringLiteral("lists"), QStringLiteral("by-survey: drop their calling-list tables."));
-    parser.addOptions({setOption, saveOption, verboseOption, beforeOption, idsOption, statsOption, surveysOption, webOption,
-                       listsOption});
+    const QCommandLineOption dryRunOption(QStringLiteral("dry-run"),
+                                          QStringLiteral("Show what the command would delete, copy and drop, and change "
+                                                         "nothing."));
+    const QCommandLineOption reportOption(QStringLiteral("report"),
+                                          QStringLiteral("Write what the run did to FILE as JSON (passwords masked)."),
+                                          QStringLiteral("FILE"));
+    parser.addOptions({setOption, saveOption, verboseOption, dryRunOption, reportOption, beforeOption, idsOption,
+                       statsOption, surveysOption, webOption, listsOption});
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("The clean-up to run (see above)."));
 
     if (!parser.parse(arguments))
         return UsageError(parser.errorText());
     if (parser.isSet(helpOption)) {
-        WriteText(stdout, parser.helpText());
+        WriteText(stdout, parser.helpText() + HelpEpilogue(SettingsStore()));
         return kCompleted;
     }
     if (parser.isSet(versionOption)) {
@@ -215,6 +264,19 @@ int RunCommandLine(int argc, char** argv)
     for (const auto* option : {&idsOption, &statsOption, &surveysOption, &webOption, &listsOption})
         if (parser.isSet(*option) && !bySurvey)
             return UsageError(QStringLiteral("--%1 belongs to by-survey").arg(option->names().first()));
+
+    const bool dryRun = parser.isSet(dryRunOption);
+    if ((dryRun || parser.isSet(reportOption)) && command == QLatin1String("list-surveys"))
+        return UsageError(QStringLiteral("--%1 belongs to the clean-up commands").arg(dryRun ? QStringLiteral("dry-run")
+                                                                                          : QStringLiteral("report")));
+    if (dryRun && parser.isSet(saveOption))
+        return UsageError(QStringLiteral("a dry run changes nothing, the stored settings neither: leave out --save"));
+    const QString reportPath = parser.value(reportOption);
+    if (parser.isSet(reportOption)) {
+        const QFileInfo report(reportPath);
+        if (reportPath.isEmpty() || report.isDir() || !report.absoluteDir().exists())
+            return UsageError(QStringLiteral("--report takes a file in a folder that exists, not '%1'").arg(reportPath));
+    }
 
     CleanupSettings settings;
     RunState state;
@@ -240,20 +302,34 @@ int RunCommandLine(int argc, char** argv)
     if (bySurvey && !ParseIdentifiers(parser.value(idsOption), requestedIds))
         return UsageError(QStringLiteral("by-survey takes --ids with survey identifiers, for example --ids 1,2,3"));
 
-    ConsoleFeedback feedback(parser.isSet(verboseOption));
-    CleanupOperations operations(settings, state, feedback);
+    ConsoleFeedback console(parser.isSet(verboseOption));
     const bool save = parser.isSet(saveOption);
 
     if (command == QLatin1String("list-surveys")) {
         if (save)
             store.Save(settings);
-        return ListSurveys(settings, feedback);
+        return ListSurveys(settings, console);
     }
+
+    // From here on every run leaves its record, and Ctrl-C or SIGTERM stop
+    // it at the next batch boundary.
+    RunRecord record = BeginRunRecord(command, QStringLiteral("command line"), settings);
+    record.dryRun = dryRun;
+    RunRecordFeedback feedback(console, record);
+    CleanupOperations operations(settings, state, feedback);
+    operations.setRunRecord(&record);
+    StopFlag stop;
+    InstallStopSignals(stop);
+    operations.setStopRequested(stop.AsQuery());
+    CleanupPreview preview;
 
     if (bySurvey) {
         // The surveys as the selection dialog lists them; every identifier
         // must be one of them before anything is changed.
         std::vector<SurveyListRow> all;
+        std::optional<ReadOnlyOpening> readOnly;
+        if (dryRun)
+            readOnly.emplace();
         try {
             auto connection = OpenDatabase(settings.callCenterSrc, DatabaseRole::CallCentre);
             std::set<qint32> known;
@@ -262,7 +338,8 @@ int RunCommandLine(int argc, char** argv)
             for (const qint32 id : requestedIds)
                 if (!known.count(id))
                     return UsageError(QStringLiteral("there is no survey %1 in Surveys").arg(id));
-            LoadSurveyList(*connection, [&](const SurveyListRow& row) { all.push_back(row); });
+            LoadSurveyList(*connection, [&](const SurveyListRow& row) { all.push_back(row); },
+                           dryRun ? MissingHistory::ReadAsNever : MissingHistory::Create);
         } catch (const DatabaseError& e) {
             ReportDatabaseError(feedback, QLatin1String(ReportContext::SurveySelection), e);
             return kDatabaseError;
@@ -280,21 +357,57 @@ int RunCommandLine(int argc, char** argv)
             store.Save(settings);
         const CleanOptions options{parser.isSet(statsOption), parser.isSet(surveysOption), parser.isSet(webOption),
                                    parser.isSet(listsOption)};
-        operations.CleanUpBySurveys(TargetConnection(settings, state), selection, options);
+        record.surveyIds = requestedIds;
+        for (const auto* option : {&statsOption, &surveysOption, &webOption, &listsOption})
+            if (parser.isSet(*option))
+                record.kinds << option->names().first();
+        if (dryRun) {
+            if (operations.PreviewBySurveys(TargetConnection(settings, state), selection, options, preview))
+                PrintPreview(preview, options.stats || settings.backupType != 0);
+        } else {
+            operations.CleanUpBySurveys(TargetConnection(settings, state), selection, options);
+        }
     } else {
         if (save)
             store.Save(settings);
-        if (command == QLatin1String("by-date"))
-            operations.CleanUpByDate(TargetConnection(settings, state));
+        const bool byDate = command == QLatin1String("by-date");
+        if (byDate)
+            record.cutoff = state.removalDate;
+        bool previewed = false;
+        if (byDate)
+            previewed = dryRun ? operations.PreviewByDate(TargetConnection(settings, state), preview)
+                               : operations.CleanUpByDate(TargetConnection(settings, state));
         else if (command == QLatin1String("surveys"))
-            operations.CleanUpDeletedSurveys();
+            dryRun ? void(previewed = operations.PreviewDeletedSurveys(preview)) : operations.CleanUpDeletedSurveys();
         else if (command == QLatin1String("lists"))
-            operations.CleanUpDeletedLists();
+            dryRun ? void(previewed = operations.PreviewDeletedLists(preview)) : operations.CleanUpDeletedLists();
         else
-            operations.CleanUpWebInterviews();
+            dryRun ? void(previewed = operations.PreviewWebInterviews(preview)) : operations.CleanUpWebInterviews();
+        if (dryRun && previewed)
+            PrintPreview(preview, byDate);
     }
-    feedback.FinishProgress();
-    return feedback.reportedDatabaseError() ? kDatabaseError : kCompleted;
+    console.FinishProgress();
+
+    // A dry run's record holds what it found.
+    if (dryRun) {
+        for (const CleanupPreview::Table& table : preview.tables) {
+            RunRecord::Table& entry = record.TableEntry(table.table);
+            entry.deleted = table.wholeCopy ? 0 : table.rows;
+            entry.copied = preview.backup ? table.rows : 0;
+        }
+        record.droppedTables = preview.droppedTables;
+    }
+    record.ended = QDateTime::currentDateTime();
+    int status = console.reportedStop() ? kStopped : console.reportedDatabaseError() ? kDatabaseError : kCompleted;
+    QString error;
+    if (!AppendToRunLog(record, &error))
+        PrintError(error);
+    if (!reportPath.isEmpty() && !WriteRunReport(record, reportPath, &error)) {
+        PrintError(error);
+        if (status == kCompleted)
+            status = kDatabaseError;
+    }
+    return status;
 }
 
 } // namespace qel

@@ -32,6 +32,7 @@ void ConsoleFeedback::WriteProgress(const QString& text)
 
 void ConsoleFeedback::ShowStatus(const QString& text)
 {
+    status_ = text;
     if (terminal_) {
         if (sinceLastProgress_.isValid() && sinceLastProgress_.elapsed() < kProgressIntervalMs)
             pendingProgress_ = text;
@@ -39,6 +40,22 @@ void ConsoleFeedback::ShowStatus(const QString& text)
             WriteProgress(text);
     } else if (verbose_) {
         WriteText(stderr, text + QLatin1Char('\n'));
+    }
+}
+
+void ConsoleFeedback::ShowProgress(const TableProgress& progress)
+{
+    const QString detail = progress.table + QStringLiteral(": ") + ProgressDetailText(progress);
+    if (terminal_) {
+        const QString text = status_ + QStringLiteral(" (") + detail + QLatin1Char(')');
+        // This line takes the place of the status text just written.
+        if (sinceLastProgress_.isValid() && sinceLastProgress_.elapsed() < kProgressIntervalMs)
+            pendingProgress_ = text;
+        else
+            WriteProgress(text);
+    } else if (verbose_) {
+        // Under the status line it details.
+        WriteText(stderr, QStringLiteral("  ") + detail + QLatin1Char('\n'));
     }
 }
 
@@ -55,6 +72,8 @@ void ConsoleFeedback::FinishProgress()
 void ConsoleFeedback::ShowMessage(const QString& text, MessageKind kind)
 {
     FinishProgress();
+    if (kind == MessageKind::Stopped)
+        reportedStop_ = true;
     if (kind == MessageKind::DatabaseError) {
         reportedDatabaseError_ = true;
         WriteText(stderr, text + QLatin1Char('\n'));

@@ -16,10 +16,13 @@ public:
     ~ConsoleFeedback() override;
 
     void ShowStatus(const QString& text) override;
+    // The status text with the step's rows, rate and time left after it.
+    void ShowProgress(const TableProgress& progress) override;
     void PumpMessages() override {}
     void ShowMessage(const QString& text, MessageKind kind) override;
 
     bool reportedDatabaseError() const { return reportedDatabaseError_; }
+    bool reportedStop() const { return reportedStop_; }
 
     // Ends the progress line so that what follows starts on a line of its own.
     void FinishProgress();
@@ -31,6 +34,8 @@ private:
     bool verbose_;
     bool progressLineOpen_ = false;
     bool reportedDatabaseError_ = false;
+    bool reportedStop_ = false;
+    QString status_; // the last status text, which progress details follow
     QElapsedTimer sinceLastProgress_;
     QString pendingProgress_; // a text held back to keep the terminal fast
 };

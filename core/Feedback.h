@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/TableProgress.h"
+
 #include <QString>
 
 namespace qel {
@@ -17,6 +19,12 @@ public:
 
     // Replaces the text of the status line.
     virtual void ShowStatus(const QString& text) = 0;
+
+    // Where a statistics step stands after one of its batches: done, to do,
+    // rate and time left. It follows the step's status text, which is shown
+    // as before; a front end that shows more than that text (a progress bar,
+    // the rate) overrides this.
+    virtual void ShowProgress(const TableProgress& progress) { (void)progress; }
 
     // Lets pending window events run once, so the window stays alive.
     virtual void PumpMessages() = 0;

@@ -63,4 +63,9 @@ void SettingsStore::Save(const CleanupSettings& settings) const
     store.sync();
 }
 
+QString SettingsStore::location() const
+{
+    return QSettings(format_, QSettings::UserScope, organization_, application_).fileName();
+}
+
 } // namespace qel

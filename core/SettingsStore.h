@@ -36,6 +36,9 @@ public:
 
     QSettings::Format format() const { return format_; }
 
+    // Where the settings are kept: the file's path, or the registry key.
+    QString location() const;
+
 private:
     QString organization_;
     QString application_;

@@ -152,7 +152,10 @@ QString Catalog::QualifiedName(const TableEntry& table) const
 void Catalog::DropTable(const QString& name)
 {
     const TableEntry table = LookupTable(name);
-    connection_.Execute(QStringLiteral("DROP TABLE %1;").arg(QualifiedName(table)));
+    if (!dropsListOnly_)
+        connection_.Execute(QStringLiteral("DROP TABLE %1;").arg(QualifiedName(table)));
+    if (onDropped_)
+        onDropped_(table.name);
     auto& tables = TableList();
     for (auto it = tables.begin(); it != tables.end(); ++it) {
         if (it->schema == table.schema && it->name == table.name) {

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -69,6 +70,12 @@ public:
     // Drops the table; a missing table is a DatabaseError.
     void DropTable(const QString& name);
 
+    // A preview's catalogue drops nothing: the drops only take the tables
+    // off its list, as a real drop would, so that a walk over the list
+    // picks the same tables. Either way each dropped name is passed on.
+    void setDropsListOnly(bool listOnly) { dropsListOnly_ = listOnly; }
+    void setOnDropped(std::function<void(const QString& name)> onDropped) { onDropped_ = std::move(onDropped); }
+
     // Drops the table when it is there; a missing table, or a view of that
     // name, is passed over. Answers whether it was dropped. Any other failure, reading the list
     // or dropping (a lock, a permission), is a DatabaseError: a table that
@@ -105,6 +112,8 @@ private:
 
     Connection& connection_;
     std::optional<std::vector<TableEntry>> tables_;
+    bool dropsListOnly_ = false;
+    std::function<void(const QString&)> onDropped_;
     QString defaultSchema_;
 };
 

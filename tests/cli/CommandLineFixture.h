@@ -36,6 +36,7 @@ protected:
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome());
+        env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome()); // the run log
         for (const char* display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             env.remove(QLatin1String(display)); // no window can open
         process.setProcessEnvironment(env);
@@ -46,6 +47,7 @@ protected:
     }
 
     QString configHome() const { return temp.path(QStringLiteral("config")); }
+    QString dataHome() const { return temp.path(QStringLiteral("data")); }
     QString settingsFile() const { return configHome() + QStringLiteral("/Marvolen/QelBackup.conf"); }
     long long Count(const QString& connection, const QString& sql) { return CountRows(connection, sql); }
 

@@ -20,6 +20,7 @@ int main(int argc, char** argv)
         return EXIT_FAILURE;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(settingsHome.path()));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(settingsHome.path())); // the run log
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsHome.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsHome.path());
 

@@ -282,3 +282,68 @@ TEST_P(DateCleanupTest, EveryBatchSizeDeletesTheSameRowsWithAndWithoutBackup)
         }
     }
 }
+
+namespace {
+
+// Keeps where each step stood after each of its batches.
+class ProgressRecorder : public RecordingFeedback {
+public:
+    void ShowProgress(const TableProgress& p) override { progress.push_back(p); }
+    std::vector<TableProgress> progress;
+};
+
+} // namespace
+
+// The preview counts what the run then deletes; the run's progress ends each
+// table at its rows, counted or reckoned from the walk; and the run record
+// holds the rows each table lost and the backup gained.
+TEST_P(DateCleanupTest, PreviewProgressAndRecordAgreeWithWhatLeavesEachTable)
+{
+    settings.backupType = 1;
+    settings.batchSize = 20;
+    const Census before = TakeCensus();
+    CleanupPreview preview;
+    ASSERT_TRUE(CleanupOperations(settings, state, feedback).PreviewByDate(TargetConnection(settings, state), preview))
+        << feedback.messageTexts().join('\n').toStdString();
+    EXPECT_TRUE(preview.backup);
+    EXPECT_TRUE(preview.droppedTables.isEmpty());
+    EXPECT_TRUE(TableNames(product().backup()).isEmpty()) << "a preview never opens the backup";
+    std::map<QString, long long> previewed;
+    for (const CleanupPreview::Table& t : preview.tables)
+        if (!t.wholeCopy)
+            previewed[t.table] = t.rows;
+    EXPECT_EQ(previewed, before.doomed);
+    EXPECT_EQ(preview.deletedRows(), before.totalDoomed());
+
+    ProgressRecorder recorder;
+    RunRecord record = BeginRunRecord(QStringLiteral("by-date"), QStringLiteral("test"), settings);
+    RunRecordFeedback recording(recorder, record);
+    CleanupOperations operations(settings, state, recording);
+    operations.setRunRecord(&record);
+    ASSERT_TRUE(operations.CleanUpByDate(TargetConnection(settings, state))) << recorder.messageTexts().join('\n').toStdString();
+    EXPECT_EQ(record.outcome, RunRecord::Outcome::Completed);
+    for (const auto& [table, rows] : before.doomed) {
+        const RunRecord::Table& entry = record.TableEntry(table);
+        EXPECT_EQ(entry.deleted, rows) << table.toStdString();
+        EXPECT_EQ(entry.copied, rows) << table.toStdString();
+        const TableProgress* last = nullptr;
+        for (const TableProgress& p : recorder.progress) {
+            if (p.table != table)
+                continue;
+            if (last) {
+                EXPECT_GT(p.done, last->done) << table.toStdString();
+            }
+            EXPECT_GE(p.total, p.done);
+            last = &p;
+        }
+        if (rows == 0)
+            continue;
+        ASSERT_NE(last, nullptr) << table.toStdString();
+        EXPECT_EQ(last->done, rows) << table.toStdString();
+        EXPECT_EQ(last->total, rows) << table.toStdString();
+        EXPECT_FALSE(last->estimated) << table.toStdString();
+        EXPECT_EQ(last->secondsLeft() <= 0.0, true) << table.toStdString();
+    }
+    EXPECT_EQ(record.TableEntry(QStringLiteral("Agents")).copied, Rows(product().callCenter(), QStringLiteral("Agents")));
+    EXPECT_EQ(record.deletedRows(), before.totalDoomed());
+}

@@ -1,0 +1,217 @@
+#include "cleanup/CleanupPreview.h"
+
+#include "cleanup/CleanupDatabases.h"
+#include "cleanup/CleanupOperations.h"
+#include "cleanup/Databases.h"
+#include "cleanup/ErrorReport.h"
+#include "cleanup/RecordTransfer.h"
+#include "cleanup/RunChecks.h"
+#include "cleanup/StatisticsCatalogue.h"
+#include "cleanup/TransferStatements.h"
+#include "core/Progress.h"
+#include "db/DatabaseError.h"
+#include "db/Result.h"
+
+namespace qel {
+
+namespace Sql = TransferStatements;
+
+namespace {
+
+// Passes progress and database errors on, and keeps the results a removal
+// shows ("... tables have been deleted!") off the screen: in a preview
+// nothing was deleted.
+class PreviewFeedback : public Feedback {
+public:
+    explicit PreviewFeedback(Feedback& inner) : inner_(inner) {}
+
+    void ShowStatus(const QString& text) override { inner_.ShowStatus(text); }
+    void PumpMessages() override { inner_.PumpMessages(); }
+    void ShowMessage(const QString& text, MessageKind kind) override
+    {
+        if (kind == MessageKind::Information)
+            return;
+        failed_ = true;
+        inner_.ShowMessage(text, kind);
+    }
+    bool failed() const { return failed_; }
+
+private:
+    Feedback& inner_;
+    bool failed_ = false;
+};
+
+long long CountRows(Connection& connection, const QString& table, const QString& condition)
+{
+    Result count(connection, condition.isEmpty() ? QStringLiteral("SELECT COUNT(*) FROM %1").arg(table)
+                                                 : Sql::Count(table, condition));
+    return count.Next() ? count.Value(0).toInt64() : 0;
+}
+
+// The conditions of one step, one per part, as RecordTransfer writes them.
+QStringList StepConditions(const CleanupStep& step, const StepSelection& selection, const QString& quotedCutoff)
+{
+    QStringList conditions;
+    switch (step.rule) {
+    case StepRule::ByCall:
+        for (const QString& callSelection : selection.callSelections)
+            conditions << Sql::ByCallCondition(step.column, callSelection);
+        break;
+    case StepRule::ByDate:
+        conditions << Sql::BeforeDateCondition(step.column, quotedCutoff);
+        break;
+    case StepRule::BySurvey:
+        for (const IdentifierArray& part : selection.surveyParts)
+            conditions << Sql::SurveyCondition(step.column, part);
+        break;
+    case StepRule::Whole:
+        break;
+    }
+    return conditions;
+}
+
+} // namespace
+
+bool CleanupOperations::PreviewStatistics(const QString& targetConnection, const std::vector<CleanupStep>& steps,
+                                          bool referenceSteps, const StepSelection& selection, CleanupPreview& preview)
+{
+    // The databases as CleanupDatabases opens them for a run, read-only and
+    // without the backup target, which a preview never opens (nor creates).
+    const int timeout = CommandTimeout(settings_.timeout);
+    CleanupDatabases databases;
+    databases.source = OpenDatabase(settings_.statSrc, DatabaseRole::Statistics, timeout);
+    if (settings_.sourceSQL != 0) {
+        const QString preamble = databases.source->dialect().DateFormatPreamble();
+        if (!preamble.isEmpty())
+            databases.source->Execute(preamble);
+    }
+    databases.sourceCatalog = std::make_unique<Catalog>(*databases.source);
+    preview.backup = settings_.backupType != 0;
+    if (preview.backup) {
+        preview.backupTarget = DatabaseOrigin(targetConnection, DatabaseRole::BackupTarget);
+        databases.callCenter = OpenDatabase(settings_.callCenterSrc, DatabaseRole::CallCentre, timeout);
+        databases.callCenterCatalog = std::make_unique<Catalog>(*databases.callCenter);
+        databases.route = BackupRoute::Ledger; // any route: the reference tables are checked too
+    }
+    std::vector<CleanupStep> checked = steps;
+    if (referenceSteps)
+        checked.insert(checked.end(), ReferenceTableSteps().begin(), ReferenceTableSteps().end());
+    CheckStepTables(databases, checked, settings_.sourceSQL != 0);
+
+    const QString quotedCutoff = selection.cutoff.isValid()
+        ? Sql::QuotedDate(databases.source->dialect(), selection.cutoff, settings_.sourceSQL != 0)
+        : QString();
+    // The old calls as the run selects them before it keeps them in its
+    // temporary call set: the same calls, read in place.
+    StepSelection chosen = selection;
+    if (selection.cutoff.isValid())
+        chosen.callSelections = QStringList{Sql::CallSelectionBeforeDate(quotedCutoff)};
+    for (const CleanupStep& step : checked) {
+        if (step.sqlOnly && settings_.sourceSQL == 0)
+            continue;
+        if (StopAsked()) {
+            ReportStopped(0);
+            return false;
+        }
+        CleanupPreview::Table table{step.table};
+        if (step.rule == StepRule::Whole) {
+            if (!preview.backup)
+                continue;
+            table.wholeCopy = true;
+            table.rows = CountRows(databases.referenceSource(), step.table, QString());
+        } else {
+            for (const QString& condition : StepConditions(step, chosen, quotedCutoff))
+                table.rows += CountRows(*databases.source, step.table, condition);
+        }
+        feedback_.ShowStatus(QStringLiteral("Counting %1").arg(step.table));
+        feedback_.PumpMessages();
+        preview.tables.push_back(table);
+    }
+    return true;
+}
+
+bool CleanupOperations::PreviewByDate(const QString& targetConnection, CleanupPreview& preview)
+{
+    ReadOnlyOpening readOnly;
+    try {
+        if (!state_.removalDate.isValid())
+            throw DatabaseError::Internal(QStringLiteral("The removal date is not a valid date; nothing was deleted."));
+        ShowOpeningDatabases(feedback_);
+        StepSelection selection;
+        selection.cutoff = state_.removalDate;
+        std::vector<CleanupStep> steps;
+        for (const CleanupStep& step : DateCleanupSteps())
+            if (step.rule != StepRule::Whole)
+                steps.push_back(step);
+        return PreviewStatistics(targetConnection, steps, true, selection, preview);
+    } catch (const DatabaseError& e) {
+        ReportDatabaseError(feedback_, QLatin1String(ReportContext::DateOrSurveyCleanup), e);
+        return false;
+    }
+}
+
+bool CleanupOperations::PreviewBySurveys(const QString& targetConnection, const SurveySelection& surveys,
+                                         const CleanOptions& options, CleanupPreview& preview)
+{
+    ReadOnlyOpening readOnly;
+    IdentifierArray surveyIds = surveys.legacySurveyIds;
+    surveyIds.insert(surveyIds.end(), surveys.newSurveyIds.begin(), surveys.newSurveyIds.end());
+    try {
+        ShowOpeningDatabases(feedback_);
+        StepSelection selection;
+        selection.surveyParts = SurveyParts(surveyIds);
+        for (const IdentifierArray& part : selection.surveyParts)
+            selection.callSelections << TransferStatements::CallSelectionOfSurveys(
+                TransferStatements::SurveyCondition(QStringLiteral("TaskID"), part));
+        const std::vector<CleanupStep> noSteps;
+        if (!PreviewStatistics(targetConnection, options.stats ? SurveyCleanupSteps() : noSteps, true, selection, preview))
+            return false;
+        CheckRemovalDatabases(options);
+
+        PreviewFeedback quiet(feedback_);
+        CleanupOperations removals(settings_, state_, quiet);
+        removals.previewing_ = true;
+        removals.droppedNames_ = &preview.droppedTables;
+        if (options.surveys)
+            removals.DropSurveyTables(IdentifierSet(surveys.legacySurveyIds.begin(), surveys.legacySurveyIds.end()),
+                                      IdentifierSet(surveys.newSurveyIds.begin(), surveys.newSurveyIds.end()));
+        if (options.webInterviews)
+            removals.DropWebInterviewTables(removals.WebTitlesNoLongerInUse(surveys));
+        if (options.lists && !removals.DropListTablesOfSurveys(surveyIds))
+            return false;
+        return !quiet.failed();
+    } catch (const DatabaseError& e) {
+        ReportDatabaseError(feedback_, QLatin1String(ReportContext::DateOrSurveyCleanup), e);
+        return false;
+    }
+}
+
+bool CleanupOperations::PreviewRemoval(CleanupPreview& preview, const std::function<void(CleanupOperations&)>& removal)
+{
+    ReadOnlyOpening readOnly;
+    if (StopAsked())
+        return ReportStopped(0);
+    PreviewFeedback quiet(feedback_);
+    CleanupOperations removals(settings_, state_, quiet);
+    removals.previewing_ = true;
+    removals.droppedNames_ = &preview.droppedTables;
+    removal(removals);
+    return !quiet.failed();
+}
+
+bool CleanupOperations::PreviewDeletedSurveys(CleanupPreview& preview)
+{
+    return PreviewRemoval(preview, [](CleanupOperations& removals) { removals.CleanUpDeletedSurveys(); });
+}
+
+bool CleanupOperations::PreviewDeletedLists(CleanupPreview& preview)
+{
+    return PreviewRemoval(preview, [](CleanupOperations& removals) { removals.CleanUpDeletedLists(); });
+}
+
+bool CleanupOperations::PreviewWebInterviews(CleanupPreview& preview)
+{
+    return PreviewRemoval(preview, [](CleanupOperations& removals) { removals.CleanUpWebInterviews(); });
+}
+
+} // namespace qel

@@ -1,0 +1,53 @@
+#include "core/TableProgress.h"
+
+#include <QLocale>
+
+#include <cmath>
+
+namespace qel {
+
+double TableProgress::rate() const
+{
+    return seconds > 0 && done > 0 ? static_cast<double>(done) / seconds : 0.0;
+}
+
+double TableProgress::secondsLeft() const
+{
+    const double perSecond = rate();
+    if (perSecond <= 0 || total < done)
+        return -1.0;
+    return static_cast<double>(total - done) / perSecond;
+}
+
+namespace {
+
+QString Duration(double seconds)
+{
+    const auto whole = static_cast<long long>(std::ceil(seconds));
+    const long long hours = whole / 3600;
+    const long long minutes = whole / 60 % 60;
+    const long long rest = whole % 60;
+    if (hours > 0)
+        return QStringLiteral("%1:%2:%3").arg(hours).arg(minutes, 2, 10, QLatin1Char('0')).arg(rest, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("%1:%2").arg(minutes).arg(rest, 2, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
+QString ProgressDetailText(const TableProgress& progress)
+{
+    // Grouped digits in the C locale's way, the same on every machine.
+    const QLocale c = QLocale::c();
+    QString text = QStringLiteral("%1 of %2%3 rows")
+                       .arg(c.toString(progress.done), progress.estimated ? QStringLiteral("about ") : QString(),
+                            c.toString(progress.total));
+    const double perSecond = progress.rate();
+    if (perSecond > 0)
+        text += QStringLiteral(", %1 rows/s").arg(c.toString(static_cast<long long>(std::llround(perSecond))));
+    const double left = progress.secondsLeft();
+    if (left >= 0)
+        text += QStringLiteral(", %1 left").arg(Duration(left));
+    return text;
+}
+
+} // namespace qel
