@@ -38,7 +38,7 @@ QString Count(long long rows)
 
 } // namespace
 
-ConfirmationDialog::ConfirmationDialog(const ConfirmationContent& content, QWidget* parent)
+ConfirmationDialog::ConfirmationDialog(const QString& command, const CleanupPreview& preview, QWidget* parent)
     : QDialog(parent), units_(QApplication::font())
 {
     setObjectName(QStringLiteral("confirmationDialog"));
@@ -48,7 +48,7 @@ ConfirmationDialog::ConfirmationDialog(const ConfirmationContent& content, QWidg
     auto* page = new QVBoxLayout(this);
     page->setContentsMargins(units_.x(7), units_.y(7), units_.x(7), units_.y(7));
     page->setSpacing(units_.y(4));
-    page->addWidget(Line(content.command, "commandLine", this));
+    page->addWidget(Line(command, "commandLine", this));
 
     // One row per statistics table, in the order the clean-up takes them,
     // and the total under them.
@@ -58,11 +58,17 @@ ConfirmationDialog::ConfirmationDialog(const ConfirmationContent& content, QWidg
     tables_->setFocusPolicy(Qt::NoFocus);
     tables_->setHeaderLabels({QLatin1String(ConfirmationText::TableColumn), QLatin1String(ConfirmationText::RowsColumn)});
     tables_->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-    for (const ConfirmationContent::TableRows& table : content.tables) {
+    QStringList copiedWhole;
+    for (const CleanupPreview::Table& table : preview.tables) {
+        if (table.wholeCopy) { // a reference table: copied, never deleted
+            copiedWhole << table.table;
+            continue;
+        }
         auto* item = new QTreeWidgetItem(tables_, {table.table, Count(table.rows)});
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     }
-    auto* total = new QTreeWidgetItem(tables_, {QLatin1String(ConfirmationText::Total), Count(content.total)});
+    const long long deleted = preview.deletedRows();
+    auto* total = new QTreeWidgetItem(tables_, {QLatin1String(ConfirmationText::Total), Count(deleted)});
     total->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     QFont bold = total->font(0);
     bold.setBold(true);
@@ -73,26 +79,30 @@ ConfirmationDialog::ConfirmationDialog(const ConfirmationContent& content, QWidg
     tables_->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     tables_->setMinimumSize(units_.size(200, 100));
     page->addWidget(tables_, 1);
-    if (content.tables.empty() && content.total == 0)
+    if (deleted == 0)
         page->addWidget(Line(QLatin1String(ConfirmationText::NothingToDelete), "nothingLine", this));
 
-    if (!content.tablesToDrop.isEmpty()) {
+    if (!preview.droppedTables.isEmpty()) {
         page->addWidget(Line(QLatin1String(ConfirmationText::TablesToDrop), "labelTablesToDrop", this));
         auto* drops = Named(new QTreeWidget(this), "tablesToDrop");
         drops->setRootIsDecorated(false);
         drops->setHeaderHidden(true);
         drops->setSelectionMode(QAbstractItemView::NoSelection);
         drops->setFocusPolicy(Qt::NoFocus);
-        for (const QString& table : content.tablesToDrop)
+        for (const QString& table : preview.droppedTables)
             new QTreeWidgetItem(drops, {table});
         drops->setMinimumHeight(units_.y(40));
         page->addWidget(drops, 1);
     }
 
-    page->addWidget(Line(content.backupTarget.isEmpty()
-                             ? QLatin1String(ConfirmationText::NoBackup)
-                             : QString::fromLatin1(ConfirmationText::BackupInto).arg(content.backupTarget),
-                         "backupLine", this));
+    QString backup = QLatin1String(ConfirmationText::NoBackup);
+    if (preview.backup) {
+        backup = QString::fromLatin1(ConfirmationText::BackupInto).arg(preview.backupTarget);
+        if (!copiedWhole.isEmpty())
+            backup += QLatin1Char(' ') + QString::fromLatin1(ConfirmationText::CopiedWhole)
+                                             .arg(QLocale().createSeparatedList(copiedWhole));
+    }
+    page->addWidget(Line(backup, "backupLine", this));
 
     auto* buttons = new QDialogButtonBox(this);
     delete_ = Named(buttons->addButton(QLatin1String(ConfirmationText::Delete), QDialogButtonBox::AcceptRole),

@@ -1,40 +1,26 @@
 #pragma once
 
+#include "cleanup/CleanupPreview.h"
 #include "gui/DialogUnits.h"
 
 #include <QDialog>
 #include <QString>
-#include <QStringList>
-
-#include <vector>
 
 class QPushButton;
 class QTreeWidget;
 
 namespace qel {
 
-// What a clean-up by date or by survey is about to do, as the confirmation
-// shows it: the rows each statistics table loses, their total, the tables
-// that go whole, and where the rows are copied first.
-struct ConfirmationContent {
-    struct TableRows {
-        QString table;
-        long long rows = 0;
-    };
-    QString command;           // the clean-up and its selection, one line
-    std::vector<TableRows> tables;
-    long long total = 0;
-    QStringList tablesToDrop;
-    QString backupTarget;      // the database the rows are copied into; empty for no backup
-};
-
-// Asks before anything is deleted. Cancel is the default button and has the
-// focus, so Enter or Escape at once changes nothing; only "Delete" starts
-// the clean-up.
+// Asks before a clean-up by date or by survey deletes anything, showing its
+// preview: the clean-up and its selection (`command`, one line), the rows
+// each statistics table loses and their total, the tables it drops, and the
+// backup the rows are copied into first. Cancel is the default button and
+// has the focus, so Enter or Escape at once changes nothing; only "Delete"
+// starts the clean-up.
 class ConfirmationDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit ConfirmationDialog(const ConfirmationContent& content, QWidget* parent = nullptr);
+    ConfirmationDialog(const QString& command, const CleanupPreview& preview, QWidget* parent = nullptr);
 
     QTreeWidget* tableList() const { return tables_; }
     QPushButton* deleteButton() const { return delete_; }
@@ -57,6 +43,7 @@ inline constexpr const char* NothingToDelete = "No statistics rows are selected.
 inline constexpr const char* TablesToDrop = "Tables to drop:";
 inline constexpr const char* NoBackup = "No backup: the deleted rows cannot be restored.";
 inline constexpr const char* BackupInto = "Every row is first copied into the backup, %1.";
+inline constexpr const char* CopiedWhole = "It also receives whole copies of %1.";
 inline constexpr const char* Delete = "Delete";
 inline constexpr const char* Cancel = "Cancel";
 } // namespace ConfirmationText

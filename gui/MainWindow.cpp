@@ -86,6 +86,7 @@ MainWindow::MainWindow(SettingsStore store, Feedback* messages, QWidget* parent)
     progress_ = new RunProgressPanel(this);
     progress_->stopButton()->setMinimumWidth(units_.x(50));
     statusArea_ = ArrangeMainWindow(*this, units_, backup_, progress_);
+    feedback_.setProgressPanel(progress_);
     operations_.setStopRequested([this] { return progress_->stopRequested(); });
     connect(backup_->browseButton(), &QPushButton::clicked, this, &MainWindow::BrowseBackupFile);
 
@@ -160,29 +161,30 @@ void MainWindow::RunBusy(Operation operation, bool stoppable)
     operation();
 }
 
-std::optional<ConfirmationContent> MainWindow::DatePreview(const QString& targetConnection)
+std::optional<CleanupPreview> MainWindow::DatePreview(const QString& targetConnection)
 {
-    ConfirmationContent content;
-    content.command = DateCommandText(state_.removalDate);
-    content.backupTarget = BackupTargetText(settings_, targetConnection);
-    return content;
+    ProgressScope progress(*progress_, false);
+    CleanupPreview preview;
+    if (!operations_.PreviewByDate(targetConnection, preview))
+        return std::nullopt;
+    return preview;
 }
 
-std::optional<ConfirmationContent> MainWindow::SurveyPreview(const QString& targetConnection,
-                                                             const SurveySelection& selection,
-                                                             const CleanOptions& options)
+std::optional<CleanupPreview> MainWindow::SurveyPreview(const QString& targetConnection,
+                                                        const SurveySelection& selection, const CleanOptions& options)
 {
-    ConfirmationContent content;
-    content.command = SurveyCommandText(selection, options);
-    content.backupTarget = BackupTargetText(settings_, targetConnection);
-    return content;
+    ProgressScope progress(*progress_, false);
+    CleanupPreview preview;
+    if (!operations_.PreviewBySurveys(targetConnection, selection, options, preview))
+        return std::nullopt;
+    return preview;
 }
 
-bool MainWindow::Confirm(const std::optional<ConfirmationContent>& content)
+bool MainWindow::Confirm(const QString& command, const std::optional<CleanupPreview>& preview)
 {
-    if (!content)
+    if (!preview)
         return false;
-    ConfirmationDialog dialog(*content, this);
+    ConfirmationDialog dialog(command, *preview, this);
     return RunConfirmation(dialog) == QDialog::Accepted;
 }
 
@@ -193,7 +195,7 @@ void MainWindow::CleanUpByDate()
     const QString target = TargetConnection(settings_, state_);
     // Busy from the preview on: nothing else starts while the question is open.
     BusyScope busy(state_.busy);
-    if (!Confirm(DatePreview(target)))
+    if (!Confirm(DateCommandText(state_.removalDate), DatePreview(target)))
         return;
     RunBusy([&] { operations_.CleanUpByDate(target); }, true);
 }
@@ -214,7 +216,8 @@ void MainWindow::CleanUpBySurvey()
     SaveSettings();
     const QString target = TargetConnection(settings_, state_);
     BusyScope busy(state_.busy);
-    if (!Confirm(SurveyPreview(target, selection.selection(), selection.options())))
+    if (!Confirm(SurveyCommandText(selection.selection(), selection.options()),
+                 SurveyPreview(target, selection.selection(), selection.options())))
         return;
     RunBusy([&] { operations_.CleanUpBySurveys(target, selection.selection(), selection.options()); }, true);
 }

@@ -55,12 +55,12 @@ public:
     const DialogUnits& dialogUnits() const { return units_; }
     RunProgressPanel& progress() { return *progress_; }
 
-    // What the clean-ups by date and by survey are about to do, as the
-    // confirmation shows it; nothing when the preview failed, which it has
-    // reported.
-    std::optional<ConfirmationContent> DatePreview(const QString& targetConnection);
-    std::optional<ConfirmationContent> SurveyPreview(const QString& targetConnection, const SurveySelection& selection,
-                                                     const CleanOptions& options);
+    // What the clean-ups by date and by survey would delete, copy and drop,
+    // found with the databases only read; nothing when the preview failed,
+    // which it has reported.
+    std::optional<CleanupPreview> DatePreview(const QString& targetConnection);
+    std::optional<CleanupPreview> SurveyPreview(const QString& targetConnection, const SurveySelection& selection,
+                                                const CleanOptions& options);
 
 public slots:
     void CleanUpByDate();
@@ -105,9 +105,9 @@ private:
     template <typename Operation>
     void RunBusy(Operation operation, bool stoppable = false);
 
-    // Shows what a clean-up is about to delete; true when the user chose to
-    // go on.
-    bool Confirm(const std::optional<ConfirmationContent>& content);
+    // Shows what a clean-up is about to delete; true when there is a
+    // preview and the user chose to go on.
+    bool Confirm(const QString& command, const std::optional<CleanupPreview>& preview);
 
     CleanupSettings settings_;
     RunState state_;

@@ -1,6 +1,5 @@
 #include "gui/PreviewTexts.h"
 
-#include "db/ConnectionString.h"
 #include "gui/DialogBuilder.h"
 
 #include <QLocale>
@@ -30,16 +29,6 @@ QString SurveyCommandText(const SurveySelection& selection, const CleanOptions& 
         .arg(surveys)
         .arg(surveys == 1 ? QStringLiteral("survey") : QStringLiteral("surveys"), titles.join(QStringLiteral(", ")),
              kinds.isEmpty() ? QStringLiteral("nothing chosen") : kinds.join(QStringLiteral(", ")));
-}
-
-QString BackupTargetText(const CleanupSettings& settings, const QString& targetConnection)
-{
-    if (settings.backupType == 0)
-        return {};
-    if (settings.backupType == 2)
-        return QStringLiteral("the Access file %1").arg(settings.accessTgt);
-    const QString described = DescribeDatabase(targetConnection);
-    return described.isEmpty() ? QStringLiteral("the database of StatTgt") : described;
 }
 
 } // namespace qel

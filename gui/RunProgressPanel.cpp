@@ -2,11 +2,10 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
 
-#include <cmath>
+#include <algorithm>
 
 namespace qel {
 
@@ -15,17 +14,6 @@ namespace {
 // The bar counts in steps of a thousandth, so that counts beyond what an
 // int holds still move it.
 constexpr int kBarSteps = 1000;
-
-QString TimeLeftText(double seconds)
-{
-    const long long s = std::llround(seconds);
-    if (s < 90)
-        return QStringLiteral("about %1 s left").arg(s);
-    const long long minutes = (s + 30) / 60;
-    if (minutes < 90)
-        return QStringLiteral("about %1 min left").arg(minutes);
-    return QStringLiteral("about %1 h %2 min left").arg(minutes / 60).arg(minutes % 60);
-}
 
 } // namespace
 
@@ -42,7 +30,12 @@ RunProgressPanel::RunProgressPanel(QWidget* parent) : QWidget(parent)
     rate_->setObjectName(QStringLiteral("runRateLine"));
     rate_->setTextFormat(Qt::PlainText);
     // Room for a long rate and time, so the bar does not jump as they change.
-    rate_->setMinimumWidth(rate_->fontMetrics().horizontalAdvance(RateText(999999, 5 * 3600 + 59 * 60)));
+    TableProgress wide;
+    wide.done = 99999999;
+    wide.total = 999999999;
+    wide.estimated = true;
+    wide.seconds = 9999;
+    rate_->setMinimumWidth(rate_->fontMetrics().horizontalAdvance(ProgressDetailText(wide)));
     stop_ = new QPushButton(QStringLiteral("Stop"), this);
     stop_->setObjectName(QStringLiteral("stopButton"));
     stop_->setAutoDefault(false);
@@ -68,23 +61,19 @@ void RunProgressPanel::Begin(bool stoppable)
     stop_->setEnabled(stoppable);
 }
 
-void RunProgressPanel::Show(long long done, long long toDo, double rowsPerSecond, double secondsLeft)
+void RunProgressPanel::Show(const TableProgress& progress)
 {
     if (!running_)
         return;
-    if (toDo < 0) {
-        bar_->setRange(0, 0);
-        bar_->setFormat(QLocale().toString(static_cast<qlonglong>(done)));
-    } else {
-        bar_->setRange(0, kBarSteps);
-        const double share = toDo == 0 ? 1.0 : std::min(1.0, static_cast<double>(done) / static_cast<double>(toDo));
-        bar_->setValue(static_cast<int>(share * kBarSteps));
-        bar_->setFormat(QStringLiteral("%1 / %2")
-                            .arg(QLocale().toString(static_cast<qlonglong>(done)),
-                                 QLocale().toString(static_cast<qlonglong>(toDo))));
-    }
+    bar_->setRange(0, kBarSteps);
+    const double share = progress.total <= 0
+        ? 1.0
+        : std::min(1.0, static_cast<double>(progress.done) / static_cast<double>(progress.total));
+    bar_->setValue(static_cast<int>(share * kBarSteps));
+    QString table = progress.table;
+    bar_->setFormat(table.replace(QLatin1Char('%'), QLatin1String("%%")) + QLatin1String("  %p%"));
     if (!stopRequested_) // the line says the run is stopping until it has
-        rate_->setText(RateText(rowsPerSecond, secondsLeft));
+        rate_->setText(ProgressDetailText(progress));
 }
 
 void RunProgressPanel::End()
@@ -102,16 +91,6 @@ void RunProgressPanel::RequestStop()
     stopRequested_ = true;
     stop_->setEnabled(false);
     rate_->setText(QStringLiteral("Stopping after this batch"));
-}
-
-QString RunProgressPanel::RateText(double rowsPerSecond, double secondsLeft)
-{
-    QStringList parts;
-    if (rowsPerSecond >= 0)
-        parts << QStringLiteral("%1 rows/s").arg(QLocale().toString(static_cast<qlonglong>(std::llround(rowsPerSecond))));
-    if (secondsLeft >= 0)
-        parts << TimeLeftText(secondsLeft);
-    return parts.join(QStringLiteral(", "));
 }
 
 } // namespace qel

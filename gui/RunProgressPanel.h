@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/TableProgress.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -8,8 +10,8 @@ class QPushButton;
 
 namespace qel {
 
-// The progress of a running clean-up under the status line: a bar, the
-// rate and the time left, and Stop. Stop asks the clean-up to end after the
+// The progress of a running clean-up above the status line: a bar, the
+// rows done of the rows to do with the rate and the time left, and Stop. Stop asks the clean-up to end after the
 // batch in flight; it answers only while a clean-up that can stop runs.
 class RunProgressPanel : public QWidget {
     Q_OBJECT
@@ -20,9 +22,9 @@ public:
     // when the clean-up can stop between batches.
     void Begin(bool stoppable);
 
-    // Rows done of rows to do (to do below 0: not known yet), the rows per
-    // second (below 0: not known) and the seconds left (below 0: not known).
-    void Show(long long done, long long toDo, double rowsPerSecond, double secondsLeft);
+    // Where the table in hand stands: the bar shows its share done, the line
+    // beside it the rows done of the rows to do, the rate and the time left.
+    void Show(const TableProgress& progress);
 
     // The clean-up has ended: the bar keeps where it came, Stop goes out.
     void End();
@@ -33,9 +35,6 @@ public:
     QPushButton* stopButton() const { return stop_; }
     QProgressBar* bar() const { return bar_; }
     QLabel* rateLine() const { return rate_; }
-
-    // "1,234 rows/s, about 2 min left": the rate and the time left in words.
-    static QString RateText(double rowsPerSecond, double secondsLeft);
 
 private:
     void RequestStop();

@@ -18,6 +18,14 @@ void WidgetFeedback::ShowStatus(const QString& text)
         forward_->ShowStatus(text);
 }
 
+void WidgetFeedback::ShowProgress(const TableProgress& progress)
+{
+    if (progress_)
+        progress_->Show(progress);
+    if (forward_)
+        forward_->ShowProgress(progress);
+}
+
 void WidgetFeedback::PumpMessages()
 {
     QCoreApplication::processEvents();

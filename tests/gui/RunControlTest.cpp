@@ -135,17 +135,18 @@ protected:
 
 TEST(ConfirmationDialogTest, ShowsEachTableTheTotalTheDropsAndTheBackupWithCancelAsTheDefault)
 {
-    ConfirmationContent content;
-    content.command = QStringLiteral("Clean-up by survey of 1 survey (<b>Alpha</b>): statistics, survey data");
-    content.tables = {{QStringLiteral("Statistic_Call"), 1234567}, {QStringLiteral("Statistic_Agent"), 0}};
-    content.total = 1234567;
-    content.tablesToDrop = {QStringLiteral("Vorto0003Data"), QStringLiteral("Vorto0003Quotas")};
-    content.backupTarget = QStringLiteral("the SQLite file /backups/stat.db");
-
-    ConfirmationDialog dialog(content);
+    CleanupPreview preview;
+    preview.tables = {{QStringLiteral("Statistic_Call"), 1234567, false},
+                      {QStringLiteral("Statistic_Agent"), 0, false},
+                      {QStringLiteral("Agents"), 12, true}};
+    preview.droppedTables = {QStringLiteral("Vorto0003Data"), QStringLiteral("Vorto0003Quotas")};
+    preview.backup = true;
+    preview.backupTarget = QStringLiteral("the SQLite file /backups/stat.db");
+    const QString command = QStringLiteral("Clean-up by survey of 1 survey (<b>Alpha</b>): statistics, survey data");
+    ConfirmationDialog dialog(command, preview);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Confirm clean-up"));
     QTreeWidget* tables = dialog.tableList();
-    ASSERT_EQ(tables->topLevelItemCount(), 3);
+    ASSERT_EQ(tables->topLevelItemCount(), 3) << "a table copied whole loses no rows";
     EXPECT_EQ(tables->topLevelItem(0)->text(0), QStringLiteral("Statistic_Call"));
     EXPECT_EQ(tables->topLevelItem(0)->text(1), QLocale().toString(1234567));
     EXPECT_EQ(tables->topLevelItem(1)->text(1), QStringLiteral("0")) << "a table without rows is listed too";
@@ -155,18 +156,19 @@ TEST(ConfirmationDialogTest, ShowsEachTableTheTotalTheDropsAndTheBackupWithCance
     ASSERT_NE(drops, nullptr);
     ASSERT_EQ(drops->topLevelItemCount(), 2);
     EXPECT_EQ(drops->topLevelItem(1)->text(0), QStringLiteral("Vorto0003Quotas"));
-    auto* command = dialog.findChild<QLabel*>(QStringLiteral("commandLine"));
-    EXPECT_EQ(command->text(), content.command);
-    EXPECT_EQ(command->textFormat(), Qt::PlainText) << "titles are shown as written";
+    auto* commandLine = dialog.findChild<QLabel*>(QStringLiteral("commandLine"));
+    EXPECT_EQ(commandLine->text(), QStringLiteral("Clean-up by survey of 1 survey (<b>Alpha</b>): statistics, survey data"));
+    EXPECT_EQ(commandLine->textFormat(), Qt::PlainText) << "titles are shown as written";
     EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("backupLine"))->text(),
-              QStringLiteral("Every row is first copied into the backup, the SQLite file /backups/stat.db."));
+              QStringLiteral("Every row is first copied into the backup, the SQLite file /backups/stat.db. "
+                             "It also receives whole copies of Agents."));
 
     EXPECT_TRUE(dialog.cancelButton()->isDefault());
     EXPECT_FALSE(dialog.deleteButton()->isDefault());
 
     // Enter or Escape as soon as it shows answers Cancel; only Delete goes on.
     for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
-        ConfirmationDialog asked(content);
+        ConfirmationDialog asked(command, preview);
         asked.show();
         asked.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&asked));
@@ -175,17 +177,19 @@ TEST(ConfirmationDialogTest, ShowsEachTableTheTotalTheDropsAndTheBackupWithCance
         EXPECT_FALSE(asked.isVisible());
         EXPECT_EQ(asked.result(), QDialog::Rejected) << key;
     }
-    ConfirmationDialog accepted(content);
+    ConfirmationDialog accepted(command, preview);
     accepted.show();
     accepted.deleteButton()->click();
     EXPECT_EQ(accepted.result(), QDialog::Accepted);
 
     // Without a backup the dialog says the rows cannot come back; without
-    // tables to drop it lists none.
-    ConfirmationDialog plain(ConfirmationContent{QStringLiteral("Clean-up by date"), {}, 0, {}, {}});
+    // tables to drop it lists none; with no rows it says so.
+    ConfirmationDialog plain(QStringLiteral("Clean-up by date"), CleanupPreview{});
     EXPECT_EQ(plain.findChild<QLabel*>(QStringLiteral("backupLine"))->text(),
               QStringLiteral("No backup: the deleted rows cannot be restored."));
     EXPECT_EQ(plain.findChild<QTreeWidget*>(QStringLiteral("tablesToDrop")), nullptr);
+    EXPECT_NE(plain.findChild<QLabel*>(QStringLiteral("nothingLine")), nullptr);
+    EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("nothingLine")), nullptr);
 }
 
 TEST_F(RunControlTest, CancelInTheConfirmationLeavesEveryDatabaseByteIdentical)
@@ -260,6 +264,11 @@ TEST_F(RunControlTest, StopEndsTheRunAfterABatchWithEveryDeletedRowInTheBackupOn
     recorder.onPump = [&] {
         if (pressed || !recorder.lastStatus().contains(QStringLiteral("records copied")))
             return;
+        // The bar shows the table in hand, with the rows and the rate.
+        EXPECT_GT(w.progress().bar()->value(), 0);
+        EXPECT_TRUE(w.progress().bar()->format().startsWith(QStringLiteral("Statistic_")));
+        EXPECT_TRUE(w.progress().rateLine()->text().contains(QStringLiteral(" rows")))
+            << w.progress().rateLine()->text().toStdString();
         QPushButton* stop = w.progress().stopButton();
         EXPECT_TRUE(stop->isEnabled() && stop->isVisibleTo(&w));
         stop->click();
@@ -303,4 +312,102 @@ TEST_F(RunControlTest, StopEndsTheRunAfterABatchWithEveryDeletedRowInTheBackupOn
     Button(w, "byDateButton")->click();
     ASSERT_EQ(recorder.messages.size(), 1u);
     EXPECT_EQ(recorder.messages[0].text, QStringLiteral("Clean up successful : %1 records deleted!").arg(doomed - stopped));
+}
+
+namespace {
+
+// The rows of every statistics table.
+std::map<QString, long long> Census(const QString& statistics)
+{
+    std::map<QString, long long> rows;
+    const QStringList present = TableNames(statistics);
+    for (const auto& t : StatisticsTables())
+        if (present.contains(t.name))
+            rows[t.name] = CountRows(statistics, QStringLiteral("SELECT COUNT(*) FROM ") + t.name);
+    return rows;
+}
+
+// What a confirmation showed: the rows of each table, the total and the
+// tables to drop.
+struct Shown {
+    std::map<QString, long long> rows;
+    long long total = -1;
+    QStringList drops;
+    QString backup;
+
+    int Read(ConfirmationDialog& dialog)
+    {
+        *this = {};
+        const QTreeWidget* tables = dialog.tableList();
+        const int last = tables->topLevelItemCount() - 1;
+        for (int i = 0; i < last; ++i)
+            rows[tables->topLevelItem(i)->text(0)] = QLocale().toLongLong(tables->topLevelItem(i)->text(1));
+        total = QLocale().toLongLong(tables->topLevelItem(last)->text(1));
+        if (const auto* list = dialog.findChild<QTreeWidget*>(QStringLiteral("tablesToDrop")))
+            for (int i = 0; i < list->topLevelItemCount(); ++i)
+                drops << list->topLevelItem(i)->text(0);
+        backup = dialog.findChild<QLabel*>(QStringLiteral("backupLine"))->text();
+        return QDialog::Accepted;
+    }
+};
+
+} // namespace
+
+TEST_F(RunControlTest, TheConfirmationShowsTheCountsTheRunThenDeletes)
+{
+    RunWindow w(&recorder);
+    Prepare(w);
+    Shown shown;
+    w.confirm = [&](ConfirmationDialog& dialog) { return shown.Read(dialog); };
+
+    // By date, with a backup.
+    auto before = Census(product.statistics());
+    Button(w, "byDateButton")->click();
+    auto after = Census(product.statistics());
+    ASSERT_EQ(recorder.messages.size(), 1u) << recorder.messageTexts().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(recorder.messages[0].text, QStringLiteral("Clean up successful : %1 records deleted!").arg(shown.total));
+    EXPECT_GT(shown.total, 0);
+    for (const auto& [table, rows] : before) {
+        SCOPED_TRACE(table.toStdString());
+        EXPECT_EQ(shown.rows.count(table) ? shown.rows.at(table) : 0, rows - after.at(table));
+    }
+    EXPECT_TRUE(shown.drops.isEmpty());
+    EXPECT_TRUE(shown.backup.contains(temp.path(QStringLiteral("product"))) && shown.backup.contains(QStringLiteral("Agents")))
+        << shown.backup.toStdString();
+
+    // By survey, without a backup, with the survey's data tables.
+    w.settings().backupType = 0;
+    w.UpdateData(false);
+    w.selectSurveys = [](SurveySelectionDialog& d) {
+        d.LoadSurveys(); // which also makes the cleaning history's table
+        const auto found = d.surveyList()->findItems(QStringLiteral("3"), Qt::MatchExactly, 0);
+        EXPECT_EQ(found.size(), 1);
+        for (QTreeWidgetItem* item : found)
+            item->setSelected(true);
+        d.setOptions({true, true, false, false});
+        d.UpdateData(false);
+        d.OnOK();
+        return int(QDialog::Accepted);
+    };
+    recorder.messages.clear();
+    before = Census(product.statistics());
+    const QStringList tablesBefore = TableNames(product.surveys());
+    Button(w, "bySurveyButton")->click();
+    after = Census(product.statistics());
+    ASSERT_FALSE(recorder.messages.empty());
+    EXPECT_EQ(recorder.messages.back().text, QStringLiteral("Clean up successful : %1 records deleted!").arg(shown.total));
+    EXPECT_GT(shown.total, 0);
+    for (const auto& [table, rows] : before) {
+        SCOPED_TRACE(table.toStdString());
+        EXPECT_EQ(shown.rows.count(table) ? shown.rows.at(table) : 0, rows - after.at(table));
+    }
+    QStringList dropped;
+    const QStringList tablesAfter = TableNames(product.surveys());
+    for (const QString& table : tablesBefore)
+        if (!tablesAfter.contains(table))
+            dropped << table;
+    ASSERT_FALSE(dropped.isEmpty());
+    shown.drops.sort();
+    EXPECT_EQ(shown.drops, dropped);
+    EXPECT_EQ(shown.backup, QStringLiteral("No backup: the deleted rows cannot be restored."));
 }

@@ -8,6 +8,7 @@
 #include "cleanup/BackupTarget.h"
 #include "core/SettingsStore.h"
 #include "gui/ConfirmationDialog.h"
+#include "gui/PreviewTexts.h"
 #include "gui/MainWindow.h"
 #include "gui/SurveySelectionDialog.h"
 
@@ -70,7 +71,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "the preview of the clean-up by date failed\n");
         return 1;
     }
-    ConfirmationDialog confirmation(*preview, &window);
+    ConfirmationDialog confirmation(DateCommandText(window.runState().removalDate), *preview, &window);
     if (!Save(confirmation, folder.filePath(QStringLiteral("confirmation-%1.png").arg(suffix))))
         return 1;
     confirmation.hide();
