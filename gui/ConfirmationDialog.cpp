@@ -11,6 +11,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace qel {
 
 namespace {
@@ -50,8 +52,8 @@ ConfirmationDialog::ConfirmationDialog(const QString& command, const CleanupPrev
     page->setSpacing(units_.y(4));
     page->addWidget(Line(command, "commandLine", this));
 
-    // One row per statistics table, in the order the clean-up takes them,
-    // and the total under them.
+    // One row per statistics table, in the order the clean-up takes them;
+    // the total under the list, where it shows however long the list is.
     tables_ = Named(new QTreeWidget(this), "previewTables");
     tables_->setRootIsDecorated(false);
     tables_->setSelectionMode(QAbstractItemView::NoSelection);
@@ -67,18 +69,22 @@ ConfirmationDialog::ConfirmationDialog(const QString& command, const CleanupPrev
         auto* item = new QTreeWidgetItem(tables_, {table.table, Count(table.rows)});
         item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     }
-    const long long deleted = preview.deletedRows();
-    auto* total = new QTreeWidgetItem(tables_, {QLatin1String(ConfirmationText::Total), Count(deleted)});
-    total->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-    QFont bold = total->font(0);
-    bold.setBold(true);
-    total->setFont(0, bold);
-    total->setFont(1, bold);
     tables_->header()->setStretchLastSection(false);
     tables_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     tables_->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
-    tables_->setMinimumSize(units_.size(200, 100));
+    // Tall enough for every table of a run, within what a small screen holds.
+    const int rowHeight = tables_->topLevelItemCount() > 0 ? tables_->sizeHintForRow(0) : tables_->fontMetrics().height();
+    const int allRows = tables_->header()->sizeHint().height() + 2 * tables_->frameWidth()
+        + rowHeight * std::max(1, tables_->topLevelItemCount());
+    tables_->setMinimumSize(units_.x(200), std::min(allRows, units_.y(240)));
     page->addWidget(tables_, 1);
+
+    const long long deleted = preview.deletedRows();
+    QLabel* total = Line(QString::fromLatin1(ConfirmationText::Total).arg(Count(deleted)), "totalLine", this);
+    QFont bold = total->font();
+    bold.setBold(true);
+    total->setFont(bold);
+    page->addWidget(total);
     if (deleted == 0)
         page->addWidget(Line(QLatin1String(ConfirmationText::NothingToDelete), "nothingLine", this));
 
@@ -99,7 +105,7 @@ ConfirmationDialog::ConfirmationDialog(const QString& command, const CleanupPrev
     if (preview.backup) {
         backup = QString::fromLatin1(ConfirmationText::BackupInto).arg(preview.backupTarget);
         if (!copiedWhole.isEmpty())
-            backup += QLatin1Char(' ') + QString::fromLatin1(ConfirmationText::CopiedWhole)
+            backup += QLatin1Char('\n') + QString::fromLatin1(ConfirmationText::CopiedWhole)
                                              .arg(QLocale().createSeparatedList(copiedWhole));
     }
     page->addWidget(Line(backup, "backupLine", this));

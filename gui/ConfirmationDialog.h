@@ -38,11 +38,11 @@ namespace ConfirmationText {
 inline constexpr const char* Title = "Confirm clean-up";
 inline constexpr const char* TableColumn = "Statistics table";
 inline constexpr const char* RowsColumn = "Rows to delete";
-inline constexpr const char* Total = "Total";
+inline constexpr const char* Total = "Total: %1 rows";
 inline constexpr const char* NothingToDelete = "No statistics rows are selected.";
 inline constexpr const char* TablesToDrop = "Tables to drop:";
 inline constexpr const char* NoBackup = "No backup: the deleted rows cannot be restored.";
-inline constexpr const char* BackupInto = "Every row is first copied into the backup, %1.";
+inline constexpr const char* BackupInto = "Every row is copied into the backup before it is deleted:\n%1";
 inline constexpr const char* CopiedWhole = "It also receives whole copies of %1.";
 inline constexpr const char* Delete = "Delete";
 inline constexpr const char* Cancel = "Cancel";

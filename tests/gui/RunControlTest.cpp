@@ -146,12 +146,12 @@ TEST(ConfirmationDialogTest, ShowsEachTableTheTotalTheDropsAndTheBackupWithCance
     ConfirmationDialog dialog(command, preview);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Confirm clean-up"));
     QTreeWidget* tables = dialog.tableList();
-    ASSERT_EQ(tables->topLevelItemCount(), 3) << "a table copied whole loses no rows";
+    ASSERT_EQ(tables->topLevelItemCount(), 2) << "a table copied whole loses no rows";
     EXPECT_EQ(tables->topLevelItem(0)->text(0), QStringLiteral("Statistic_Call"));
     EXPECT_EQ(tables->topLevelItem(0)->text(1), QLocale().toString(1234567));
     EXPECT_EQ(tables->topLevelItem(1)->text(1), QStringLiteral("0")) << "a table without rows is listed too";
-    EXPECT_EQ(tables->topLevelItem(2)->text(0), QStringLiteral("Total"));
-    EXPECT_EQ(tables->topLevelItem(2)->text(1), QLocale().toString(1234567));
+    EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("totalLine"))->text(),
+              QStringLiteral("Total: %1 rows").arg(QLocale().toString(1234567)));
     auto* drops = dialog.findChild<QTreeWidget*>(QStringLiteral("tablesToDrop"));
     ASSERT_NE(drops, nullptr);
     ASSERT_EQ(drops->topLevelItemCount(), 2);
@@ -160,8 +160,8 @@ TEST(ConfirmationDialogTest, ShowsEachTableTheTotalTheDropsAndTheBackupWithCance
     EXPECT_EQ(commandLine->text(), QStringLiteral("Clean-up by survey of 1 survey (<b>Alpha</b>): statistics, survey data"));
     EXPECT_EQ(commandLine->textFormat(), Qt::PlainText) << "titles are shown as written";
     EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("backupLine"))->text(),
-              QStringLiteral("Every row is first copied into the backup, the SQLite file /backups/stat.db. "
-                             "It also receives whole copies of Agents."));
+              QStringLiteral("Every row is copied into the backup before it is deleted:\n"
+                             "the SQLite file /backups/stat.db\nIt also receives whole copies of Agents."));
 
     EXPECT_TRUE(dialog.cancelButton()->isDefault());
     EXPECT_FALSE(dialog.deleteButton()->isDefault());
@@ -339,10 +339,10 @@ struct Shown {
     {
         *this = {};
         const QTreeWidget* tables = dialog.tableList();
-        const int last = tables->topLevelItemCount() - 1;
-        for (int i = 0; i < last; ++i)
+        for (int i = 0; i < tables->topLevelItemCount(); ++i)
             rows[tables->topLevelItem(i)->text(0)] = QLocale().toLongLong(tables->topLevelItem(i)->text(1));
-        total = QLocale().toLongLong(tables->topLevelItem(last)->text(1));
+        const QString totalLine = dialog.findChild<QLabel*>(QStringLiteral("totalLine"))->text();
+        total = QLocale().toLongLong(totalLine.section(QLatin1Char(' '), 1, 1));
         if (const auto* list = dialog.findChild<QTreeWidget*>(QStringLiteral("tablesToDrop")))
             for (int i = 0; i < list->topLevelItemCount(); ++i)
                 drops << list->topLevelItem(i)->text(0);
