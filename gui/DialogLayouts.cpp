@@ -121,7 +121,7 @@ QWidget* ArrangeCleanupDeleted(QWidget& window, const DialogUnits& units)
 
 } // namespace
 
-QGridLayout* ArrangeMainWindow(QDialog& window, const DialogUnits& units, QWidget* backupSection)
+QGridLayout* ArrangeMainWindow(QDialog& window, const DialogUnits& units, QWidget* backupSection, QWidget* progress)
 {
     auto* page = Spaced(new QVBoxLayout(&window), units);
     SetMargins(page, units);
@@ -146,10 +146,13 @@ QGridLayout* ArrangeMainWindow(QDialog& window, const DialogUnits& units, QWidge
     // Extra height goes above the status line, which stays at the bottom.
     page->addStretch(1);
     auto* status = Spaced(new QGridLayout, units);
-    status->addWidget(Find(window, "statusLine"), 0, 0);
+    const int statusRow = progress ? 1 : 0;
+    if (progress)
+        status->addWidget(progress, 0, 0, 1, 2);
+    status->addWidget(Find(window, "statusLine"), statusRow, 0);
     QWidget* close = Find(window, "closeButton");
     close->setMinimumWidth(units.x(50));
-    status->addWidget(close, 0, 1);
+    status->addWidget(close, statusRow, 1);
     status->setColumnStretch(0, 1);
     page->addLayout(status);
     return status;

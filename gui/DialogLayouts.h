@@ -18,10 +18,11 @@ namespace qel {
 
 // The main window: the connection strings beside the picture; the backup
 // section below them; the clean-up by date beside the clean-up by survey
-// above "Cleanup Deleted"; the status line with Close at the bottom. Returns
-// the grid of the status line (row 0: the status line and Close), so that
-// more rows can go under the status line.
-QGridLayout* ArrangeMainWindow(QDialog& window, const DialogUnits& units, QWidget* backupSection);
+// above "Cleanup Deleted"; the progress of a run, when given, above the
+// status line with Close at the bottom. Returns the grid of the status line
+// (last row: the status line and Close).
+QGridLayout* ArrangeMainWindow(QDialog& window, const DialogUnits& units, QWidget* backupSection,
+                               QWidget* progress = nullptr);
 
 // The survey selection: the list above, the clean options and OK and Cancel
 // below it.

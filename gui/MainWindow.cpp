@@ -5,14 +5,18 @@
 #include "gui/Artwork.h"
 #include "gui/BackupFileDialog.h"
 #include "gui/BackupSection.h"
+#include "gui/ConfirmationDialog.h"
 #include "gui/DialogBuilder.h"
 #include "gui/DialogLayouts.h"
+#include "gui/PreviewTexts.h"
+#include "gui/RunProgressPanel.h"
 #include "gui/SurveySelectionDialog.h"
 #include "gui/SystemMenu.h"
 
 #include <QDateEdit>
 #include <QDir>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,17 +26,30 @@ namespace qel {
 
 namespace {
 
-// Raises the busy flag for the length of an operation, and lowers it again
+// Raises the busy flag for the length of an operation, and puts it back
 // even when the operation leaves by an exception.
 class BusyScope {
 public:
-    explicit BusyScope(bool& busy) : busy_(busy) { busy_ = true; }
-    ~BusyScope() { busy_ = false; }
+    explicit BusyScope(bool& busy) : busy_(busy), before_(busy) { busy_ = true; }
+    ~BusyScope() { busy_ = before_; }
     BusyScope(const BusyScope&) = delete;
     BusyScope& operator=(const BusyScope&) = delete;
 
 private:
     bool& busy_;
+    bool before_;
+};
+
+// Ends the progress of a run, however the run ends.
+class ProgressScope {
+public:
+    ProgressScope(RunProgressPanel& panel, bool stoppable) : panel_(panel) { panel_.Begin(stoppable); }
+    ~ProgressScope() { panel_.End(); }
+    ProgressScope(const ProgressScope&) = delete;
+    ProgressScope& operator=(const ProgressScope&) = delete;
+
+private:
+    RunProgressPanel& panel_;
 };
 
 template <typename T>
@@ -66,7 +83,11 @@ MainWindow::MainWindow(SettingsStore store, Feedback* messages, QWidget* parent)
     webProdDB_ = Control<QLineEdit>(*this, "webProdDBEdit");
     feedback_.setStatusLine(statusLine_);
     backup_ = new BackupSection(units_, this);
-    statusArea_ = ArrangeMainWindow(*this, units_, backup_);
+    progress_ = new RunProgressPanel(this);
+    progress_->stopButton()->setMinimumWidth(units_.x(50));
+    statusArea_ = ArrangeMainWindow(*this, units_, backup_, progress_);
+    feedback_.setProgressPanel(progress_);
+    operations_.setStopRequested([this] { return progress_->stopRequested(); });
     connect(backup_->browseButton(), &QPushButton::clicked, this, &MainWindow::BrowseBackupFile);
 
     const struct {
@@ -133,10 +154,38 @@ bool MainWindow::BeginCleanupCommand()
 }
 
 template <typename Operation>
-void MainWindow::RunBusy(Operation operation)
+void MainWindow::RunBusy(Operation operation, bool stoppable)
 {
     BusyScope busy(state_.busy);
+    ProgressScope progress(*progress_, stoppable);
     operation();
+}
+
+std::optional<CleanupPreview> MainWindow::DatePreview(const QString& targetConnection)
+{
+    ProgressScope progress(*progress_, false);
+    CleanupPreview preview;
+    if (!operations_.PreviewByDate(targetConnection, preview))
+        return std::nullopt;
+    return preview;
+}
+
+std::optional<CleanupPreview> MainWindow::SurveyPreview(const QString& targetConnection,
+                                                        const SurveySelection& selection, const CleanOptions& options)
+{
+    ProgressScope progress(*progress_, false);
+    CleanupPreview preview;
+    if (!operations_.PreviewBySurveys(targetConnection, selection, options, preview))
+        return std::nullopt;
+    return preview;
+}
+
+bool MainWindow::Confirm(const QString& command, const std::optional<CleanupPreview>& preview)
+{
+    if (!preview)
+        return false;
+    ConfirmationDialog dialog(command, *preview, this);
+    return RunConfirmation(dialog) == QDialog::Accepted;
 }
 
 void MainWindow::CleanUpByDate()
@@ -144,7 +193,11 @@ void MainWindow::CleanUpByDate()
     if (!BeginCleanupCommand())
         return;
     const QString target = TargetConnection(settings_, state_);
-    RunBusy([&] { operations_.CleanUpByDate(target); });
+    // Busy from the preview on: nothing else starts while the question is open.
+    BusyScope busy(state_.busy);
+    if (!Confirm(DateCommandText(state_.removalDate), DatePreview(target)))
+        return;
+    RunBusy([&] { operations_.CleanUpByDate(target); }, true);
 }
 
 void MainWindow::CleanUpBySurvey()
@@ -162,7 +215,11 @@ void MainWindow::CleanUpBySurvey()
     UpdateData(true);
     SaveSettings();
     const QString target = TargetConnection(settings_, state_);
-    RunBusy([&] { operations_.CleanUpBySurveys(target, selection.selection(), selection.options()); });
+    BusyScope busy(state_.busy);
+    if (!Confirm(SurveyCommandText(selection.selection(), selection.options()),
+                 SurveyPreview(target, selection.selection(), selection.options())))
+        return;
+    RunBusy([&] { operations_.CleanUpBySurveys(target, selection.selection(), selection.options()); }, true);
 }
 
 // The table removals raise the busy flag too: a message box they show runs
@@ -220,6 +277,11 @@ int MainWindow::RunSurveySelection(SurveySelectionDialog& dialog)
 }
 
 int MainWindow::RunAboutBox(AboutDialog& dialog)
+{
+    return dialog.exec();
+}
+
+int MainWindow::RunConfirmation(ConfirmationDialog& dialog)
 {
     return dialog.exec();
 }

@@ -4,11 +4,14 @@
 #include "core/CleanupSettings.h"
 #include "core/RunState.h"
 #include "core/SettingsStore.h"
+#include "gui/ConfirmationDialog.h"
 #include "gui/DialogUnits.h"
 #include "gui/WidgetFeedback.h"
 
 #include <QDialog>
 #include <QIcon>
+
+#include <optional>
 
 class QDateEdit;
 class QGridLayout;
@@ -19,13 +22,17 @@ namespace qel {
 
 class AboutDialog;
 class BackupSection;
+class ConfirmationDialog;
+class RunProgressPanel;
 class SurveySelectionDialog;
 
 // The main window: the connection strings, the time-out, the backup, the
 // removal date, and the five clean-up commands. It reads the settings when
 // it is constructed and saves them at the start of each clean-up command;
-// closing it saves nothing. While a clean-up runs, the window stays open and
-// opens nothing else.
+// closing it saves nothing. The clean-ups by date and by survey first show
+// what they will delete and ask; while one runs, a bar shows its progress
+// and Stop ends it after the batch in flight. While a clean-up runs, the
+// window stays open and opens nothing else.
 class MainWindow : public QDialog {
     Q_OBJECT
 public:
@@ -46,6 +53,14 @@ public:
     RunState& runState() { return state_; }
     Feedback& feedback() { return feedback_; }
     const DialogUnits& dialogUnits() const { return units_; }
+    RunProgressPanel& progress() { return *progress_; }
+
+    // What the clean-ups by date and by survey would delete, copy and drop,
+    // found with the databases only read; nothing when the preview failed,
+    // which it has reported.
+    std::optional<CleanupPreview> DatePreview(const QString& targetConnection);
+    std::optional<CleanupPreview> SurveyPreview(const QString& targetConnection, const SurveySelection& selection,
+                                                const CleanOptions& options);
 
 public slots:
     void CleanUpByDate();
@@ -70,6 +85,8 @@ protected:
     // The modal runs of other windows, overridden by tests.
     virtual int RunSurveySelection(SurveySelectionDialog& dialog);
     virtual int RunAboutBox(AboutDialog& dialog);
+    // Accepted when the user chose to delete.
+    virtual int RunConfirmation(ConfirmationDialog& dialog);
     // The chosen file's full path, or empty text when the user cancels.
     virtual QString RunBackupFileDialog(const QString& initialName);
 
@@ -83,9 +100,14 @@ private:
     // The first steps of every clean-up command; false while one runs.
     bool BeginCleanupCommand();
 
-    // Runs a clean-up with the busy flag raised.
+    // Runs a clean-up with the busy flag raised and the progress bar going;
+    // a stoppable one offers Stop.
     template <typename Operation>
-    void RunBusy(Operation operation);
+    void RunBusy(Operation operation, bool stoppable = false);
+
+    // Shows what a clean-up is about to delete; true when there is a
+    // preview and the user chose to go on.
+    bool Confirm(const QString& command, const std::optional<CleanupPreview>& preview);
 
     CleanupSettings settings_;
     RunState state_;
@@ -105,7 +127,8 @@ private:
     QLineEdit* webInterviewDB_ = nullptr;
     QLineEdit* webProdDB_ = nullptr;
     BackupSection* backup_ = nullptr;
-    QGridLayout* statusArea_ = nullptr; // the status line and Close; room for rows below
+    QGridLayout* statusArea_ = nullptr; // the progress, and under it the status line and Close
+    RunProgressPanel* progress_ = nullptr;
 };
 
 } // namespace qel

@@ -18,6 +18,14 @@ void WidgetFeedback::ShowStatus(const QString& text)
         forward_->ShowStatus(text);
 }
 
+void WidgetFeedback::ShowProgress(const TableProgress& progress)
+{
+    if (progress_)
+        progress_->Show(progress);
+    if (forward_)
+        forward_->ShowProgress(progress);
+}
+
 void WidgetFeedback::PumpMessages()
 {
     QCoreApplication::processEvents();
@@ -27,9 +35,9 @@ void WidgetFeedback::PumpMessages()
 
 void WidgetFeedback::ShowMessage(const QString& text, MessageKind kind)
 {
-    // A failure replaces the last progress text, which would otherwise
-    // still say how far the run had come.
-    if (kind == MessageKind::DatabaseError && statusLine_) {
+    // A failure or a stop replaces the last progress text, which would
+    // otherwise still say how far the run had come.
+    if (kind != MessageKind::Information && statusLine_) {
         QString line = text;
         line.replace(QLatin1String("\r\n"), QLatin1String("  ")).replace(QLatin1Char('\n'), QLatin1String("  "));
         statusLine_->setText(line);
@@ -40,7 +48,9 @@ void WidgetFeedback::ShowMessage(const QString& text, MessageKind kind)
         return;
     }
     // Database texts may hold '<' or '&': they are shown as written.
-    const QMessageBox::Icon icon = kind == MessageKind::DatabaseError ? QMessageBox::Critical : QMessageBox::NoIcon;
+    const QMessageBox::Icon icon = kind == MessageKind::DatabaseError ? QMessageBox::Critical
+        : kind == MessageKind::Stopped                                ? QMessageBox::Warning
+                                                                      : QMessageBox::NoIcon;
     QMessageBox box(icon, QCoreApplication::applicationName(), text, QMessageBox::Ok, owner_);
     box.setTextFormat(Qt::PlainText);
     box.exec();

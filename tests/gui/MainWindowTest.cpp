@@ -47,6 +47,9 @@ public:
     std::function<int(SurveySelectionDialog&)> selectSurveys;
     std::function<QString(const QString&)> browse;
     std::function<void(AboutDialog&)> about;
+    // Answers the confirmation; without one, the user chooses Delete.
+    std::function<int(ConfirmationDialog&)> confirm;
+    int confirmations = 0;
     int selectionRuns = 0;
     int aboutRuns = 0;
     int browseRuns = 0;
@@ -61,6 +64,11 @@ protected:
     {
         ++browseRuns;
         return browse ? browse(initialName) : QString();
+    }
+    int RunConfirmation(ConfirmationDialog& dialog) override
+    {
+        ++confirmations;
+        return confirm ? confirm(dialog) : QDialog::Accepted;
     }
     int RunAboutBox(AboutDialog& dialog) override
     {

@@ -167,6 +167,12 @@ void ExpectCleanMainWindow(MainWindow& w)
     EXPECT_LT(InWindow(Named(w, "groupConnectionStrings")).bottom(), InWindow(backup).top());
     EXPECT_LT(InWindow(backup).bottom(), InWindow(Named(w, "groupCleanupByDate")).top());
     EXPECT_GE(InWindow(Named(w, "closeButton")).bottom(), w.height() - w.fontMetrics().height());
+    // The progress of a run between the clean-ups and the status line, Stop
+    // above Close.
+    EXPECT_LT(InWindow(Named(w, "groupCleanupByDate")).bottom(), InWindow(Named(w, "runProgress")).top());
+    EXPECT_LT(InWindow(Named(w, "runProgress")).bottom(), InWindow(Named(w, "statusLine")).top());
+    EXPECT_LT(InWindow(Named(w, "stopButton")).bottom(), InWindow(Named(w, "closeButton")).top());
+    EXPECT_EQ(InWindow(Named(w, "stopButton")).right(), InWindow(Named(w, "closeButton")).right());
 }
 
 TEST_F(WindowLayoutTest, TheMainWindowKeepsTheTemplatesArrangementAndRendersCleanlyAtAnySize)

@@ -159,6 +159,7 @@ protected:
         dialog.LoadSurveys();
         return choose(dialog);
     }
+    int RunConfirmation(ConfirmationDialog&) override { return QDialog::Accepted; }
 };
 
 } // namespace

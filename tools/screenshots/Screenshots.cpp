@@ -1,9 +1,14 @@
-// Saves pictures of the main window and of the survey selection dialog as
-// they open with the current settings:
+// Saves pictures of the main window, of the confirmation of a clean-up by
+// date and of the survey selection dialog as they open with the current
+// settings:
 //   qelcleanup-screenshots FOLDER SUFFIX
-// writes FOLDER/main-window-SUFFIX.png and FOLDER/survey-selection-SUFFIX.png.
+// writes FOLDER/main-window-SUFFIX.png, FOLDER/confirmation-SUFFIX.png and
+// FOLDER/survey-selection-SUFFIX.png.
 // tools/screenshots.sh runs it under Xvfb on the demo data set.
+#include "cleanup/BackupTarget.h"
 #include "core/SettingsStore.h"
+#include "gui/ConfirmationDialog.h"
+#include "gui/PreviewTexts.h"
 #include "gui/MainWindow.h"
 #include "gui/SurveySelectionDialog.h"
 
@@ -58,6 +63,18 @@ int main(int argc, char** argv)
     MainWindow window(SettingsStore{});
     if (!Save(window, folder.filePath(QStringLiteral("main-window-%1.png").arg(suffix))))
         return 1;
+
+    // What a clean-up by date with the window's settings would ask.
+    window.UpdateData(true);
+    const auto preview = window.DatePreview(TargetConnection(window.settings(), window.runState()));
+    if (!preview) {
+        std::fprintf(stderr, "the preview of the clean-up by date failed\n");
+        return 1;
+    }
+    ConfirmationDialog confirmation(DateCommandText(window.runState().removalDate), *preview, &window);
+    if (!Save(confirmation, folder.filePath(QStringLiteral("confirmation-%1.png").arg(suffix))))
+        return 1;
+    confirmation.hide();
 
     // A few surveys chosen, as a user would before pressing OK.
     SurveySelectionDialog selection(window.settings().callCenterSrc, window.feedback(), &window);

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "cleanup/CleanupPreview.h"
+#include "gui/DialogUnits.h"
+
+#include <QDialog>
+#include <QString>
+
+class QPushButton;
+class QTreeWidget;
+
+namespace qel {
+
+// Asks before a clean-up by date or by survey deletes anything, showing its
+// preview: the clean-up and its selection (`command`, one line), the rows
+// each statistics table loses and their total, the tables it drops, and the
+// backup the rows are copied into first. Cancel is the default button and
+// has the focus, so Enter or Escape at once changes nothing; only "Delete"
+// starts the clean-up.
+class ConfirmationDialog : public QDialog {
+    Q_OBJECT
+public:
+    ConfirmationDialog(const QString& command, const CleanupPreview& preview, QWidget* parent = nullptr);
+
+    QTreeWidget* tableList() const { return tables_; }
+    QPushButton* deleteButton() const { return delete_; }
+    QPushButton* cancelButton() const { return cancel_; }
+
+private:
+    DialogUnits units_;
+    QTreeWidget* tables_ = nullptr;
+    QPushButton* delete_ = nullptr;
+    QPushButton* cancel_ = nullptr;
+};
+
+// The confirmation's texts, shared with its tests.
+namespace ConfirmationText {
+inline constexpr const char* Title = "Confirm clean-up";
+inline constexpr const char* TableColumn = "Statistics table";
+inline constexpr const char* RowsColumn = "Rows to delete";
+inline constexpr const char* Total = "Total: %1 rows";
+inline constexpr const char* NothingToDelete = "No statistics rows are selected.";
+inline constexpr const char* TablesToDrop = "Tables to drop:";
+inline constexpr const char* NoBackup = "No backup: the deleted rows cannot be restored.";
+inline constexpr const char* BackupInto = "Every row is copied into the backup before it is deleted:\n%1";
+inline constexpr const char* CopiedWhole = "It also receives whole copies of %1.";
+inline constexpr const char* Delete = "Delete";
+inline constexpr const char* Cancel = "Cancel";
+} // namespace ConfirmationText
+
+} // namespace qel
