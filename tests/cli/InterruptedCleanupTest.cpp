@@ -224,6 +224,39 @@ TEST_P(InterruptedCleanupTest, KilledAtManyMomentsARerunFinishesWithEveryRowOnce
     ExpectTheSameAsAnUninterruptedRun();
 }
 
+TEST_P(InterruptedCleanupTest, KilledAfterATimeOrOnceTheBackupHasGrownARerunFinishesTheJob)
+{
+    ASSERT_TRUE(RunTheReference());
+    const qint64 wholeBackup = QFileInfo(reference.path(QStringLiteral("backup.db"))).size();
+    const QString backup = product.path(QStringLiteral("backup.db"));
+    int kills = 0;
+    // A time after the start: while the databases open, in the first
+    // batches, and further on, each run going on from where the last ended.
+    for (const int ms : {20, 80, 150, 250, 400}) {
+        auto run = Start(product);
+        run->WaitFor([](const QString&) { return false; }, ms);
+        if (!run->Kill().killed)
+            continue;
+        ++kills;
+        ExpectNothingLost("killed after " + std::to_string(ms) + " ms");
+    }
+    // Once the backup file has grown past a share of what a whole run makes of it.
+    for (const double share : {0.5, 0.8}) {
+        auto run = Start(product);
+        const bool grown = run->WaitFor([&](const QString&) { return QFileInfo(backup).size() > share * wholeBackup; });
+        if (!run->Kill().killed)
+            continue;
+        EXPECT_TRUE(grown);
+        ++kills;
+        ExpectNothingLost("killed once the backup had grown past " + std::to_string(share));
+    }
+    EXPECT_GE(kills, 2);
+
+    const CleanupProcess::Outcome rerun = RunToTheEnd(product);
+    ASSERT_EQ(rerun.exitCode, 0) << rerun.err.toStdString();
+    ExpectTheSameAsAnUninterruptedRun();
+}
+
 TEST_P(InterruptedCleanupTest, KilledWhileABatchWaitsToCommitItsDelete)
 {
     // Another connection reads the statistics file and holds it, so the
