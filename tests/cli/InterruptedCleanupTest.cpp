@@ -27,6 +27,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <ostream>
 #include <optional>
 
 using namespace qel;
@@ -34,11 +35,19 @@ using namespace qel::test;
 
 namespace {
 
-enum class Route { Attached, RowByRow };
+// Attached and RowByRow are the two ways of a SQLite backup; a statistics
+// file in write-ahead-log mode, which commits no two files as one, takes
+// the row-by-row way through the command line itself.
+enum class Route { Attached, RowByRow, WriteAheadLog };
 
 std::string RouteName(const ::testing::TestParamInfo<Route>& info)
 {
     return info.param == Route::Attached ? "Attached" : "RowByRow";
+}
+
+void PrintTo(Route route, std::ostream* os)
+{
+    *os << (route == Route::Attached ? "attached" : route == Route::RowByRow ? "row by row" : "write-ahead log");
 }
 
 using TableRows = std::map<QString, QStringList>;
@@ -57,6 +66,8 @@ protected:
         options.calls = 1500;
         options.dateRows = 600;
         product.CreateAll(options);
+        if (route() == Route::WriteAheadLog)
+            Connection::Open(product.statistics())->Execute(QStringLiteral("PRAGMA journal_mode = WAL"));
         for (const char* file : {"statistics.db", "callcenter.db"})
             ASSERT_TRUE(QFile::copy(product.path(QLatin1String(file)), reference.path(QLatin1String(file))));
         for (const auto& table : StatisticsTables())
@@ -64,13 +75,16 @@ protected:
         before = Statistics(product.statistics());
     }
 
-    bool rowByRow() const { return GetParam() == Route::RowByRow; }
+    virtual Route route() const { return GetParam(); }
+    // Whether the backup goes row by row, with its ledger.
+    bool rowByRow() const { return route() != Route::Attached; }
 
     std::unique_ptr<CleanupProcess> Start(const ProductDatabases& databases, int timeout = 30,
                                           const ChildLimits& limits = {})
     {
         QStringList arguments;
-        if (!rowByRow())
+        const bool commandLine = route() != Route::RowByRow;
+        if (commandLine)
             arguments << QStringLiteral("by-date") << QStringLiteral("--verbose");
         arguments << QStringLiteral("--before") << kBefore;
         for (const QString& setting :
@@ -79,13 +93,46 @@ protected:
               QStringLiteral("BackupType=1"), QStringLiteral("BatchSize=%1").arg(kBatchSize),
               QStringLiteral("Timeout=%1").arg(timeout)})
             arguments << QStringLiteral("--set") << setting;
-        const QString program = rowByRow() ? QStringLiteral(QELCLEANUP_TEST_CHILD) : QStringLiteral(QELCLEANUP_BINARY);
+        const QString program = commandLine ? QStringLiteral(QELCLEANUP_BINARY) : QStringLiteral(QELCLEANUP_TEST_CHILD);
         return std::make_unique<CleanupProcess>(program, arguments, temp.path(QStringLiteral("config")), limits);
     }
 
     CleanupProcess::Outcome RunToTheEnd(const ProductDatabases& databases)
     {
         return Start(databases)->Finish();
+    }
+
+    // Kills a run at each of several moments, each run going on from where
+    // the one before ended; answers how many were killed.
+    int KillAtManyMoments()
+    {
+        // Each kill comes a little after the first progress line of a stage
+        // that copies rows: in the first table, in a table keyed by call, in
+        // the calls themselves, in tables cleaned by date, and while the
+        // reference tables are copied whole. The delays make the kill land at
+        // different points of a batch.
+        struct Moment {
+            int stage;
+            int delayMs;
+        };
+        const Moment moments[] = {{1, 0}, {3, 7}, {8, 2}, {10, 11}, {12, 1}, {17, 5}, {22, 3}, {23, 0}};
+        int kills = 0;
+        for (const Moment& moment : moments) {
+            auto run = Start(product);
+            const bool reached =
+                run->WaitForLine({QStringLiteral("Stage %1/21: ").arg(moment.stage), QStringLiteral("records copied")});
+            if (moment.delayMs > 0)
+                QThread::msleep(static_cast<unsigned long>(moment.delayMs));
+            const CleanupProcess::Outcome outcome = run->Kill();
+            if (!outcome.killed) {
+                EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+                continue;
+            }
+            EXPECT_TRUE(reached) << "stage " << moment.stage;
+            ++kills;
+            ExpectNothingLost("killed in stage " + std::to_string(moment.stage));
+        }
+        return kills;
     }
 
     // The uninterrupted run on the copy, once.
@@ -190,33 +237,7 @@ INSTANTIATE_TEST_SUITE_P(Routes, InterruptedCleanupTest, ::testing::Values(Route
 
 TEST_P(InterruptedCleanupTest, KilledAtManyMomentsARerunFinishesWithEveryRowOnce)
 {
-    // Each kill comes a little after the first progress line of a stage
-    // that copies rows: in the first table, in a table keyed by call, in
-    // the calls themselves, in tables cleaned by date, and while the
-    // reference tables are copied whole. The delays make the kill land at
-    // different points of a batch.
-    struct Moment {
-        int stage;
-        int delayMs;
-    };
-    const Moment moments[] = {{1, 0}, {3, 7}, {8, 2}, {10, 11}, {12, 1}, {17, 5}, {22, 3}, {23, 0}};
-    int kills = 0;
-    for (const Moment& moment : moments) {
-        auto run = Start(product);
-        const bool reached =
-            run->WaitForLine({QStringLiteral("Stage %1/21: ").arg(moment.stage), QStringLiteral("records copied")});
-        if (moment.delayMs > 0)
-            QThread::msleep(static_cast<unsigned long>(moment.delayMs));
-        const CleanupProcess::Outcome outcome = run->Kill();
-        if (!outcome.killed) {
-            ASSERT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
-            continue;
-        }
-        EXPECT_TRUE(reached) << "stage " << moment.stage;
-        ++kills;
-        ExpectNothingLost("killed in stage " + std::to_string(moment.stage));
-    }
-    EXPECT_GE(kills, 6) << "the moments lie inside the run";
+    EXPECT_GE(KillAtManyMoments(), 6) << "the moments lie inside the run";
 
     const CleanupProcess::Outcome rerun = RunToTheEnd(product);
     ASSERT_EQ(rerun.exitCode, 0) << rerun.err.toStdString();
@@ -363,6 +384,22 @@ TEST_P(InterruptedCleanupTest, AFullDiskForTheBackupEndsTheRunAndARerunFinishesI
 
     // Space comes back, and the rerun finishes.
     ExecuteAll(product.backup(), {QStringLiteral("DROP TABLE Filler")});
+    const CleanupProcess::Outcome rerun = RunToTheEnd(product);
+    ASSERT_EQ(rerun.exitCode, 0) << rerun.err.toStdString();
+    ExpectTheSameAsAnUninterruptedRun();
+}
+
+// The command line's own row-by-row route, killed.
+class InterruptedWriteAheadLogCleanupTest : public InterruptedCleanupTest {
+protected:
+    Route route() const override { return Route::WriteAheadLog; }
+};
+
+TEST_F(InterruptedWriteAheadLogCleanupTest, KilledAtManyMomentsARerunFinishesWithEveryRowOnce)
+{
+    EXPECT_GE(KillAtManyMoments(), 6) << "the moments lie inside the run";
+    EXPECT_TRUE(TableNames(product.backup()).contains(QLatin1String(BackupLedger::kTableName))) << "the ledger's route";
+
     const CleanupProcess::Outcome rerun = RunToTheEnd(product);
     ASSERT_EQ(rerun.exitCode, 0) << rerun.err.toStdString();
     ExpectTheSameAsAnUninterruptedRun();
