@@ -111,7 +111,12 @@ std::unique_ptr<CleanupDatabases> CleanupDatabases::Open(const CleanupSettings& 
                                                                                       : QStringLiteral("call-centre")));
 
     d->route = ChooseRoute(*d, options);
-    if (d->route == BackupRoute::Ledger) {
+    // The route is chosen anew each run (a file's journal mode may have
+    // changed since the last), so a ledger that an earlier run left in the
+    // backup is settled whatever route this one takes: its batches are in
+    // the backup and may still be in the source, and copying them again
+    // would double them.
+    if (d->route == BackupRoute::Ledger || d->targetCatalog->FindTable(QLatin1String(BackupLedger::kTableName))) {
         // The ledger knows the source by its identity; one that cannot be
         // told is known by a digest of its connection string, which keeps
         // any password out of the backup.

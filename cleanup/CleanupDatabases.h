@@ -55,7 +55,7 @@ struct CleanupDatabases {
     BackupRoute route = BackupRoute::None;
     DatabaseIdentity sourceIdentity;
     DatabaseIdentity targetIdentity;
-    std::unique_ptr<BackupLedger> ledger; // the Ledger route's
+    std::unique_ptr<BackupLedger> ledger; // the Ledger route's, or one an earlier run left in the backup
     WriterPacing pacing = WriterPacing::None();
     bool keepsJournal = false; // the statistics file's journal is kept between batches
 

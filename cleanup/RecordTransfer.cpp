@@ -143,16 +143,18 @@ long long RecordTransfer::Move(const QString& table, const QString& condition, c
         // among the rows this step moves.
         const ColumnReads reads = ReadsFor(source.dialect(), columns);
         QString key;
-        if (databases_.route == BackupRoute::Ledger) {
+        if (databases_.ledger) {
             key = source.dialect().isSQLite() ? QStringLiteral("rowid")
                                               : databases_.sourceCatalog->IntegerKeyColumn(table).value_or(QString());
-            if (key.isEmpty())
+            if (key.isEmpty() && databases_.route == BackupRoute::Ledger)
                 throw DatabaseError::Internal(
                     QStringLiteral("%1 has no one-column primary key or unique index of whole numbers, which a backup "
                                    "into another server needs to know which rows it copied. Nothing of %1 was copied "
                                    "or deleted; back it up into a database of the same server, or give it such a key.")
                         .arg(table));
-            settled = SettlePendingBatches(source, *databases_.ledger, table, key, reads);
+            // A table without such a key never went through the ledger.
+            if (!key.isEmpty())
+                settled = SettlePendingBatches(source, *databases_.ledger, table, key, reads);
             movedInStep_ = settled;
         }
         move.onBatch = ProgressReport(source, table, condition, [this, settled](const TableProgress& progress) {

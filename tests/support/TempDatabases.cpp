@@ -7,7 +7,9 @@ using namespace qel::test;
 
 namespace qel::test {
 
-TempDatabases::TempDatabases() : dir_(QDir::tempPath() + QStringLiteral("/qelcleanup-test-XXXXXX")) {}
+TempDatabases::TempDatabases() : TempDatabases(QDir::tempPath()) {}
+
+TempDatabases::TempDatabases(const QString& root) : dir_(root + QStringLiteral("/qelcleanup-test-XXXXXX")) {}
 
 QString TempDatabases::path(const QString& fileName) const
 {

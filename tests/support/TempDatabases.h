@@ -13,6 +13,8 @@ namespace qel::test {
 class TempDatabases {
 public:
     TempDatabases();
+    // The folder in `root` instead of the system's temporary folder.
+    explicit TempDatabases(const QString& root);
 
     QString path(const QString& fileName) const;
 

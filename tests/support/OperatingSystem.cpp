@@ -1,0 +1,84 @@
+#include "tests/support/OperatingSystem.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+
+#ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+#ifdef __linux__
+#include <linux/capability.h>
+#include <sys/prctl.h>
+#endif
+
+namespace qel::test {
+
+#ifdef _WIN32
+
+bool CanLimitChildren()
+{
+    return false;
+}
+
+bool CanDenyWrites()
+{
+    return false;
+}
+
+void LimitChild(QProcess&, const ChildLimits&) {}
+
+#else
+
+bool CanLimitChildren()
+{
+    return true;
+}
+
+bool CanDenyWrites()
+{
+#ifdef __linux__
+    return true;
+#else
+    return geteuid() != 0;
+#endif
+}
+
+void LimitChild(QProcess& process, const ChildLimits& limits)
+{
+    // Runs in the child between fork and exec: system calls only.
+    process.setChildProcessModifier([limits]() {
+        if (limits.maxFileBytes >= 0) {
+            // A write past the limit fails with EFBIG, as on a full disk,
+            // instead of ending the program with SIGXFSZ.
+            std::signal(SIGXFSZ, SIG_IGN);
+            struct rlimit size {};
+            size.rlim_cur = static_cast<rlim_t>(limits.maxFileBytes);
+            size.rlim_max = static_cast<rlim_t>(limits.maxFileBytes);
+            setrlimit(RLIMIT_FSIZE, &size);
+        }
+#ifdef __linux__
+        // An administrator writes any file whatever its mode, through this
+        // capability; without it in the bounding set, the program it starts
+        // never holds it.
+        if (limits.honourFileModes && geteuid() == 0)
+            prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0);
+#endif
+    });
+}
+
+#endif
+
+QString MemoryBackedTempPath()
+{
+#ifdef __linux__
+    const QFileInfo shared(QStringLiteral("/dev/shm"));
+    if (shared.isDir() && shared.isWritable())
+        return shared.filePath();
+#endif
+    return QDir::tempPath();
+}
+
+} // namespace qel::test
