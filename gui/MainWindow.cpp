@@ -52,6 +52,9 @@ private:
     RunProgressPanel& panel_;
 };
 
+// How the run log names this front end.
+const QString kFrontEnd = QStringLiteral("window");
+
 template <typename T>
 T* Control(QDialog& dialog, const char* name)
 {
@@ -161,6 +164,21 @@ void MainWindow::RunBusy(Operation operation, bool stoppable)
     operation();
 }
 
+template <typename Operation>
+void MainWindow::RunRecorded(RunRecord record, Operation operation, bool stoppable)
+{
+    // The run's own operations tell the record what each table lost and how
+    // the run ended; the window's feedback still shows everything.
+    RunRecordFeedback feedback(feedback_, record);
+    CleanupOperations operations(settings_, state_, feedback);
+    operations.setRunRecord(&record);
+    operations.setStopRequested([this] { return progress_->stopRequested(); });
+    RunBusy([&] { operation(operations); }, stoppable);
+    QString error;
+    if (!AppendToRunLog(record, &error))
+        feedback_.ShowStatus(error);
+}
+
 std::optional<CleanupPreview> MainWindow::DatePreview(const QString& targetConnection)
 {
     ProgressScope progress(*progress_, false);
@@ -197,7 +215,9 @@ void MainWindow::CleanUpByDate()
     BusyScope busy(state_.busy);
     if (!Confirm(DateCommandText(state_.removalDate), DatePreview(target)))
         return;
-    RunBusy([&] { operations_.CleanUpByDate(target); }, true);
+    RunRecord record = BeginRunRecord(QStringLiteral("by-date"), kFrontEnd, settings_);
+    record.cutoff = state_.removalDate;
+    RunRecorded(std::move(record), [&](CleanupOperations& operations) { operations.CleanUpByDate(target); }, true);
 }
 
 void MainWindow::CleanUpBySurvey()
@@ -219,7 +239,20 @@ void MainWindow::CleanUpBySurvey()
     if (!Confirm(SurveyCommandText(selection.selection(), selection.options()),
                  SurveyPreview(target, selection.selection(), selection.options())))
         return;
-    RunBusy([&] { operations_.CleanUpBySurveys(target, selection.selection(), selection.options()); }, true);
+    RunRecord record = BeginRunRecord(QStringLiteral("by-survey"), kFrontEnd, settings_);
+    const SurveySelection& chosen = selection.selection();
+    for (const IdentifierArray* ids : {&chosen.legacySurveyIds, &chosen.newSurveyIds})
+        for (const auto id : *ids)
+            record.surveyIds.push_back(static_cast<qint32>(id));
+    const CleanOptions& options = selection.options();
+    for (const auto& [chosenKind, name] : {std::pair{options.stats, "stats"}, std::pair{options.surveys, "surveys"},
+                                           std::pair{options.webInterviews, "web-interviews"},
+                                           std::pair{options.lists, "lists"}})
+        if (chosenKind)
+            record.kinds << QLatin1String(name);
+    RunRecorded(
+        std::move(record),
+        [&](CleanupOperations& operations) { operations.CleanUpBySurveys(target, chosen, options); }, true);
 }
 
 // The table removals raise the busy flag too: a message box they show runs
@@ -227,19 +260,22 @@ void MainWindow::CleanUpBySurvey()
 void MainWindow::CleanUpListDatabase()
 {
     if (BeginCleanupCommand())
-        RunBusy([this] { operations_.CleanUpDeletedLists(); });
+        RunRecorded(BeginRunRecord(QStringLiteral("lists"), kFrontEnd, settings_),
+                    [](CleanupOperations& operations) { operations.CleanUpDeletedLists(); });
 }
 
 void MainWindow::CleanUpSurveysDatabase()
 {
     if (BeginCleanupCommand())
-        RunBusy([this] { operations_.CleanUpDeletedSurveys(); });
+        RunRecorded(BeginRunRecord(QStringLiteral("surveys"), kFrontEnd, settings_),
+                    [](CleanupOperations& operations) { operations.CleanUpDeletedSurveys(); });
 }
 
 void MainWindow::CleanUpWebInterviewsDatabase()
 {
     if (BeginCleanupCommand())
-        RunBusy([this] { operations_.CleanUpWebInterviews(); });
+        RunRecorded(BeginRunRecord(QStringLiteral("web-interviews"), kFrontEnd, settings_),
+                    [](CleanupOperations& operations) { operations.CleanUpWebInterviews(); });
 }
 
 void MainWindow::BrowseBackupFile()

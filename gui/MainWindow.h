@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cleanup/CleanupOperations.h"
+#include "cleanup/RunRecord.h"
 #include "core/CleanupSettings.h"
 #include "core/RunState.h"
 #include "core/SettingsStore.h"
@@ -104,6 +105,10 @@ private:
     // a stoppable one offers Stop.
     template <typename Operation>
     void RunBusy(Operation operation, bool stoppable = false);
+    // Runs a clean-up with operations of its own that fill in the record,
+    // then appends the record to the run log.
+    template <typename Operation>
+    void RunRecorded(RunRecord record, Operation operation, bool stoppable = false);
 
     // Shows what a clean-up is about to delete; true when there is a
     // preview and the user chose to go on.

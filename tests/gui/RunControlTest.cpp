@@ -1,3 +1,4 @@
+#include "cleanup/RunRecord.h"
 #include "gui/ConfirmationDialog.h"
 #include "gui/MainWindow.h"
 #include "gui/RunProgressPanel.h"
@@ -14,6 +15,9 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -410,4 +414,29 @@ TEST_F(RunControlTest, TheConfirmationShowsTheCountsTheRunThenDeletes)
     shown.drops.sort();
     EXPECT_EQ(shown.drops, dropped);
     EXPECT_EQ(shown.backup, QStringLiteral("No backup: the deleted rows cannot be restored."));
+
+    // Both runs left their record in the run log, as the command line's do.
+    QFile log(RunLogPath());
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly)) << RunLogPath().toStdString();
+    QList<QByteArray> lines = log.readAll().split('\n');
+    lines.removeAll(QByteArray());
+    ASSERT_GE(lines.size(), 2);
+    const QJsonObject byDate = QJsonDocument::fromJson(lines[lines.size() - 2]).object();
+    const QJsonObject bySurvey = QJsonDocument::fromJson(lines.back()).object();
+    EXPECT_EQ(byDate[QStringLiteral("frontEnd")].toString(), QStringLiteral("window"));
+    EXPECT_EQ(byDate[QStringLiteral("command")].toString(), QStringLiteral("by-date"));
+    EXPECT_EQ(byDate[QStringLiteral("outcome")].toString(), QStringLiteral("completed"));
+    EXPECT_EQ(bySurvey[QStringLiteral("command")].toString(), QStringLiteral("by-survey"));
+    EXPECT_EQ(bySurvey[QStringLiteral("surveyIds")].toArray(), QJsonArray{3});
+    EXPECT_EQ(bySurvey[QStringLiteral("kinds")].toArray(), (QJsonArray{QStringLiteral("stats"), QStringLiteral("surveys")}));
+    EXPECT_EQ(bySurvey[QStringLiteral("deleted")].toInteger(), shown.total);
+    QStringList loggedDrops;
+    for (const QJsonValue& table : bySurvey[QStringLiteral("droppedTables")].toArray())
+        loggedDrops << table.toString();
+    loggedDrops.sort();
+    EXPECT_EQ(loggedDrops, dropped);
+    for (const QJsonValue& table : bySurvey[QStringLiteral("tables")].toArray()) {
+        const QString name = table[QStringLiteral("table")].toString();
+        EXPECT_EQ(table[QStringLiteral("deleted")].toInteger(), before.at(name) - after.at(name)) << name.toStdString();
+    }
 }
