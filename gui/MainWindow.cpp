@@ -203,7 +203,12 @@ bool MainWindow::Confirm(const QString& command, const std::optional<CleanupPrev
     if (!preview)
         return false;
     ConfirmationDialog dialog(command, *preview, this);
-    return RunConfirmation(dialog) == QDialog::Accepted;
+    if (RunConfirmation(dialog) == QDialog::Accepted)
+        return true;
+    // The preview's last status ("Opening databases") would read as if a
+    // run were on its way.
+    feedback_.ShowStatus(QString());
+    return false;
 }
 
 void MainWindow::CleanUpByDate()

@@ -234,6 +234,8 @@ TEST_F(RunControlTest, CancelInTheConfirmationLeavesEveryDatabaseByteIdentical)
     EXPECT_FALSE(w.runState().busy);
     EXPECT_TRUE(recorder.messages.empty()) << recorder.messageTexts().join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(FolderBytes(folder), before) << "no database changed, and no file was created";
+    EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("statusLine"))->text(), QString())
+        << "nothing on the status line reads as a run on its way";
 }
 
 TEST_F(RunControlTest, StopEndsTheRunAfterABatchWithEveryDeletedRowInTheBackupOnce)
