@@ -9,7 +9,8 @@ namespace qel {
 
 // What a clean-up would do, found by the same selection as the run itself
 // but counted instead of deleted: CleanupOperations' Preview functions fill
-// it in with every database opened read-only, writing nothing anywhere.
+// it in with every SQLite file opened read-only and every other database
+// only read, writing nothing anywhere.
 struct CleanupPreview {
     struct Table {
         QString table;

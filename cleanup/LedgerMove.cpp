@@ -86,8 +86,12 @@ long long SettlePendingBatches(Connection& source, BackupLedger& ledger, const Q
                     .arg(entry.rows)
                     .arg(table, BackupLedger::EncodeKeys(entry.keys))
                     .arg(now.rowCount()));
+        } else {
+            // None of the rows is left: the delete had committed. The source
+            // is let go first: with the backup attached to it, its
+            // transaction holds the backup's file too.
+            hold.Commit();
         }
-        // None of the rows is left: the delete had committed.
         ledger.Forget(entry);
     }
     return deleted;
@@ -109,7 +113,8 @@ MoveResult MoveRowsThroughLedger(const TableMove& move, Connection& target, Back
     // The ledger entry of a batch whose delete has committed. It is dropped
     // in the transaction that saves the next batch, which spares the target
     // a commit per batch; until then a rerun would find its keys gone from
-    // the source and drop it just the same.
+    // the source and drop it just the same (unless the product has since
+    // reused those rowids, when the rerun refuses the table, not guessing).
     std::optional<BackupLedger::Entry> deletedBatch;
     const auto forgetDeletedBatch = [&] {
         if (deletedBatch)

@@ -108,8 +108,14 @@ std::function<void(long long, double)> RecordTransfer::ProgressReport(Connection
     // table, reckoned from how far the walk has come.
     long long counted = -1;
     if (!source.dialect().isSQLite()) {
-        Result count(source, Sql::Count(source.dialect(), table, condition));
-        counted = count.Next() ? count.Value(0).toInt64() : 0;
+        // A count that fails (a scan past the command time-out) costs only
+        // the total: the batches still go.
+        try {
+            Result count(source, Sql::Count(source.dialect(), table, condition));
+            counted = count.Next() ? count.Value(0).toInt64() : 0;
+        } catch (const DatabaseError&) {
+            counted = -1;
+        }
     }
     auto clock = std::make_shared<QElapsedTimer>();
     clock->start();

@@ -74,9 +74,9 @@ private:
     std::function<bool()> stopRequested_;
     bool stopped_ = false;
     RunRecord* record_ = nullptr;
-    long long movedInStep_ = 0;
+    long long movedInStep_ = 0;                                // rows of the step in flight whose batches have committed
     TableProgress lastProgress_;                               // shown last for the step in flight
-    std::function<void(const TableProgress&)> showProgress_;  // how the step in flight shows it // rows of the step in flight whose batches have committed
+    std::function<void(const TableProgress&)> showProgress_;  // how the step in flight shows it
 };
 
 // What chooses the rows of a step: the call selection, the cut-off or the

@@ -147,7 +147,8 @@ bool AppendToRunLog(RunRecord& record, QString* error)
             *error = QStringLiteral("cannot write the run log %1: %2").arg(QDir::toNativeSeparators(path), log.errorString());
         return false;
     }
-    // One write of one line, so that runs appending at once keep their lines whole.
+    // One write of one line: where appending is atomic (POSIX), runs
+    // appending at once keep their lines whole.
     const QByteArray line = QJsonDocument(record.ToJson()).toJson(QJsonDocument::Compact) + '\n';
     if (log.write(line) != line.size()) {
         if (error)

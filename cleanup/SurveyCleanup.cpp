@@ -68,11 +68,17 @@ bool CleanupOperations::CleanUpBySurveys(const QString& targetConnection, const 
         if (StopAsked())
             return ReportStopped(deletedRecords);
 
+        // Between the kinds of tables a stop is heeded too; the history,
+        // written last, then records none of them, and a rerun drops the rest.
         if (options.surveys)
             DropSurveyTables(IdentifierSet(surveys.legacySurveyIds.begin(), surveys.legacySurveyIds.end()),
                              IdentifierSet(surveys.newSurveyIds.begin(), surveys.newSurveyIds.end()));
+        if (StopAsked())
+            return ReportStopped(deletedRecords);
         if (options.webInterviews)
             DropWebInterviewTables(WebTitlesNoLongerInUse(surveys));
+        if (StopAsked())
+            return ReportStopped(deletedRecords);
         // The list removal reports its own failure; the run then ends
         // there, and nothing is recorded as cleaned.
         if (options.lists && !DropListTablesOfSurveys(surveyIds))

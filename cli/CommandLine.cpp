@@ -324,7 +324,12 @@ int RunCommandLine(int argc, char** argv)
     CleanupOperations operations(settings, state, feedback);
     operations.setRunRecord(&record);
     StopFlag stop;
-    InstallStopSignals(stop);
+    // The clean-ups that go in batches stop between them, and a dry run
+    // stops anywhere; the table removals keep the default action, which
+    // ends them at once: a drop in flight is rolled back whole.
+    std::optional<StopSignals> stopSignals;
+    if (dryRun || command == QLatin1String("by-date") || bySurvey)
+        stopSignals.emplace(stop);
     operations.setStopRequested(stop.AsQuery());
     CleanupPreview preview;
     // Ends every run that got this far, also one that failed before its

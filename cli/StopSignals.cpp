@@ -1,6 +1,7 @@
 #include "cli/StopSignals.h"
 
 #include <atomic>
+#include <cerrno>
 #include <cstring>
 
 #ifdef _WIN32
@@ -19,13 +20,17 @@ std::atomic<bool> announced{false};
 
 const char kNotice[] = "\nqelcleanup: stopping after the batch in flight\n";
 
-// Async-signal-safe: an atomic store and, once, one write.
+// Async-signal-safe: an atomic store and, once, one write. The code the
+// signal interrupted may be about to read errno, so it is left as it was.
 void RequestStop()
 {
+    const int savedErrno = errno;
     if (StopFlag* flag = installedFlag.load())
         flag->Request();
-    if (announced.exchange(true))
+    if (announced.exchange(true)) {
+        errno = savedErrno;
         return;
+    }
 #ifdef _WIN32
     DWORD written = 0;
     WriteFile(GetStdHandle(STD_ERROR_HANDLE), kNotice, static_cast<DWORD>(sizeof kNotice - 1), &written, nullptr);
@@ -33,6 +38,7 @@ void RequestStop()
     const ssize_t written = ::write(STDERR_FILENO, kNotice, sizeof kNotice - 1);
     (void)written;
 #endif
+    errno = savedErrno;
 }
 
 #ifdef _WIN32
@@ -41,7 +47,6 @@ BOOL WINAPI OnConsoleEvent(DWORD event)
     switch (event) {
     case CTRL_C_EVENT:
     case CTRL_BREAK_EVENT:
-    case CTRL_CLOSE_EVENT:
         RequestStop();
         return TRUE;
     default:
@@ -57,7 +62,7 @@ void OnSignal(int)
 
 } // namespace
 
-void InstallStopSignals(StopFlag& flag)
+StopSignals::StopSignals(StopFlag& flag)
 {
     installedFlag.store(&flag);
 #ifdef _WIN32
@@ -71,7 +76,22 @@ void InstallStopSignals(StopFlag& flag)
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // Ctrl-C also ends a program reading the output through a pipe (tee);
+    // a write into the closed pipe then fails instead of ending this run.
+    std::signal(SIGPIPE, SIG_IGN);
 #endif
+}
+
+StopSignals::~StopSignals()
+{
+#ifdef _WIN32
+    SetConsoleCtrlHandler(OnConsoleEvent, FALSE);
+#else
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+    std::signal(SIGPIPE, SIG_DFL);
+#endif
+    installedFlag.store(nullptr);
 }
 
 } // namespace qel

@@ -5,11 +5,18 @@
 namespace qel {
 
 // The one place that asks the platform for the stop signals: Ctrl-C and
-// SIGTERM on POSIX systems, the console's Ctrl-C, Ctrl-Break and close
-// events on Windows. Each sets the flag, which the running clean-up reads
-// between batches; none ends the process, so a second Ctrl-C does not cut
-// a batch short either. The first one says on standard error that the run
-// is stopping.
-void InstallStopSignals(StopFlag& flag);
+// SIGTERM on POSIX systems, the console's Ctrl-C and Ctrl-Break on Windows.
+// While an object lives, each sets the flag, which the running clean-up
+// reads between batches; none ends the process, so a second Ctrl-C does not
+// cut a batch short either. The first one says on standard error that the
+// run is stopping. A closed pipe on the output is not a reason to end the
+// run either. The object's end gives the signals back their default action.
+class StopSignals {
+public:
+    explicit StopSignals(StopFlag& flag);
+    ~StopSignals();
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+};
 
 } // namespace qel

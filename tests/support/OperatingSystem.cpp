@@ -71,6 +71,27 @@ void LimitChild(QProcess& process, const ChildLimits& limits)
 
 #endif
 
+bool CanInterruptChildren()
+{
+#ifdef _WIN32
+    return false; // a console's Ctrl-C reaches every program of that console, this one too
+#else
+    return true;
+#endif
+}
+
+bool Interrupt(QProcess& process)
+{
+#ifdef _WIN32
+    Q_UNUSED(process);
+    return false;
+#else
+    // Never pid 0, which would be this program's whole group.
+    const qint64 pid = process.processId();
+    return pid > 0 && ::kill(static_cast<pid_t>(pid), SIGINT) == 0;
+#endif
+}
+
 QString MemoryBackedTempPath()
 {
 #ifdef __linux__

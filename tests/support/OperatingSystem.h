@@ -29,6 +29,11 @@ bool CanDenyWrites();
 // Sets the limits for the next start of the process.
 void LimitChild(QProcess& process, const ChildLimits& limits);
 
+// Sends the running process what Ctrl-C sends; false where a test cannot
+// (on Windows Ctrl-C goes to the whole console).
+bool CanInterruptChildren();
+bool Interrupt(QProcess& process);
+
 // A folder for temporary files whose contents live in memory where the
 // system has one (/dev/shm on Linux), else the temporary folder. Tests that
 // commit thousands of small transactions use it: a killed program leaves
