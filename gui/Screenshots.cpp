@@ -1,10 +1,5 @@
-// Saves pictures of the main window, of the confirmation of a clean-up by
-// date and of the survey selection dialog as they open with the current
-// settings:
-//   qelcleanup-screenshots FOLDER SUFFIX
-// writes FOLDER/main-window-SUFFIX.png, FOLDER/confirmation-SUFFIX.png and
-// FOLDER/survey-selection-SUFFIX.png.
-// tools/screenshots.sh runs it under Xvfb on the demo data set.
+#include "gui/Screenshots.h"
+
 #include "cleanup/BackupTarget.h"
 #include "core/SettingsStore.h"
 #include "gui/ConfirmationDialog.h"
@@ -20,7 +15,7 @@
 
 #include <cstdio>
 
-using namespace qel;
+namespace qel {
 
 namespace {
 
@@ -47,7 +42,7 @@ bool Save(QWidget& window, const QString& path)
 
 } // namespace
 
-int main(int argc, char** argv)
+int RunScreenshots(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QCoreApplication::setOrganizationName(QLatin1String(SettingsStore::kOrganization));
@@ -89,3 +84,5 @@ int main(int argc, char** argv)
         return 1;
     return 0;
 }
+
+} // namespace qel
