@@ -1,3 +1,4 @@
+#include "tests/gui/ScriptedWindow.h"
 #include "tests/support/StoredSettings.h"
 #include "tests/support/TestSettings.h"
 
@@ -37,47 +38,6 @@ using namespace qel;
 using namespace qel::test;
 
 namespace {
-
-// The main window with the modal runs of other windows replaced, so that no
-// test waits on a box.
-class TestWindow : public MainWindow {
-public:
-    explicit TestWindow(Feedback* messages) : MainWindow(TestSettingsStore(), messages) {}
-
-    std::function<int(SurveySelectionDialog&)> selectSurveys;
-    std::function<QString(const QString&)> browse;
-    std::function<void(AboutDialog&)> about;
-    // Answers the confirmation; without one, the user chooses Delete.
-    std::function<int(ConfirmationDialog&)> confirm;
-    int confirmations = 0;
-    int selectionRuns = 0;
-    int aboutRuns = 0;
-    int browseRuns = 0;
-
-protected:
-    int RunSurveySelection(SurveySelectionDialog& dialog) override
-    {
-        ++selectionRuns;
-        return selectSurveys ? selectSurveys(dialog) : QDialog::Rejected;
-    }
-    QString RunBackupFileDialog(const QString& initialName) override
-    {
-        ++browseRuns;
-        return browse ? browse(initialName) : QString();
-    }
-    int RunConfirmation(ConfirmationDialog& dialog) override
-    {
-        ++confirmations;
-        return confirm ? confirm(dialog) : QDialog::Accepted;
-    }
-    int RunAboutBox(AboutDialog& dialog) override
-    {
-        ++aboutRuns;
-        if (about)
-            about(dialog);
-        return QDialog::Accepted;
-    }
-};
 
 template <typename T = QWidget>
 T* Ctl(QWidget& window, const QString& name)
@@ -169,7 +129,7 @@ QList<QWidget*> TabOrderOf(const QList<QWidget*>& widgets)
 
 TEST_F(WindowTest, FirstRunShowsEveryControlOfTheTemplateWithItsTextInTabOrder)
 {
-    TestWindow w(&recorder);
+    ScriptedWindow w(&recorder);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("QelCleanup"));
     EXPECT_EQ(w.font(), QApplication::font()) << "the desktop's font";
     EXPECT_FALSE(w.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
@@ -211,7 +171,7 @@ TEST_F(WindowTest, FirstRunShowsEveryControlOfTheTemplateWithItsTextInTabOrder)
 
 TEST_F(WindowTest, FieldsReachTheControlsAndComeBack)
 {
-    TestWindow w(&recorder);
+    ScriptedWindow w(&recorder);
     const std::pair<const char*, QString CleanupSettings::*> texts[] = {
         {"callCenterSrcEdit", &CleanupSettings::callCenterSrc}, {"statSrcEdit", &CleanupSettings::statSrc},
         {"timeoutEdit", &CleanupSettings::timeout},             {"listDBEdit", &CleanupSettings::listDB},
@@ -236,7 +196,7 @@ TEST_F(WindowTest, FieldsReachTheControlsAndComeBack)
 
 TEST_F(WindowTest, BackupSectionShowsEachKindAndTakesItBack)
 {
-    TestWindow w(&recorder);
+    ScriptedWindow w(&recorder);
     CleanupSettings& s = w.settings();
     s.statTgt = QStringLiteral("Driver=SQLite3;Database=/backups/stat.db");
     s.accessTgt = QStringLiteral("/backups/stat.mdb");
@@ -278,7 +238,7 @@ TEST_F(WindowTest, BackupSettingsRoundTripThroughTheSettingsFile)
     stored.put("StatTgt", QStringLiteral("Driver=FreeTDS;Server=db01\\SQLEXPRESS;Database=Backup"));
     ReadAgainFromDisk();
     {
-        TestWindow w(&recorder);
+        ScriptedWindow w(&recorder);
         EXPECT_TRUE(Radio(w, "sqlBackupRadio")->isChecked());
         EXPECT_EQ(Edit(w, "statTgtEdit")->text(), QStringLiteral("Driver=FreeTDS;Server=db01\\SQLEXPRESS;Database=Backup"));
         EXPECT_EQ(SyntaxBox(w)->currentText(), QStringLiteral("Access"));
@@ -298,7 +258,7 @@ TEST_F(WindowTest, BackupSettingsRoundTripThroughTheSettingsFile)
     EXPECT_EQ(loaded.backupType, 2) << "what the command line reads next";
     EXPECT_EQ(loaded.statTgt, QStringLiteral("Driver=FreeTDS;Server=db01\\SQLEXPRESS;Database=Backup"));
 
-    TestWindow next(&recorder);
+    ScriptedWindow next(&recorder);
     EXPECT_TRUE(Radio(next, "accessBackupRadio")->isChecked());
     EXPECT_EQ(Edit(next, "accessTgtEdit")->text(), QStringLiteral("/backups/stat, 2024.mdb"));
     EXPECT_EQ(SyntaxBox(next)->currentText(), QStringLiteral("SQL Server"));
@@ -316,7 +276,7 @@ TEST_F(WindowTest, EveryCleanupClickSavesTheControlsFirst)
         StoredSettings stored;
         stored.put("AccessTgt", QStringLiteral("backup.mdb"));
         stored.put("BackupType", 2);
-        TestWindow w(&recorder);
+        ScriptedWindow w(&recorder);
         Edit(w, "callCenterSrcEdit")->setText(QStringLiteral("typed %1").arg(QLatin1String(id)));
         Edit(w, "timeoutEdit")->clear();
         Click(w, id);
@@ -336,7 +296,7 @@ TEST_F(WindowTest, EveryCleanupClickSavesTheControlsFirst)
 
 TEST_F(WindowTest, WhileBusyNothingClosesTheWindowAndNothingElseOpens)
 {
-    TestWindow w(&recorder);
+    ScriptedWindow w(&recorder);
     ShowActive(w);
     w.runState().busy = true;
     Edit(w, "callCenterSrcEdit")->setText(QStringLiteral("not taken"));
@@ -387,7 +347,7 @@ TEST_F(WindowTest, ARunningCleanupKeepsTheWindowOpenAndOpensNothingElse)
     TempDatabases temp;
     ProductDatabases product(temp.path(QStringLiteral("product")));
     product.CreateAll();
-    TestWindow w(&recorder);
+    ScriptedWindow w(&recorder);
     product.ApplyTo(w.settings());
     w.settings().timeout = QStringLiteral("30");
     w.settings().backupType = 1;
@@ -432,7 +392,7 @@ TEST_F(WindowTest, ARunningCleanupKeepsTheWindowOpenAndOpensNothingElse)
 
 TEST_F(WindowTest, SurveyCleanupSavesOnlyAfterAConfirmedSelectionWithSurveys)
 {
-    TestWindow w(&recorder);
+    ScriptedWindow w(&recorder);
     Edit(w, "callCenterSrcEdit")->setText(QStringLiteral("call centre"));
     w.selectSurveys = [&](SurveySelectionDialog& d) {
         EXPECT_EQ(d.parentWidget(), &w);
@@ -472,7 +432,7 @@ TEST_F(WindowTest, BrowseSetsTheAccessFileWithoutSaving)
 {
     StoredSettings stored;
     stored.put("AccessTgt", QStringLiteral("old.mdb"));
-    TestWindow w(&recorder);
+    ScriptedWindow w(&recorder);
     Edit(w, "statSrcEdit")->setText(QStringLiteral("typed"));
     QString offered;
     w.browse = [&](const QString& initial) {
@@ -502,7 +462,7 @@ TEST_F(WindowTest, BrowseSetsTheAccessFileWithoutSaving)
 
 TEST_F(WindowTest, EnterInAFieldTakesNoActionAndKeepsTheTypedText)
 {
-    TestWindow w(&recorder);
+    ScriptedWindow w(&recorder);
     Radio(w, "sqlBackupRadio")->click();
     int result = -1;
     QTimer::singleShot(10000, &w, [&] { // a failing test does not hang
@@ -533,7 +493,7 @@ TEST_F(WindowTest, EnterInAFieldTakesNoActionAndKeepsTheTypedText)
 
 TEST_F(WindowTest, EnterOnAFocusedButtonPressesIt)
 {
-    TestWindow w(&recorder);
+    ScriptedWindow w(&recorder);
     w.show();
     w.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
@@ -546,7 +506,7 @@ TEST_F(WindowTest, EnterOnAFocusedButtonPressesIt)
 
 TEST_F(WindowTest, AboutEntryOpensTheAboutBox)
 {
-    TestWindow w(&recorder);
+    ScriptedWindow w(&recorder);
     w.about = [&](AboutDialog& about) {
         EXPECT_EQ(about.parentWidget(), &w);
         EXPECT_EQ(about.windowTitle(), QStringLiteral("About QelBackup"));
@@ -576,7 +536,7 @@ TEST_F(WindowTest, ProgressTextsReachTheStatusLineAtTheCopyCadence)
 {
     EXPECT_EQ(DeletingRecordsText(22), QStringLiteral("Stage 22/21: Deleting records"));
 
-    TestWindow w(&recorder);
+    ScriptedWindow w(&recorder);
     QLabel* status = Ctl<QLabel>(w, "statusLine");
     ShowOpeningDatabases(w.feedback());
     EXPECT_EQ(status->text(), QStringLiteral("Opening databases"));
@@ -597,7 +557,7 @@ TEST_F(WindowTest, ProgressTextsReachTheStatusLineAtTheCopyCadence)
 
 TEST_F(WindowTest, AFailureShowsOnTheStatusLineAndInABoxWithTheCriticalIcon)
 {
-    TestWindow w(&recorder);
+    ScriptedWindow w(&recorder);
     Edit(w, "statSrcEdit")->setText(QStringLiteral("Driver=No Such Driver;Database=x"));
     Click(w, "byDateButton");
     ASSERT_EQ(recorder.messages.size(), 1u);

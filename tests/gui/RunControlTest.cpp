@@ -6,6 +6,7 @@
 
 #include "fixtures/ProductDatabases.h"
 #include "fixtures/StatisticsSchema.h"
+#include "tests/gui/ScriptedWindow.h"
 #include "tests/support/RecordingFeedback.h"
 #include "tests/support/Rows.h"
 #include "tests/support/StoredSettings.h"
@@ -35,36 +36,6 @@ using namespace qel::test;
 namespace {
 
 const QDate kCutoff(2024, 3, 5);
-
-// The main window with the modal runs replaced: the survey selection and
-// the confirmation answer as the test says.
-class RunWindow : public MainWindow {
-public:
-    explicit RunWindow(Feedback* messages) : MainWindow(TestSettingsStore(), messages) {}
-
-    std::function<int(ConfirmationDialog&)> confirm;
-    std::function<int(SurveySelectionDialog&)> selectSurveys;
-    int confirmations = 0;
-    int aboutRuns = 0;
-    int selectionRuns = 0;
-
-protected:
-    int RunConfirmation(ConfirmationDialog& dialog) override
-    {
-        ++confirmations;
-        return confirm ? confirm(dialog) : QDialog::Accepted;
-    }
-    int RunSurveySelection(SurveySelectionDialog& dialog) override
-    {
-        ++selectionRuns;
-        return selectSurveys ? selectSurveys(dialog) : QDialog::Rejected;
-    }
-    int RunAboutBox(AboutDialog&) override
-    {
-        ++aboutRuns;
-        return QDialog::Accepted;
-    }
-};
 
 QPushButton* Button(QWidget& w, const char* name)
 {
@@ -121,7 +92,7 @@ protected:
     }
 
     // A window on the product's databases with a SQLite backup chosen.
-    void Prepare(RunWindow& w)
+    void Prepare(ScriptedWindow& w)
     {
         product.ApplyTo(w.settings());
         w.settings().timeout = QStringLiteral("30");
@@ -198,7 +169,7 @@ TEST(ConfirmationDialogTest, ShowsEachTableTheTotalTheDropsAndTheBackupWithCance
 
 TEST_F(RunControlTest, CancelInTheConfirmationLeavesEveryDatabaseByteIdentical)
 {
-    RunWindow w(&recorder);
+    ScriptedWindow w(&recorder);
     Prepare(w);
     const QString folder = temp.path(QStringLiteral("product"));
     const auto before = FolderBytes(folder);
@@ -240,7 +211,7 @@ TEST_F(RunControlTest, CancelInTheConfirmationLeavesEveryDatabaseByteIdentical)
 
 TEST_F(RunControlTest, StopEndsTheRunAfterABatchWithEveryDeletedRowInTheBackupOnce)
 {
-    RunWindow w(&recorder);
+    ScriptedWindow w(&recorder);
     Prepare(w);
     w.settings().batchSize = 2; // many batches in every table
 
@@ -361,7 +332,7 @@ struct Shown {
 
 TEST_F(RunControlTest, TheConfirmationShowsTheCountsTheRunThenDeletes)
 {
-    RunWindow w(&recorder);
+    ScriptedWindow w(&recorder);
     Prepare(w);
     Shown shown;
     w.confirm = [&](ConfirmationDialog& dialog) { return shown.Read(dialog); };
