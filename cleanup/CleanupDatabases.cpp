@@ -72,6 +72,17 @@ CleanupDatabases::~CleanupDatabases()
     }
 }
 
+QString CleanupDatabases::TargetTableName(const QString& table) const
+{
+    const Dialect& dialect = target->dialect();
+    const auto entry = targetCatalog->FindTable(table);
+    const QString schema = entry && !entry->schema.isEmpty() ? entry->schema : targetCatalog->DefaultSchema();
+    QStringList parts{dialect.QuoteIdentifier(targetIdentity.database)};
+    parts << (schema.isEmpty() ? QString() : dialect.QuoteIdentifier(schema));
+    parts << dialect.QuoteIdentifier(entry ? entry->name : table);
+    return parts.join(QLatin1Char('.'));
+}
+
 std::unique_ptr<CleanupDatabases> CleanupDatabases::Open(const CleanupSettings& settings, const QString& targetConnection,
                                                          const Options& options)
 {

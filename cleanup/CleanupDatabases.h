@@ -40,6 +40,11 @@ struct CleanupDatabases {
     static std::unique_ptr<CleanupDatabases> Open(const CleanupSettings& settings, const QString& targetConnection,
                                                   const Options& options);
 
+    // SameServer: a backup table as the source's connection names it, with
+    // the backup's database and the schema the backup's connection keeps
+    // it in ([Backup].[dbo].[Statistic_Call]).
+    QString TargetTableName(const QString& table) const;
+
     // The source of the reference tables copied whole into the backup.
     Connection& referenceSource() const { return callCenter ? *callCenter : *source; }
     Catalog& referenceCatalog() const { return callCenter ? *callCenterCatalog : *sourceCatalog; }

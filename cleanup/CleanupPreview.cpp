@@ -96,6 +96,7 @@ bool CleanupOperations::PreviewStatistics(const QString& targetConnection, const
     if (referenceSteps)
         checked.insert(checked.end(), ReferenceTableSteps().begin(), ReferenceTableSteps().end());
     CheckStepTables(databases, checked, settings_.sourceSQL != 0);
+    CheckWalkKeys(databases, steps, settings_.sourceSQL != 0, settings_.batchSize, false);
 
     const QString quotedCutoff = selection.cutoff.isValid()
         ? Sql::QuotedDate(databases.source->dialect(), selection.cutoff, settings_.sourceSQL != 0)

@@ -4,11 +4,6 @@ namespace qel {
 
 namespace {
 
-bool IsBinary(ColumnType type)
-{
-    return type == ColumnType::Binary || type == ColumnType::VarBinary || type == ColumnType::LongVarBinary;
-}
-
 ValueForm FormOf(ColumnType type)
 {
     switch (type) {
@@ -38,23 +33,25 @@ ValueForm FormOf(ColumnType type)
 
 } // namespace
 
+QString SQLiteStoredValue(const QString& quotedColumn)
+{
+    return QStringLiteral("CASE typeof(%1) WHEN 'integer' THEN CAST('i' || %1 AS BLOB) "
+                          "WHEN 'real' THEN CAST('r' || quote(%1) AS BLOB) WHEN 'text' THEN CAST('t' || %1 AS BLOB) "
+                          "WHEN 'blob' THEN CAST('b' || %1 AS BLOB) END")
+        .arg(quotedColumn);
+}
+
 ColumnReads ReadsFor(const Dialect& source, const std::vector<ColumnDefinition>& columns)
 {
     ColumnReads reads;
     for (const ColumnDefinition& column : columns) {
         const QString name = source.QuoteIdentifier(column.name);
-        if (!source.isSQLite()) {
+        if (source.isSQLite()) {
+            reads.expressions << SQLiteStoredValue(name);
+            reads.forms.push_back(ValueForm::Stored);
+        } else {
             reads.expressions << name;
             reads.forms.push_back(FormOf(column.type));
-        } else if (IsBinary(column.type)) {
-            reads.expressions << name;
-            reads.forms.push_back(ValueForm::Binary);
-        } else if (IsTextType(column.type) || column.type == ColumnType::Char || column.type == ColumnType::WChar) {
-            reads.expressions << name; // a text column holds texts only
-            reads.forms.push_back(ValueForm::Text);
-        } else {
-            reads.expressions << QStringLiteral("CASE WHEN typeof(%1) = 'real' THEN printf('%!.17g', %1) ELSE %1 END").arg(name);
-            reads.forms.push_back(ValueForm::Text);
         }
     }
     return reads;

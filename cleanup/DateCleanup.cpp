@@ -27,6 +27,8 @@ bool CleanupOperations::CleanUpByDate(const QString& targetConnection)
         options.sendDateFormatPreamble = true;
         const auto databases = CleanupDatabases::Open(settings_, targetConnection, options);
         CheckStepTables(*databases, DateCleanupSteps(), settings_.sourceSQL != 0);
+        CheckWalkKeys(*databases, DateCleanupSteps(), settings_.sourceSQL != 0, settings_.batchSize,
+                      databases->route == BackupRoute::Ledger);
 
         // The old calls: those that started before the removal date, written
         // as the statistics database compares dates.
@@ -35,10 +37,10 @@ bool CleanupOperations::CleanUpByDate(const QString& targetConnection)
         transfer.setRunRecord(record_);
         StepSelection selection;
         selection.cutoff = state_.removalDate;
-        selection.callSelections = PrepareCallSelections(
-            *databases, settings_.batchSize,
-            {TransferStatements::CallSelectionBeforeDate(
-                TransferStatements::QuotedDate(databases->source->dialect(), state_.removalDate, settings_.sourceSQL != 0))});
+        const QString oldCalls = TransferStatements::CallSelectionBeforeDate(
+            TransferStatements::QuotedDate(databases->source->dialect(), state_.removalDate, settings_.sourceSQL != 0));
+        transfer.setCallSelectionOrigin(oldCalls);
+        selection.callSelections = PrepareCallSelections(*databases, settings_.batchSize, {oldCalls});
 
         state_.stage = 0;
         long long deletedRecords = 0;

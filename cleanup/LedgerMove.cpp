@@ -1,17 +1,19 @@
 #include "cleanup/LedgerMove.h"
 
-#include "cleanup/BackupLedger.h"
+#include "cleanup/BatchRetry.h"
 #include "cleanup/TransferStatements.h"
 #include "cleanup/WriterPacing.h"
 #include "db/BatchInsert.h"
+#include "db/CatalogStatements.h"
 #include "db/Connection.h"
 #include "db/DatabaseError.h"
 #include "db/Result.h"
 #include "db/Statement.h"
 #include "db/Transaction.h"
 
+#include <QRegularExpression>
+
 #include <limits>
-#include <optional>
 
 namespace qel {
 
@@ -19,175 +21,340 @@ namespace Sql = TransferStatements;
 
 namespace {
 
-// The reading of a batch: the key first, then the columns.
-std::vector<ValueForm> BatchForms(const ColumnReads& reads)
+// A batch read in full, whatever its size: a range of a key that is not
+// unique holds every row of its last key value.
+constexpr int kWholeResult = std::numeric_limits<int>::max();
+
+std::vector<ValueForm> TextForms(int count)
 {
-    std::vector<ValueForm> forms{ValueForm::Integer};
-    forms.insert(forms.end(), reads.forms.begin(), reads.forms.end());
-    return forms;
+    return std::vector<ValueForm>(static_cast<std::size_t>(count), ValueForm::Text);
 }
 
-std::vector<qint64> KeysOf(const RowBatch& batch)
+// The texts of one row's first `count` columns.
+QStringList RowTexts(const RowBatch& batch, int row, int count)
 {
-    const RowBatch::Column& key = batch.column(0);
-    return std::vector<qint64>(key.integers.begin(), key.integers.end());
+    QStringList texts;
+    for (int i = 0; i < count; ++i)
+        texts << batch.column(i).textAt(row);
+    return texts;
 }
 
-RowBatch ReadKeys(Connection& source, const QString& table, const QString& key, const ColumnReads& reads,
-                  const std::vector<qint64>& keys)
+// A SQLite key literal as SQLiteKeyLiteral writes it. The ledger's values
+// go into statements on the source, so a value that is anything else (a
+// ledger changed by hand) is refused rather than sent.
+bool IsSQLiteLiteral(const QString& literal)
 {
-    const QString list = BackupLedger::KeyList(keys);
-    Statement statement(source);
-    statement.ExecDirect(source.dialect().isSQLite() ? Sql::SQLiteReadKeys(table, reads.expressions, list)
-                                                     : Sql::SqlServerReadKeys(table, key, reads.expressions, list));
-    RowBatch batch;
-    batch.Fetch(statement, BatchForms(reads), std::numeric_limits<int>::max());
-    return batch;
+    static const QRegularExpression pattern(QStringLiteral(
+        R"(^(-?[0-9]+(\.[0-9]+)?([eE][-+]?[0-9]+)?|X'[0-9A-F]*'|CAST\(X'[0-9A-F]*' AS TEXT\))$)"));
+    return pattern.match(literal).hasMatch();
 }
 
-// The smallest and largest key of the table, for telling how far a walk is.
-std::pair<qint64, qint64> KeyBounds(Connection& source, const QString& table, const QString& key)
+QStringList SqlServerLiterals(const WalkKey& key, const QStringList& texts)
 {
-    Result bounds(source, source.dialect().isSQLite() ? Sql::SQLiteRowidBounds(table) : Sql::SqlServerKeyBounds(table, key));
-    if (!bounds.Next())
-        return {0, 0};
-    return {bounds.Value(0).toInt64(), bounds.Value(1).toInt64()};
+    QStringList literals;
+    for (qsizetype i = 0; i < texts.size(); ++i)
+        literals << WalkStatements::SqlServerKeyLiteral(key.serverTypes.value(i), texts[i]);
+    return literals;
 }
 
-QString DeleteKeysText(Connection& source, const QString& table, const QString& key, const std::vector<qint64>& keys)
+DatabaseError Refusal(const Connection& source, const QString& text)
 {
-    const QString list = BackupLedger::KeyList(keys);
-    return source.dialect().isSQLite() ? Sql::SQLiteDeleteKeys(table, list) : Sql::SqlServerDeleteKeys(table, key, list);
+    DatabaseError error = DatabaseError::Internal(text);
+    error.setOrigin(source.origin());
+    return error;
 }
 
 } // namespace
 
-long long SettlePendingBatches(Connection& source, BackupLedger& ledger, const QString& table, const QString& key,
-                               const ColumnReads& reads)
+LedgerMove::LedgerMove(const TableMove& move, Connection& target, BackupLedger& ledger,
+                       const std::vector<ColumnDefinition>& columns, QString selection)
+    : move_(move), target_(target), ledger_(ledger), columns_(columns), reads_(ReadsFor(move.source.dialect(), columns)),
+      selection_(std::move(selection))
 {
+}
+
+KeyRange LedgerMove::RangeOf(const BackupLedger::Entry& entry) const
+{
+    if (move_.source.dialect().isSQLite()) {
+        for (const QString& literal : entry.after + entry.through)
+            if (!IsSQLiteLiteral(literal))
+                throw Refusal(move_.source, QStringLiteral("The backup's record of a batch of %1 names a key that this "
+                                                           "program did not write (%2); nothing was changed.")
+                                                .arg(move_.table, literal.left(100)));
+        return KeyRange{entry.after, entry.through};
+    }
+    return KeyRange{SqlServerLiterals(move_.key, entry.after), SqlServerLiterals(move_.key, entry.through)};
+}
+
+void LedgerMove::CreateHoldingTable()
+{
+    if (holdingTableReady_ || !move_.source.dialect().isSqlServer())
+        return;
+    QStringList definitions;
+    for (ColumnDefinition column : columns_) {
+        column.nullable = true;
+        column.nativeType = move_.source.dialect().NativeTypeText(column.typeInfo());
+        definitions << CatalogStatements::ColumnText(move_.source.dialect(), column);
+    }
+    move_.source.Execute(Sql::SqlServerCreateMovedTable(definitions));
+    holdingTableReady_ = true;
+}
+
+RowBatch LedgerMove::TakeRange(const KeyRange& range)
+{
+    QStringList names;
+    for (const ColumnDefinition& column : columns_)
+        names << column.name;
+    Statement take(move_.source);
+    take.ExecDirect(Sql::SqlServerTakeRange(move_.table, names, reads_.expressions, move_.key, move_.condition, range));
+    RowBatch count;
+    if (!count.Fetch(take, {ValueForm::Integer}, 1) || count.column(0).integers[0] != static_cast<long long>(columns_.size()))
+        throw ColumnsChanged();
+    if (!take.NextResult())
+        throw DatabaseError::Internal(QStringLiteral("The rows of a batch of %1 were not handed back.").arg(move_.table));
+    RowBatch batch;
+    batch.Fetch(take, reads_.forms, kWholeResult);
+    take.DrainResults();
+    move_.source.Execute(Sql::SqlServerEmptyMovedTable());
+    return batch;
+}
+
+BackupLedger::Entry LedgerMove::EntryFor(const RowBatch& batch, int firstColumn, const QStringList& after,
+                                         const QStringList& through)
+{
+    BackupLedger::Entry entry;
+    entry.table = move_.table;
+    entry.batchId = ledger_.NextBatchId();
+    entry.keyColumns = move_.key.columns;
+    entry.after = after;
+    entry.through = through;
+    entry.selection = selection_;
+    entry.rows = batch.rowCount();
+    entry.fingerprint = batch.Fingerprint(firstColumn);
+    return entry;
+}
+
+void LedgerMove::Save(const RowBatch& batch, int firstColumn, const BackupLedger::Entry& entry)
+{
+    QStringList names;
+    for (const ColumnDefinition& column : columns_)
+        names << column.name;
+    try {
+        Transaction save(target_);
+        // The batch before is done: its source commit was seen. Its entry
+        // goes with this save, which spares the backup a commit per batch.
+        if (deletedBatch_)
+            ledger_.Forget(*deletedBatch_);
+        BatchInsert insert(target_, move_.table, names);
+        insert.Insert(batch, firstColumn);
+        ledger_.Record(entry);
+        save.Commit();
+        deletedBatch_.reset();
+    } catch (...) {
+        // Should the batch before keep its entry, a rerun forgets it.
+        try {
+            ForgetDeletedBatch();
+        } catch (...) {
+        }
+        throw;
+    }
+}
+
+void LedgerMove::ForgetDeletedBatch()
+{
+    if (deletedBatch_)
+        ledger_.Forget(*deletedBatch_);
+    deletedBatch_.reset();
+}
+
+long long LedgerMove::SettlePendingBatches()
+{
+    const bool sqlite = move_.source.dialect().isSQLite();
     long long deleted = 0;
-    for (const BackupLedger::Entry& entry : ledger.Pending(table)) {
-        Transaction hold(source);
-        const RowBatch now = ReadKeys(source, table, key, reads, entry.keys);
-        if (now.rowCount() == entry.rows && now.Fingerprint(1) == entry.fingerprint) {
-            // The batch is in the backup and still in the source: its delete
+    for (const BackupLedger::Entry& entry : ledger_.Pending(move_.table)) {
+        const QString where = QStringLiteral("The backup holds a batch of %1 rows of %2 whose delete from the "
+                                             "statistics database was not seen to finish")
+                                  .arg(entry.rows)
+                                  .arg(move_.table);
+        if (entry.keyColumns != move_.key.columns)
+            throw Refusal(move_.source, where + QStringLiteral(", and %1 is now walked by other columns (%2, then %3). "
+                                                               "Nothing of %1 was changed.")
+                                                    .arg(move_.table, move_.key.columns.join(QStringLiteral(", ")),
+                                                         entry.keyColumns.join(QStringLiteral(", "))));
+        if (entry.selection != selection_)
+            throw Refusal(move_.source, where + QStringLiteral(". It was chosen by %1; run the clean-up again as that one "
+                                                               "was run, so that it can finish the batch. Nothing of %2 "
+                                                               "was changed.")
+                                                    .arg(entry.selection, move_.table));
+        const KeyRange range = RangeOf(entry);
+        Transaction hold(move_.source);
+        RowBatch now;
+        if (sqlite) {
+            Statement read(move_.source);
+            read.ExecDirect(Sql::SQLiteReadRange(move_.table, move_.key, reads_.expressions, move_.condition, range));
+            now.Fetch(read, reads_.forms, kWholeResult);
+        } else {
+            CreateHoldingTable();
+            now = TakeRange(range);
+        }
+        if (now.rowCount() == entry.rows && now.Fingerprint(0) == entry.fingerprint) {
+            // The batch is in the backup and still in the source: its source
             // never committed. It leaves the source now, uncopied.
-            if (source.Execute(DeleteKeysText(source, table, key, entry.keys)) != entry.rows)
-                throw DatabaseError::Internal(QStringLiteral("A batch of %1 already in the backup could not be deleted whole.").arg(table));
+            if (sqlite && move_.source.Execute(Sql::SQLiteDeleteRange(move_.table, move_.key, move_.condition, range)) != entry.rows)
+                throw Refusal(move_.source, where + QStringLiteral(", and it could not be deleted whole; nothing was changed."));
             hold.Commit();
             deleted += entry.rows;
         } else if (now.rowCount() != 0) {
-            // Some of the keys hold other rows than the backup: not a state
-            // this program leaves. Nothing is guessed at; the entry stays.
-            throw DatabaseError::Internal(
-                QStringLiteral("The backup holds a batch of %1 rows of %2 (keys %3) whose delete was not seen to finish, "
-                               "and the source now holds different rows under %4 of those keys. Nothing of %2 was "
-                               "changed; compare the backup's rows with the source before the next clean-up.")
-                    .arg(entry.rows)
-                    .arg(table, BackupLedger::EncodeKeys(entry.keys))
-                    .arg(now.rowCount()));
+            // The range holds other rows than the backup: not a state this
+            // program leaves. Nothing is guessed at; the entry stays.
+            throw Refusal(move_.source,
+                          where + QStringLiteral(", and the statistics database now holds %1 different rows in its place. "
+                                                 "Nothing of %2 was changed; compare the backup with the statistics "
+                                                 "database before the next clean-up.")
+                                      .arg(now.rowCount())
+                                      .arg(move_.table));
         } else {
-            // None of the rows is left: the delete had committed. The source
-            // is let go first: with the backup attached to it, its
-            // transaction holds the backup's file too.
+            // None of the rows is left: the source had committed. It is let
+            // go first: with the backup attached to it, its transaction
+            // holds the backup's file too.
             hold.Commit();
         }
-        ledger.Forget(entry);
+        ledger_.Forget(entry);
     }
     return deleted;
 }
 
-MoveResult MoveRowsThroughLedger(const TableMove& move, Connection& target, BackupLedger& ledger, const QString& key,
-                                 const QStringList& columns, const ColumnReads& reads)
+MoveResult LedgerMove::Move()
+{
+    if (!move_.source.dialect().isSQLite() && !move_.source.dialect().isSqlServer())
+        throw Refusal(move_.source, QStringLiteral("A statistics database of this kind (%1) cannot be backed up row by "
+                                                   "row; nothing of %2 was copied or deleted.")
+                                        .arg(move_.source.dbmsName(), move_.table));
+    try {
+        MoveResult result = move_.source.dialect().isSQLite() ? MoveSQLite() : MoveSqlServer();
+        ForgetDeletedBatch();
+        return result;
+    } catch (...) {
+        deletedBatch_.reset(); // a rerun forgets it
+        throw;
+    }
+}
+
+MoveResult LedgerMove::MoveSQLite()
 {
     MoveResult result;
-    BatchInsert insert(target, move.table, columns);
-    const std::vector<ValueForm> forms = BatchForms(reads);
-    const bool sqlite = move.source.dialect().isSQLite();
-    // A batch is bounded even when the table would go in one statement:
-    // the ledger names each row the backup received.
-    const int batchSize = move.batchSize > 0 ? move.batchSize : 4000;
-    qint64 last = std::numeric_limits<qint64>::min();
-    const auto [firstKey, lastKey] = KeyBounds(move.source, move.table, key);
+    const WalkProgress progress(move_.source, move_.table, move_.key);
+    const int keyCount = static_cast<int>(move_.key.columns.size());
+    // A batch is bounded even when the table would go in one statement: the
+    // ledger names each batch the backup received.
+    const int batchSize = move_.batchSize > 0 ? move_.batchSize : 4000;
+    std::vector<ValueForm> forms = TextForms(keyCount);
+    forms.insert(forms.end(), reads_.forms.begin(), reads_.forms.end());
+    QStringList after;
     RowBatch batch;
-    // The ledger entry of a batch whose delete has committed. It is dropped
-    // in the transaction that saves the next batch, which spares the target
-    // a commit per batch; until then a rerun would find its keys gone from
-    // the source and drop it just the same (unless the product has since
-    // reused those rowids, when the rerun refuses the table, not guessing).
-    std::optional<BackupLedger::Entry> deletedBatch;
-    const auto forgetDeletedBatch = [&] {
-        if (deletedBatch)
-            ledger.Forget(*deletedBatch);
-        deletedBatch.reset();
-    };
     for (;;) {
-        if (move.stopRequested && move.stopRequested()) {
-            forgetDeletedBatch();
+        if (move_.stopRequested && move_.stopRequested()) {
             result.stopped = true;
             return result;
         }
         // The source is held from the read to the delete, so that the rows
         // deleted are exactly the rows copied.
-        Transaction hold(move.source);
+        Transaction hold(move_.source);
+        if (move_.checkColumns)
+            move_.checkColumns();
         {
-            Statement read(move.source);
-            read.ExecDirect(sqlite ? Sql::SQLiteReadBatch(move.table, reads.expressions, move.condition, last, batchSize)
-                                   : Sql::SqlServerReadBatch(move.table, key, reads.expressions, move.condition, last,
-                                                             batchSize));
+            Statement read(move_.source);
+            read.ExecDirect(Sql::SQLiteReadBatch(move_.table, move_.key, reads_.expressions, move_.condition, after, batchSize));
             batch.Fetch(read, forms, batchSize);
         }
         if (batch.rowCount() == 0) {
             hold.Commit();
-            forgetDeletedBatch();
             return result;
         }
-        BackupLedger::Entry entry;
-        entry.table = move.table;
-        entry.keys = KeysOf(batch);
-        entry.rows = batch.rowCount();
-        entry.fingerprint = batch.Fingerprint(1);
-        try {
-            Transaction save(target);
-            if (deletedBatch)
-                ledger.Forget(*deletedBatch);
-            insert.Insert(batch, 1);
-            ledger.Record(entry);
-            save.Commit();
-        } catch (...) {
-            // The batch before is done whatever became of this one. Should
-            // its entry not go either, a rerun drops it.
-            try {
-                forgetDeletedBatch();
-            } catch (...) {
-            }
-            throw;
-        }
-        deletedBatch.reset();
-        // The rows the read found after `last` up to the batch's last key are
-        // the batch: the source has been held since.
-        const long long deleted = move.source.Execute(
-            sqlite ? Sql::SQLiteDeleteBatch(move.table, move.condition, last, entry.keys.back())
-                   : Sql::SqlServerDeleteRange(move.table, key, move.condition, last, entry.keys.back()));
+        const QStringList through = RowTexts(batch, batch.rowCount() - 1, keyCount);
+        BackupLedger::Entry entry = EntryFor(batch, keyCount, after, through);
+        Save(batch, keyCount, entry);
+        const long long deleted =
+            move_.source.Execute(Sql::SQLiteDeleteRange(move_.table, move_.key, move_.condition, KeyRange{after, through}));
         if (deleted != entry.rows)
-            throw DatabaseError::Internal(QStringLiteral("%1 rows of %2 were copied but %3 would be deleted; the delete "
-                                                         "was undone and the backup's ledger keeps the batch.")
-                                              .arg(entry.rows)
-                                              .arg(move.table)
-                                              .arg(deleted));
+            throw Refusal(move_.source, QStringLiteral("%1 rows of %2 were copied into the backup but %3 would be deleted "
+                                                       "from the statistics database; the delete was undone and the "
+                                                       "backup's ledger keeps the batch.")
+                                            .arg(entry.rows)
+                                            .arg(move_.table)
+                                            .arg(deleted));
         hold.Commit();
+        deletedBatch_ = std::move(entry);
         result.rows += deleted;
-        last = entry.keys.back();
-        deletedBatch = std::move(entry);
-        if (move.pacing)
-            move.pacing->AfterBatch(move.source);
+        after = through;
+        if (move_.pacing)
+            move_.pacing->AfterTransaction(move_.source);
         const bool walkedThrough = batch.rowCount() < batchSize;
-        if (move.onBatch)
-            move.onBatch(result.rows, walkedThrough ? 1.0 : WalkedShare(firstKey, last, lastKey));
-        if (walkedThrough) {
-            forgetDeletedBatch();
+        if (move_.onBatch)
+            move_.onBatch(result.rows, walkedThrough ? 1.0 : progress.ShareAfter(after));
+        if (walkedThrough)
+            return result;
+    }
+}
+
+MoveResult LedgerMove::MoveSqlServer()
+{
+    if (!move_.key.walked())
+        throw Refusal(move_.source,
+                      QStringLiteral("%1 has no column to walk its rows by: no clustered index and no unique index of "
+                                     "numbers, dates or texts, and the column its rows are chosen by is of another "
+                                     "type. A backup into another server needs one to know which rows it copied. "
+                                     "Nothing of %1 was copied or deleted; back it up into a database of the same "
+                                     "server, or give it such an index.")
+                          .arg(move_.table));
+    CreateHoldingTable();
+    MoveResult result;
+    const int batchSize = move_.batchSize > 0 ? move_.batchSize : 4000;
+    QStringList after; // the key's texts, as the ledger keeps them
+    for (;;) {
+        if (move_.stopRequested && move_.stopRequested()) {
+            result.stopped = true;
             return result;
         }
+        const auto end = RetryBatch(move_.source, move_.table, [&]() -> std::optional<QStringList> {
+            Result rows(move_.source, Sql::SqlServerBatchEnd(move_.table, move_.key, move_.condition,
+                                                            SqlServerLiterals(move_.key, after), batchSize));
+            if (!rows.Next())
+                return std::nullopt;
+            QStringList texts;
+            for (int i = 0; i < rows.ColumnCount(); ++i)
+                texts << rows.Value(i).text();
+            return texts;
+        });
+        if (!end)
+            return result;
+        const KeyRange range{SqlServerLiterals(move_.key, after), SqlServerLiterals(move_.key, *end)};
+        // The delete's locks on the rows it takes last until the backup has
+        // committed them; no other row is locked, and no range.
+        for (int attempt = 1;; ++attempt) {
+            Transaction hold(move_.source);
+            RowBatch batch;
+            try {
+                batch = TakeRange(range);
+            } catch (const DatabaseError& e) {
+                if (attempt < kBatchAttempts && IsTransientBatchFailure(move_.source, e))
+                    continue;
+                throw;
+            }
+            if (batch.rowCount() > 0) {
+                BackupLedger::Entry entry = EntryFor(batch, 0, after, *end);
+                Save(batch, 0, entry);
+                hold.Commit();
+                deletedBatch_ = std::move(entry);
+                result.rows += batch.rowCount();
+                if (move_.onBatch)
+                    move_.onBatch(result.rows, -1.0);
+            } else {
+                hold.Commit();
+            }
+            break;
+        }
+        after = *end;
     }
 }
 

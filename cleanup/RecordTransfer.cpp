@@ -7,6 +7,8 @@
 #include "cleanup/SchemaReplication.h"
 #include "cleanup/TableMove.h"
 #include "cleanup/TransferStatements.h"
+#include "cleanup/BatchRetry.h"
+#include "cleanup/WalkKey.h"
 #include "core/Progress.h"
 #include "db/Connection.h"
 #include "db/DatabaseError.h"
@@ -15,6 +17,7 @@
 #include <QElapsedTimer>
 
 #include <memory>
+#include <optional>
 
 namespace qel {
 
@@ -28,50 +31,100 @@ QString BuildOrCondition(const QString& column, const IdentifierArray& ids)
 bool RecordTransfer::BackupAndDeleteByCall(const QString& table, const QString& columnSuffix,
                                            const QString& callSelection, long long& deletedRecords, StageStep stage)
 {
-    return BackupAndDelete(table, Sql::ByCallCondition(columnSuffix, callSelection), deletedRecords, stage);
+    const QString origin = callSelectionOrigin_.isEmpty() ? callSelection : callSelectionOrigin_;
+    return BackupAndDelete({table, Sql::ByCallCondition(columnSuffix, callSelection), QStringLiteral("CallID") + columnSuffix,
+                            Sql::ByCallCondition(columnSuffix, origin)},
+                           deletedRecords, stage);
 }
 
 bool RecordTransfer::BackupAndDeleteBySurvey(const QString& table, const QString& column, const IdentifierArray& ids,
                                              long long& deletedRecords, StageStep stage)
 {
-    return BackupAndDelete(table, Sql::SurveyCondition(column, ids), deletedRecords, stage);
+    const QString condition = Sql::SurveyCondition(column, ids);
+    return BackupAndDelete({table, condition, column, condition}, deletedRecords, stage);
 }
 
 bool RecordTransfer::BackupAndDeleteBeforeDate(const QString& table, const QString& dateColumn, const QDate& cutoff,
                                                long long& deletedRecords)
 {
     const QString quoted = Sql::QuotedDate(databases_.source->dialect(), cutoff, settings_.sourceSQL != 0);
-    return BackupAndDelete(table, Sql::BeforeDateCondition(dateColumn, quoted), deletedRecords, StageStep::Next);
+    const QString condition = Sql::BeforeDateCondition(dateColumn, quoted);
+    return BackupAndDelete({table, condition, dateColumn, condition}, deletedRecords, StageStep::Next);
 }
 
-bool RecordTransfer::BackupAndDelete(const QString& table, const QString& condition, long long& deletedRecords,
-                                     StageStep stage)
+bool RecordTransfer::BackupAndDelete(const StepRows& step, long long& deletedRecords, StageStep stage)
 {
     if (stage == StageStep::Next)
         ++state_.stage;
-    std::vector<ColumnDefinition> columns;
-    if (databases_.route != BackupRoute::None) {
-        SchemaReplication replication(state_, feedback_);
-        if (!replication.ReplicateTable(*databases_.sourceCatalog, *databases_.targetCatalog, table, columns))
-            return false;
-    } else {
-        feedback_.ShowStatus(DeletingRecordsText(state_.stage));
-        feedback_.PumpMessages();
-    }
     QElapsedTimer clock;
     clock.start();
-    try {
+    long long stepRows = 0; // rows of the step whose batches have committed
+    // A column added to the table while its rows go is given to the backup
+    // before the next batch; a table that keeps changing is let be.
+    constexpr int kShapesPerStep = 8;
+    for (int shape = 1;; ++shape) {
+        std::vector<ColumnDefinition> columns;
+        if (databases_.route != BackupRoute::None) {
+            SchemaReplication replication(state_, feedback_);
+            if (!replication.ReplicateTable(*databases_.sourceCatalog, *databases_.targetCatalog, step.table, columns)) {
+                Record(step.table, stepRows, clock.nsecsElapsed());
+                return false;
+            }
+        } else {
+            feedback_.ShowStatus(DeletingRecordsText(state_.stage));
+            feedback_.PumpMessages();
+        }
         movedInStep_ = 0;
-        const long long moved = Move(table, condition, columns);
-        deletedRecords += moved;
-        Record(table, moved, clock.nsecsElapsed());
-        return true;
-    } catch (const DatabaseError& e) {
-        // The batches committed before the failure have left the table.
-        Record(table, movedInStep_, clock.nsecsElapsed());
-        ReportDatabaseError(feedback_, table, e);
-        return false;
+        try {
+            stepRows += Move(step, columns);
+            deletedRecords += stepRows;
+            Record(step.table, stepRows, clock.nsecsElapsed());
+            return true;
+        } catch (const ColumnsChanged&) {
+            stepRows += movedInStep_;
+            if (shape < kShapesPerStep)
+                continue;
+            Record(step.table, stepRows, clock.nsecsElapsed());
+            DatabaseError error = DatabaseError::Internal(
+                QStringLiteral("The columns of %1 changed again and again while its rows were moved; the clean-up "
+                               "stopped before the next batch. Run it again when the table has its final columns.")
+                    .arg(step.table));
+            error.setOrigin(databases_.source->origin());
+            ReportDatabaseError(feedback_, step.table, error);
+            return false;
+        } catch (const DatabaseError& e) {
+            // The batches committed before the failure have left the table.
+            Record(step.table, stepRows + movedInStep_, clock.nsecsElapsed());
+            ReportDatabaseError(feedback_, step.table, e);
+            return false;
+        }
     }
+}
+
+std::function<void()> RecordTransfer::ColumnCheck(const QString& table, const std::vector<ColumnDefinition>& columns)
+{
+    Connection& source = *databases_.source;
+    if (!source.dialect().isSQLite() || databases_.route == BackupRoute::None)
+        return {};
+    const auto version = [&source] {
+        Result row(source, Sql::SQLiteSchemaVersion());
+        return row.Next() ? row.Value(0).toInt64() : 0;
+    };
+    auto known = std::make_shared<long long>(version());
+    return [&source, table, columns, known, version, this] {
+        // The schema version changes with any table's columns; only when it
+        // has are this table's looked at again.
+        const long long now = version();
+        if (now == *known)
+            return;
+        const std::vector<ColumnDefinition> current = Catalog(source).Columns(table);
+        bool same = current.size() == columns.size();
+        for (std::size_t i = 0; same && i < current.size(); ++i)
+            same = current[i].name == columns[i].name && current[i].typeName == columns[i].typeName;
+        if (!same)
+            throw ColumnsChanged();
+        *known = now;
+    };
 }
 
 void RecordTransfer::Record(const QString& table, long long moved, qint64 nanoseconds)
@@ -139,62 +192,63 @@ std::function<void(long long, double)> RecordTransfer::ProgressReport(Connection
     };
 }
 
-long long RecordTransfer::Move(const QString& table, const QString& condition, const std::vector<ColumnDefinition>& columns)
+long long RecordTransfer::Move(const StepRows& step, const std::vector<ColumnDefinition>& columns)
 {
     Connection& source = *databases_.source;
-    TableMove move{source, table, condition, settings_.batchSize, &databases_.pacing, {}, stopRequested_};
-    long long settled = 0;
-    if (databases_.route != BackupRoute::None) {
-        // Batches a run before left half done are settled first, and count
-        // among the rows this step moves.
-        const ColumnReads reads = ReadsFor(source.dialect(), columns);
-        QString key;
-        if (databases_.ledger) {
-            key = source.dialect().isSQLite() ? QStringLiteral("rowid")
-                                              : databases_.sourceCatalog->IntegerKeyColumn(table).value_or(QString());
-            if (key.isEmpty() && databases_.route == BackupRoute::Ledger)
-                throw DatabaseError::Internal(
-                    QStringLiteral("%1 has no one-column primary key or unique index of whole numbers, which a backup "
-                                   "into another server needs to know which rows it copied. Nothing of %1 was copied "
-                                   "or deleted; back it up into a database of the same server, or give it such a key.")
-                        .arg(table));
-            // A table without such a key never went through the ledger.
-            if (!key.isEmpty())
-                settled = SettlePendingBatches(source, *databases_.ledger, table, key, reads);
-            movedInStep_ = settled;
-        }
-        move.onBatch = ProgressReport(source, table, condition, [this, settled](const TableProgress& progress) {
-            movedInStep_ = settled + progress.done;
+    TableMove move{source,
+                   step.table,
+                   step.condition,
+                   settings_.batchSize > 0 || databases_.route == BackupRoute::Ledger
+                       ? FindWalkKey(source, *databases_.sourceCatalog, step.table, step.conditionColumn)
+                       : WalkKey{},
+                   settings_.batchSize,
+                   &databases_.pacing,
+                   {},
+                   stopRequested_,
+                   ColumnCheck(step.table, columns)};
+    if (databases_.route == BackupRoute::None) {
+        move.onBatch = ProgressReport(source, step.table, step.condition, [this](const TableProgress& progress) {
+            movedInStep_ = progress.done;
             feedback_.PumpMessages();
-            feedback_.ShowStatus(RecordsCopiedText(progress.stage, progress.done, progress.total));
             feedback_.ShowProgress(progress);
         });
-        const QStringList names = NamesOf(columns);
-        MoveResult result;
-        switch (databases_.route) {
-        case BackupRoute::Attached:
-            result = MoveRowsAttached(move, QLatin1String(CleanupDatabases::kAttachedTarget), names);
-            break;
-        case BackupRoute::SameServer:
-            result = MoveRowsOnServer(move, databases_.targetIdentity.database, names);
-            break;
-        default:
-            result = MoveRowsThroughLedger(move, *databases_.target, *databases_.ledger, key, names, reads);
-            break;
-        }
+        const MoveResult result = DeleteRows(move);
         stopped_ = stopped_ || result.stopped;
         EndProgress(result);
-        return settled + result.rows;
+        return result.rows;
     }
-    move.onBatch = ProgressReport(source, table, condition, [this](const TableProgress& progress) {
-        movedInStep_ = progress.done;
+
+    // Batches a run before left half done are settled first, and count
+    // among the rows this step moves.
+    std::optional<LedgerMove> ledgerMove;
+    long long settled = 0;
+    if (databases_.ledger) {
+        ledgerMove.emplace(move, *databases_.target, *databases_.ledger, columns, step.selection);
+        settled = ledgerMove->SettlePendingBatches();
+        movedInStep_ = settled;
+    }
+    move.onBatch = ProgressReport(source, step.table, step.condition, [this, settled](const TableProgress& progress) {
+        movedInStep_ = settled + progress.done;
         feedback_.PumpMessages();
+        feedback_.ShowStatus(RecordsCopiedText(progress.stage, progress.done, progress.total));
         feedback_.ShowProgress(progress);
     });
-    const MoveResult result = DeleteRows(move);
+    const QStringList names = NamesOf(columns);
+    MoveResult result;
+    switch (databases_.route) {
+    case BackupRoute::Attached:
+        result = MoveRowsAttached(move, QLatin1String(CleanupDatabases::kAttachedTarget), names);
+        break;
+    case BackupRoute::SameServer:
+        result = MoveRowsOnServer(move, databases_.TargetTableName(step.table), names);
+        break;
+    default:
+        result = ledgerMove->Move();
+        break;
+    }
     stopped_ = stopped_ || result.stopped;
     EndProgress(result);
-    return result.rows;
+    return settled + result.rows;
 }
 
 bool RecordTransfer::BackupWholeTable(const QString& table)

@@ -55,10 +55,27 @@ public:
     // Where each table's rows, seconds and copies are added; none by default.
     void setRunRecord(RunRecord* record) { record_ = record; }
 
+    // The call selections the run's call set was built from, joined: what
+    // the by-call steps choose, in words that stay the same from one run to
+    // the next (the backup's ledger keeps them with each batch).
+    void setCallSelectionOrigin(const QString& origin) { callSelectionOrigin_ = origin; }
+
 private:
+    // One step's rows: the table, the condition that picks them, the column
+    // it compares, and what chose them (see setCallSelectionOrigin).
+    struct StepRows {
+        QString table;
+        QString condition;
+        QString conditionColumn;
+        QString selection;
+    };
+
     // Advances the stage and moves the rows the condition picks.
-    bool BackupAndDelete(const QString& table, const QString& condition, long long& deletedRecords, StageStep stage);
-    long long Move(const QString& table, const QString& condition, const std::vector<ColumnDefinition>& columns);
+    bool BackupAndDelete(const StepRows& step, long long& deletedRecords, StageStep stage);
+    long long Move(const StepRows& step, const std::vector<ColumnDefinition>& columns);
+    // Throws ColumnsChanged when the source table's columns are no longer
+    // `columns`; asked inside each batch's transaction on SQLite.
+    std::function<void()> ColumnCheck(const QString& table, const std::vector<ColumnDefinition>& columns);
     // Shows the step's final count where the last batch only estimated it.
     void EndProgress(const MoveResult& result);
     // Adds a step's rows and time to the run record, if there is one.
@@ -74,6 +91,7 @@ private:
     std::function<bool()> stopRequested_;
     bool stopped_ = false;
     RunRecord* record_ = nullptr;
+    QString callSelectionOrigin_;
     long long movedInStep_ = 0;                                // rows of the step in flight whose batches have committed
     TableProgress lastProgress_;                               // shown last for the step in flight
     std::function<void(const TableProgress&)> showProgress_;  // how the step in flight shows it

@@ -3,6 +3,7 @@
 #include "cleanup/ColumnUnion.h"
 #include "cleanup/ErrorReport.h"
 #include "core/Progress.h"
+#include "db/Connection.h"
 #include "db/DatabaseError.h"
 
 namespace qel {
@@ -53,6 +54,32 @@ ColumnDefinition MapColumnForTarget(const ColumnDefinition& source, bool accessT
 
 namespace {
 
+// A SQLite backup column of a SQLite source keeps any value; what matters
+// is that it keeps each value's storage class as the source's column does,
+// which its declared type's affinity decides. One whose affinity differs
+// from the source's (and does not keep every value as it comes) would
+// change values, and is given no declared type, which keeps them all.
+// Otherwise its declaration grows as a text's length or a decimal's digits
+// grow, for the programs that read the backup by its declared types.
+std::optional<ColumnDefinition> WidenedForSQLite(const ColumnDefinition& backup, const ColumnDefinition& source)
+{
+    const SQLiteAffinity kept = AffinityOfDeclaredType(backup.typeName);
+    if (kept != SQLiteAffinity::Blob && kept != AffinityOfDeclaredType(source.typeName)) {
+        ColumnDefinition anyValue = backup;
+        anyValue.nullable = true;
+        anyValue.nativeType = QString();
+        return anyValue;
+    }
+    auto widened = WidenedForSource(backup, source);
+    if (!widened)
+        return std::nullopt;
+    const QString declared = Dialect(Dialect::Kind::SQLite).ColumnTypeText(widened->typeInfo());
+    if (AffinityOfDeclaredType(declared) != kept)
+        return std::nullopt;
+    widened->nativeType = declared;
+    return widened;
+}
+
 const ColumnDefinition* FindColumn(const std::vector<ColumnDefinition>& columns, const QString& name)
 {
     for (const ColumnDefinition& c : columns)
@@ -89,9 +116,17 @@ bool SchemaReplication::ReplicateTable(Catalog& source, Catalog& target, const Q
     // Failures while reading the source's or the target's columns reach the
     // calling operation, which reports them.
     sourceColumns = source.Columns(sourceName);
+    // Between databases of one kind a column keeps its own type, so that
+    // every value is kept the same way in the backup.
+    const Dialect& targetDialect = target.connection().dialect();
+    const bool sameKind = source.connection().dialect().kind() == targetDialect.kind();
     std::vector<ColumnDefinition> wanted;
-    for (const ColumnDefinition& column : sourceColumns)
-        wanted.push_back(MapColumnForTarget(column, state_.accessTarget));
+    for (const ColumnDefinition& column : sourceColumns) {
+        ColumnDefinition mapped = MapColumnForTarget(column, state_.accessTarget);
+        if (sameKind)
+            mapped.nativeType = targetDialect.NativeTypeText(column.typeInfo());
+        wanted.push_back(mapped);
+    }
 
     if (!existing) {
         try {
@@ -111,10 +146,14 @@ bool SchemaReplication::ReplicateTable(Catalog& source, Catalog& target, const Q
     try {
         for (const ColumnDefinition& column : wanted) {
             const ColumnDefinition* backup = FindColumn(present, column.name);
-            if (!backup)
+            if (!backup) {
                 target.AddColumn(existing->name, column);
-            else if (const auto changed = WidenedForSource(*backup, column))
+            } else if (sameKind && targetDialect.isSQLite()) {
+                if (const auto changed = WidenedForSQLite(*backup, column))
+                    widened.push_back(*changed);
+            } else if (const auto changed = WidenedForSource(*backup, column)) {
                 widened.push_back(*changed);
+            }
         }
         target.ChangeColumnTypes(existing->name, widened);
     } catch (const DatabaseError& e) {

@@ -26,8 +26,11 @@ bool CleanupOperations::CleanUpBySurveys(const QString& targetConnection, const 
         databaseOptions.commandTimeout = CommandTimeout(settings_.timeout);
         const auto databases = CleanupDatabases::Open(settings_, targetConnection, databaseOptions);
         CheckStepTables(*databases, options.stats ? SurveyCleanupSteps() : ReferenceTableSteps(), settings_.sourceSQL != 0);
-        if (options.stats)
+        if (options.stats) {
             CheckStepTables(*databases, ReferenceTableSteps(), true);
+            CheckWalkKeys(*databases, SurveyCleanupSteps(), settings_.sourceSQL != 0, settings_.batchSize,
+                      databases->route == BackupRoute::Ledger);
+        }
         CheckRemovalDatabases(options);
 
         // Many surveys go in parts, each a condition of its own.
@@ -40,6 +43,7 @@ bool CleanupOperations::CleanUpBySurveys(const QString& targetConnection, const 
         for (const IdentifierArray& part : selection.surveyParts)
             callSelections << TransferStatements::CallSelectionOfSurveys(
                 TransferStatements::SurveyCondition(QStringLiteral("TaskID"), part));
+        transfer.setCallSelectionOrigin(callSelections.join(QStringLiteral(" UNION ")));
         if (options.stats)
             selection.callSelections = PrepareCallSelections(*databases, settings_.batchSize, callSelections);
 

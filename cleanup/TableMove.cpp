@@ -1,5 +1,6 @@
 #include "cleanup/TableMove.h"
 
+#include "cleanup/BatchRetry.h"
 #include "cleanup/TransferStatements.h"
 #include "cleanup/WriterPacing.h"
 #include "db/Connection.h"
@@ -7,8 +8,10 @@
 #include "db/Result.h"
 #include "db/Transaction.h"
 
+#include <QElapsedTimer>
+
 #include <algorithm>
-#include <limits>
+#include <optional>
 
 namespace qel {
 
@@ -25,9 +28,95 @@ bool StopRequested(const TableMove& move)
 void AfterBatch(const TableMove& move, long long batchRows, long long moved, double walked)
 {
     if (move.pacing)
-        move.pacing->AfterBatch(move.source);
+        move.pacing->AfterTransaction(move.source);
     if (move.onBatch && batchRows > 0)
         move.onBatch(moved, walked);
+}
+
+// The key literals of the first row of a query, if it has one.
+std::optional<QStringList> FirstRowTexts(Connection& connection, const QString& sql)
+{
+    Result rows(connection, sql);
+    if (!rows.Next())
+        return std::nullopt;
+    QStringList texts;
+    for (int i = 0; i < rows.ColumnCount(); ++i)
+        texts << rows.Value(i).text();
+    return texts;
+}
+
+// Walks a SQLite table along its key. Each transaction holds the write lock
+// for a bounded time, taking batches of at most batchSize rows one after
+// another; `work` deletes (and copies) the rows of one range that the
+// condition picks and answers how many there were.
+MoveResult WalkSQLite(const TableMove& move, const std::function<long long(const KeyRange&)>& work)
+{
+    MoveResult result;
+    const WalkProgress progress(move.source, move.table, move.key);
+    const qint64 budgetMs = move.pacing ? move.pacing->TransactionMilliseconds() : 0;
+    QStringList after;
+    for (bool finished = false; !finished;) {
+        if (StopRequested(move)) {
+            result.stopped = true;
+            return result;
+        }
+        QElapsedTimer held;
+        held.start();
+        Transaction transaction(move.source);
+        if (move.checkColumns)
+            move.checkColumns();
+        long long rows = 0;
+        QStringList reached = after;
+        do {
+            KeyRange range{reached, {}};
+            const auto end = FirstRowTexts(move.source, Sql::SQLiteBatchEnd(move.table, move.key, move.condition,
+                                                                             reached, move.batchSize));
+            if (end)
+                range.through = *end;
+            rows += work(range);
+            finished = !end;
+            if (end)
+                reached = *end;
+        } while (!finished && held.elapsed() < budgetMs);
+        transaction.Commit();
+        after = reached;
+        result.rows += rows;
+        AfterBatch(move, rows, result.rows, finished ? 1.0 : progress.ShareAfter(after));
+    }
+    return result;
+}
+
+// Walks a SQL Server table along its key, one statement per batch, each
+// retried when the server chose it as a deadlock's victim.
+MoveResult WalkSqlServer(const TableMove& move, const std::function<long long(const KeyRange&)>& work)
+{
+    MoveResult result;
+    QStringList after;
+    for (;;) {
+        if (StopRequested(move)) {
+            result.stopped = true;
+            return result;
+        }
+        const auto end = RetryBatch(move.source, move.table, [&] {
+            return FirstRowTexts(move.source,
+                                 Sql::SqlServerBatchEnd(move.table, move.key, move.condition, after, move.batchSize));
+        });
+        if (!end)
+            return result;
+        QStringList through;
+        for (qsizetype i = 0; i < end->size(); ++i)
+            through << WalkStatements::SqlServerKeyLiteral(move.key.serverTypes.value(i), end->at(i));
+        const long long rows = RetryBatch(move.source, move.table, [&] { return work(KeyRange{after, through}); });
+        after = through;
+        result.rows += rows;
+        AfterBatch(move, rows, result.rows, -1.0);
+    }
+}
+
+long long SelectedCount(Connection& connection, const QString& sql)
+{
+    Result count(connection, sql);
+    return count.Next() ? count.Value(0).toInt64() : 0;
 }
 
 } // namespace
@@ -40,120 +129,115 @@ double WalkedShare(qint64 first, qint64 reached, qint64 last)
         / (static_cast<double>(last) - static_cast<double>(first) + 1.0);
 }
 
-namespace {
-
-// Walks a SQLite table once, in windows of its rowids, one transaction per
-// window; `work` deletes (and copies) the window's rows that the condition
-// picks and answers how many there were. A window never holds more than a
-// batch of such rows: one that does is rolled back and taken again half as
-// wide. Windows grow where few rows match, so that a table whose old rows
-// lie far apart takes few batches; each statement finds its window through
-// the rowid, never by scanning from the table's start.
-MoveResult WalkSQLiteWindows(const TableMove& move, const std::function<long long(qint64 last, qint64 end)>& work)
+WalkProgress::WalkProgress(Connection& source, const QString& table, const WalkKey& key)
 {
-    MoveResult result;
-    qint64 first = 0;
-    qint64 lastRow = 0;
-    {
-        Result bounds(move.source, Sql::SQLiteRowidBounds(move.table));
-        if (!bounds.Next() || bounds.Value(0).isNull())
-            return result; // an empty table
-        first = bounds.Value(0).toInt64();
-        lastRow = bounds.Value(1).toInt64();
-    }
-    const qint64 batch = move.batchSize;
-    qint64 width = batch;
-    qint64 last = first > std::numeric_limits<qint64>::min() ? first - 1 : first;
-    while (last < lastRow) {
-        if (StopRequested(move)) {
-            result.stopped = true;
-            return result;
-        }
-        const quint64 remaining = static_cast<quint64>(lastRow) - static_cast<quint64>(last);
-        const qint64 end = remaining <= static_cast<quint64>(width) ? lastRow : last + width;
-        Transaction window(move.source);
-        const long long rows = work(last, end);
-        if (rows > batch) {
-            width = std::max(batch, width / 2); // rolled back with the window
-            continue;
-        }
-        window.Commit();
-        result.rows += rows;
-        last = end;
-        AfterBatch(move, rows, result.rows, WalkedShare(first, last, lastRow));
-        // Aim the next window at nine tenths of a batch at this density.
-        width = rows > 0 ? std::clamp(width * batch * 9 / 10 / rows, batch, 64 * batch) : std::min(width * 2, 64 * batch);
-    }
-    return result;
+    if (!source.dialect().isSQLite() || key.columns.size() != 1)
+        return;
+    Result bounds(source, Sql::SQLiteKeyBounds(table, key));
+    if (!bounds.Next() || bounds.Value(0).isNull())
+        return;
+    bool firstOk = false;
+    bool lastOk = false;
+    first_ = bounds.Value(0).text().toLongLong(&firstOk);
+    last_ = bounds.Value(1).text().toLongLong(&lastOk);
+    known_ = firstOk && lastOk;
 }
 
-} // namespace
+double WalkProgress::ShareAfter(const QStringList& after) const
+{
+    bool ok = false;
+    const qint64 reached = after.value(0).toLongLong(&ok);
+    return known_ && ok ? WalkedShare(first_, reached, last_) : -1.0;
+}
 
 MoveResult DeleteRows(const TableMove& move)
 {
     const Dialect& dialect = move.source.dialect();
-    if (move.batchSize <= 0 || !(dialect.isSQLite() || dialect.isSqlServer())) {
-        MoveResult result;
-        result.rows = move.source.Execute(Sql::Delete(move.table, move.condition));
-        AfterBatch(move, result.rows, result.rows, 1.0);
-        return result;
-    }
-    if (dialect.isSQLite())
-        return WalkSQLiteWindows(move, [&](qint64 last, qint64 end) {
-            return move.source.Execute(Sql::SQLiteDeleteBatch(move.table, move.condition, last, end));
+    const bool walked = move.key.walked() && move.batchSize > 0;
+    if (dialect.isSQLite() && walked)
+        return WalkSQLite(move, [&](const KeyRange& range) {
+            return move.source.Execute(Sql::SQLiteDeleteRange(move.table, move.key, move.condition, range));
         });
-
-    MoveResult result;
-    for (;;) {
-        if (StopRequested(move)) {
-            result.stopped = true;
-            return result;
+    if (dialect.isSqlServer() && walked)
+        return WalkSqlServer(move, [&](const KeyRange& range) {
+            return SelectedCount(move.source, Sql::SqlServerDeleteRange(move.table, move.key, move.condition, range));
+        });
+    if (dialect.isSqlServer() && move.batchSize > 0) {
+        // No key to walk: each batch takes the first rows the server finds.
+        MoveResult result;
+        for (;;) {
+            if (StopRequested(move)) {
+                result.stopped = true;
+                return result;
+            }
+            const long long deleted = RetryBatch(move.source, move.table, [&] {
+                return SelectedCount(move.source, Sql::SqlServerDeleteTop(move.table, move.condition, move.batchSize));
+            });
+            result.rows += deleted;
+            AfterBatch(move, deleted, result.rows, -1.0);
+            if (deleted < move.batchSize)
+                return result;
         }
-        const long long deleted = move.source.Execute(Sql::SqlServerDeleteBatch(move.table, move.condition, move.batchSize));
-        result.rows += deleted;
-        AfterBatch(move, deleted, result.rows, -1.0);
-        if (deleted < move.batchSize)
-            return result;
     }
+    // One statement for the table, as the tool always sent it.
+    MoveResult result;
+    result.rows = dialect.isSqlServer()
+        ? SelectedCount(move.source, Sql::SqlServerCounted(Sql::Delete(move.table, move.condition)))
+        : move.source.Execute(Sql::Delete(move.table, move.condition));
+    AfterBatch(move, result.rows, result.rows, 1.0);
+    return result;
 }
 
 MoveResult MoveRowsAttached(const TableMove& move, const QString& attachedTarget, const QStringList& columns)
 {
-    const auto moveBatch = [&](qint64 last, qint64 end) {
+    const auto moveRange = [&](const KeyRange& range) {
         const long long copied = move.source.Execute(
-            Sql::SQLiteCopyBatch(attachedTarget, move.table, columns, move.condition, last, end));
-        const long long deleted = move.source.Execute(Sql::SQLiteDeleteBatch(move.table, move.condition, last, end));
+            Sql::SQLiteCopyRange(attachedTarget, move.table, columns, move.key, move.condition, range));
+        const long long deleted = move.source.Execute(Sql::SQLiteDeleteRange(move.table, move.key, move.condition, range));
         // One transaction holds the write lock on the source: the two
         // statements see the same rows. Anything else is rolled back.
         if (copied != deleted)
-            throw DatabaseError::Internal(QStringLiteral("%1 rows of %2 were copied but %3 deleted; the batch was undone.")
-                                              .arg(copied)
-                                              .arg(move.table)
-                                              .arg(deleted));
+            throw DatabaseError::Internal(
+                QStringLiteral("%1 rows of %2 were copied into the backup but %3 deleted from the statistics "
+                               "database; the batch was undone.")
+                    .arg(copied)
+                    .arg(move.table)
+                    .arg(deleted));
         return deleted;
     };
     if (move.batchSize > 0)
-        return WalkSQLiteWindows(move, moveBatch);
+        return WalkSQLite(move, moveRange);
 
     // One batch of the whole table, still one transaction.
     MoveResult result;
     Transaction whole(move.source);
-    result.rows = moveBatch(std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max());
+    if (move.checkColumns)
+        move.checkColumns();
+    result.rows = moveRange(KeyRange{});
     whole.Commit();
     AfterBatch(move, result.rows, result.rows, 1.0);
     return result;
 }
 
-MoveResult MoveRowsOnServer(const TableMove& move, const QString& targetDatabase, const QStringList& columns)
+MoveResult MoveRowsOnServer(const TableMove& move, const QString& targetTable, const QStringList& columns)
 {
+    const auto moveBatch = [&](const WalkKey& key, const KeyRange& range, int batchSize) {
+        const long long moved = SelectedCount(
+            move.source, Sql::SqlServerMoveBatch(move.table, columns, targetTable, key, move.condition, range, batchSize));
+        if (moved < 0)
+            throw ColumnsChanged();
+        return moved;
+    };
+    if (move.key.walked() && move.batchSize > 0)
+        return WalkSqlServer(move, [&](const KeyRange& range) { return moveBatch(move.key, range, 0); });
     MoveResult result;
     for (;;) {
         if (StopRequested(move)) {
             result.stopped = true;
             return result;
         }
-        const long long moved = move.source.Execute(
-            Sql::SqlServerMoveBatch(move.table, columns, targetDatabase, move.condition, move.batchSize));
+        const long long moved =
+            RetryBatch(move.source, move.table, [&] { return moveBatch(WalkKey{}, KeyRange{}, move.batchSize); });
         result.rows += moved;
         AfterBatch(move, moved, result.rows, move.batchSize <= 0 ? 1.0 : -1.0);
         if (move.batchSize <= 0 || moved < move.batchSize)

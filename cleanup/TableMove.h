@@ -1,5 +1,7 @@
 #pragma once
 
+#include "cleanup/WalkKey.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -11,20 +13,26 @@ class Connection;
 class WriterPacing;
 
 // The rows of one table step on their way out of the source: the table,
-// the condition that picks them (the text after WHERE), and the batches
-// they leave in. Each batch is its own short transaction, so that the
-// product goes on writing during a clean-up and no statement nears the
-// command time-out; a batch size of 0 takes the table in one statement.
+// the condition that picks them (the text after WHERE), the key they are
+// walked along and the batches they leave in. Each batch is its own short
+// transaction, so that the product goes on writing during a clean-up and
+// no statement nears the command time-out; a batch size of 0 takes the
+// table in one statement.
 struct TableMove {
     Connection& source;
     QString table;
     QString condition;
+    WalkKey key;
     int batchSize = 0;
     WriterPacing* pacing = nullptr;
     // After each committed batch that moved rows: the rows moved so far, and
     // the share of the table walked (0 to 1), or -1 when the walk cannot tell.
     std::function<void(long long moved, double walked)> onBatch;
-    std::function<bool()> stopRequested;           // asked between batches
+    std::function<bool()> stopRequested; // asked between batches
+    // Asked inside each batch's transaction on SQLite, before any row goes:
+    // throws when the table's columns are no longer those the step read
+    // (see SchemaChange), so that no batch loses a column added meanwhile.
+    std::function<void()> checkColumns;
 };
 
 struct MoveResult {
@@ -43,9 +51,24 @@ MoveResult DeleteRows(const TableMove& move);
 // both files: a batch is in exactly one of them, whatever happens.
 MoveResult MoveRowsAttached(const TableMove& move, const QString& attachedTarget, const QStringList& columns);
 
-// SQL Server: moves each batch into the table of the same name in another
-// database of the same server with one statement (DELETE ... OUTPUT ...
-// INTO), so that rows leave the source as they arrive in the backup.
-MoveResult MoveRowsOnServer(const TableMove& move, const QString& targetDatabase, const QStringList& columns);
+// SQL Server: moves each batch into `targetTable` (database, schema and
+// name, quoted) of the same server with one statement (DELETE ... OUTPUT
+// ... INTO), so that rows leave the source as they arrive in the backup.
+MoveResult MoveRowsOnServer(const TableMove& move, const QString& targetTable, const QStringList& columns);
+
+// How far a walk has come, for the progress: known for a one-column
+// integer key (the rowid), from the key's bounds.
+class WalkProgress {
+public:
+    WalkProgress(Connection& source, const QString& table, const WalkKey& key);
+    // The share walked once the walk has passed `after` (the literals of
+    // the last key taken); -1 when it cannot be told.
+    double ShareAfter(const QStringList& after) const;
+
+private:
+    bool known_ = false;
+    qint64 first_ = 0;
+    qint64 last_ = 0;
+};
 
 } // namespace qel

@@ -2,16 +2,11 @@
 
 #include "core/Format.h"
 
+#include <algorithm>
+
 namespace qel::TransferStatements {
 
 namespace {
-
-// The rowids of a window: after the last one of the window before, up to
-// its end.
-QString Window(qint64 last, qint64 end)
-{
-    return QStringLiteral("rowid > %1 AND rowid <= %2").arg(QString::number(last), QString::number(end));
-}
 
 QString Quoted(const Dialect& dialect, const QStringList& names)
 {
@@ -115,95 +110,192 @@ QString CallSetSelection(const Dialect& dialect)
     return QStringLiteral("SELECT CallID FROM %1").arg(CallSetName(dialect));
 }
 
-QString SQLiteRowidBounds(const QString& table)
+namespace {
+
+const Dialect& SQLite()
 {
-    return QStringLiteral("SELECT min(rowid), max(rowid) FROM %1").arg(table);
+    static const Dialect dialect(Dialect::Kind::SQLite);
+    return dialect;
 }
 
-QString SQLiteDeleteBatch(const QString& table, const QString& condition, qint64 last, qint64 end)
+const Dialect& SqlServer()
 {
-    return QStringLiteral("DELETE FROM %1 WHERE %2 AND +(%3)").arg(table, Window(last, end), condition);
+    static const Dialect dialect(Dialect::Kind::SqlServer);
+    return dialect;
 }
 
-QString SQLiteCopyBatch(const QString& attachedTarget, const QString& table, const QStringList& columns,
-                        const QString& condition, qint64 last, qint64 end)
+// "a AND b AND c" of the parts that are not empty; "1=1" of none.
+QString Where(const QStringList& parts)
 {
-    const Dialect sqlite(Dialect::Kind::SQLite);
-    const QString list = Quoted(sqlite, columns);
-    return QStringLiteral("INSERT INTO %1.%2 (%3) SELECT %3 FROM main.%4 WHERE %5 AND +(%6)")
-        .arg(attachedTarget, sqlite.QuoteIdentifier(table), list, table, Window(last, end), condition);
+    QStringList present;
+    for (const QString& part : parts)
+        if (!part.isEmpty())
+            present << part;
+    return present.isEmpty() ? QStringLiteral("1=1") : present.join(QStringLiteral(" AND "));
 }
 
-QString SQLiteReadBatch(const QString& table, const QStringList& columnReads, const QString& condition, qint64 last,
-                        int batchSize)
+QString SQLiteCondition(const QString& condition)
 {
-    return QStringLiteral("SELECT rowid, %1 FROM %2 WHERE rowid > %3 AND +(%4) ORDER BY rowid LIMIT %5")
-        .arg(columnReads.join(QStringLiteral(", ")), table, QString::number(last), condition, QString::number(batchSize));
+    return QStringLiteral("+(%1)").arg(condition);
 }
 
-QString SQLiteDeleteKeys(const QString& table, const QString& keyList)
+QString SqlServerCondition(const QString& condition)
 {
-    return QStringLiteral("DELETE FROM %1 WHERE rowid IN (%2)").arg(table, keyList);
+    return QStringLiteral("(%1)").arg(condition);
 }
 
-QString SQLiteReadKeys(const QString& table, const QStringList& columnReads, const QString& keyList)
+QStringList SQLiteKeyLiterals(const WalkKey& key)
 {
-    return QStringLiteral("SELECT rowid, %1 FROM %2 WHERE rowid IN (%3) ORDER BY rowid")
-        .arg(columnReads.join(QStringLiteral(", ")), table, keyList);
+    QStringList literals;
+    for (const QString& column : key.columns)
+        literals << WalkStatements::SQLiteKeyLiteral(column);
+    return literals;
 }
 
-QString SqlServerDeleteBatch(const QString& table, const QString& condition, int batchSize)
+} // namespace
+
+QString SQLiteBatchEnd(const QString& table, const WalkKey& key, const QString& condition, const QStringList& after,
+                       int batchSize)
 {
-    return Format(QStringLiteral("DELETE TOP (%d) FROM %s WHERE %s"), {batchSize, table, condition});
+    return QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4 LIMIT 1 OFFSET %5")
+        .arg(SQLiteKeyLiterals(key).join(QStringLiteral(", ")), table,
+             Where({WalkStatements::After(SQLite(), key, after), SQLiteCondition(condition)}), WalkStatements::OrderBy(key),
+             QString::number(std::max(batchSize, 1) - 1));
 }
 
-QString SqlServerMoveBatch(const QString& table, const QStringList& columns, const QString& targetDatabase,
-                           const QString& condition, int batchSize)
+QString SQLiteKeyBounds(const QString& table, const WalkKey& key)
 {
-    const Dialect sqlServer(Dialect::Kind::SqlServer);
+    const QString column = key.columns.value(0);
+    return QStringLiteral("SELECT CAST(min(%1) AS TEXT), CAST(max(%1) AS TEXT) FROM %2").arg(column, table);
+}
+
+QString SQLiteDeleteRange(const QString& table, const WalkKey& key, const QString& condition, const KeyRange& range)
+{
+    return QStringLiteral("DELETE FROM %1 WHERE %2")
+        .arg(table, Where({WalkStatements::RangeCondition(SQLite(), key, range), SQLiteCondition(condition)}));
+}
+
+QString SQLiteCopyRange(const QString& attachedTarget, const QString& table, const QStringList& columns,
+                        const WalkKey& key, const QString& condition, const KeyRange& range)
+{
+    const QString list = Quoted(SQLite(), columns);
+    return QStringLiteral("INSERT INTO %1.%2 (%3) SELECT %3 FROM main.%4 WHERE %5")
+        .arg(attachedTarget, SQLite().QuoteIdentifier(table), list, table,
+             Where({WalkStatements::RangeCondition(SQLite(), key, range), SQLiteCondition(condition)}));
+}
+
+QString SQLiteReadBatch(const QString& table, const WalkKey& key, const QStringList& columnReads,
+                        const QString& condition, const QStringList& after, int batchSize)
+{
+    return QStringLiteral("SELECT %1, %2 FROM %3 WHERE %4 ORDER BY %5 LIMIT %6")
+        .arg(SQLiteKeyLiterals(key).join(QStringLiteral(", ")), columnReads.join(QStringLiteral(", ")), table,
+             Where({WalkStatements::After(SQLite(), key, after), SQLiteCondition(condition)}), WalkStatements::OrderBy(key),
+             QString::number(batchSize));
+}
+
+QString SQLiteReadRange(const QString& table, const WalkKey& key, const QStringList& columnReads,
+                        const QString& condition, const KeyRange& range)
+{
+    return QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4")
+        .arg(columnReads.join(QStringLiteral(", ")), table,
+             Where({WalkStatements::RangeCondition(SQLite(), key, range), SQLiteCondition(condition)}),
+             WalkStatements::OrderBy(key));
+}
+
+QString SQLiteSchemaVersion()
+{
+    return QStringLiteral("PRAGMA main.schema_version");
+}
+
+QStringList SqlServerKeyTexts(const WalkKey& key)
+{
+    QStringList texts;
+    for (qsizetype i = 0; i < key.columns.size(); ++i) {
+        const QString type = key.serverTypes.value(i).section(QLatin1Char('('), 0, 0).toLower();
+        const QString& column = key.columns[i];
+        if (type.endsWith(QLatin1String("char")))
+            texts << column;
+        else if (type.startsWith(QLatin1String("date")) || type == QLatin1String("smalldatetime"))
+            texts << QStringLiteral("CONVERT(nvarchar(64), %1, 121)").arg(column);
+        else
+            texts << QStringLiteral("CONVERT(nvarchar(64), %1)").arg(column);
+    }
+    return texts;
+}
+
+QString SqlServerBatchEnd(const QString& table, const WalkKey& key, const QString& condition, const QStringList& after,
+                          int batchSize)
+{
+    return QStringLiteral("SELECT TOP (1) %1 FROM (SELECT TOP (%2) %3 FROM %4 WHERE %5 ORDER BY %6) AS Batch ORDER BY %7")
+        .arg(SqlServerKeyTexts(key).join(QStringLiteral(", ")), QString::number(std::max(batchSize, 1)),
+             key.columns.join(QStringLiteral(", ")), table,
+             Where({WalkStatements::After(SqlServer(), key, after), SqlServerCondition(condition)}),
+             WalkStatements::OrderBy(key), WalkStatements::OrderBy(key, true));
+}
+
+QString SqlServerDeleteRange(const QString& table, const WalkKey& key, const QString& condition, const KeyRange& range)
+{
+    return QStringLiteral("SET NOCOUNT ON; DELETE FROM %1 WHERE %2; SELECT ROWCOUNT_BIG()")
+        .arg(table, Where({WalkStatements::RangeCondition(SqlServer(), key, range), SqlServerCondition(condition)}));
+}
+
+QString SqlServerDeleteTop(const QString& table, const QString& condition, int batchSize)
+{
+    return QStringLiteral("SET NOCOUNT ON; DELETE TOP (%1) FROM %2 WHERE %3; SELECT ROWCOUNT_BIG()")
+        .arg(QString::number(batchSize), table, SqlServerCondition(condition));
+}
+
+QString SqlServerCounted(const QString& statement)
+{
+    return QStringLiteral("SET NOCOUNT ON; %1; SELECT ROWCOUNT_BIG()").arg(statement);
+}
+
+QString SqlServerMoveBatch(const QString& table, const QStringList& columns, const QString& targetTable,
+                           const WalkKey& key, const QString& condition, const KeyRange& range, int batchSize)
+{
     QStringList deleted;
     for (const QString& column : columns)
-        deleted << QStringLiteral("DELETED.") + sqlServer.QuoteIdentifier(column);
-    const QString top = batchSize > 0 ? Format(QStringLiteral("TOP (%d) "), {batchSize}) : QString();
-    return Format(QStringLiteral("DELETE %sFROM %s OUTPUT %s INTO %s.dbo.%s (%s) WHERE %s"),
-                  {top, table, deleted.join(QStringLiteral(", ")), sqlServer.QuoteIdentifier(targetDatabase),
-                   sqlServer.QuoteIdentifier(table), Quoted(sqlServer, columns), condition});
+        deleted << QStringLiteral("DELETED.") + SqlServer().QuoteIdentifier(column);
+    const bool top = batchSize > 0 && !key.walked();
+    const QString topText = top ? QStringLiteral("TOP (%1) ").arg(batchSize) : QString();
+    return QStringLiteral("SET NOCOUNT ON; SET XACT_ABORT ON; BEGIN TRANSACTION; "
+                          "DELETE %1FROM %2 OUTPUT %3 INTO %4 (%5) WHERE %6; "
+                          "DECLARE @moved bigint = ROWCOUNT_BIG(); "
+                          "IF (%7) <> %8 BEGIN ROLLBACK TRANSACTION; SELECT CAST(-1 AS bigint); RETURN; END; "
+                          "COMMIT TRANSACTION; SELECT @moved")
+        .arg(topText, table, deleted.join(QStringLiteral(", ")), targetTable, Quoted(SqlServer(), columns),
+             Where({WalkStatements::RangeCondition(SqlServer(), key, range), SqlServerCondition(condition)}),
+             SqlServerColumnCount(table), QString::number(columns.size()));
 }
 
-QString SqlServerReadBatch(const QString& table, const QString& key, const QStringList& columns,
-                           const QString& condition, qint64 last, int batchSize)
+QString SqlServerCreateMovedTable(const QStringList& columnDefinitions)
 {
-    const Dialect sqlServer(Dialect::Kind::SqlServer);
-    const QString quotedKey = sqlServer.QuoteIdentifier(key);
-    return QStringLiteral("SELECT TOP (%1) %2, %3 FROM %4 WITH (UPDLOCK, HOLDLOCK) WHERE %2 > %5 AND (%6) ORDER BY %2")
-        .arg(QString::number(batchSize), quotedKey, Quoted(sqlServer, columns), table, QString::number(last), condition);
+    return QStringLiteral("IF OBJECT_ID(N'tempdb..#QelMoved') IS NOT NULL DROP TABLE #QelMoved; "
+                          "CREATE TABLE #QelMoved (%1)")
+        .arg(columnDefinitions.join(QStringLiteral(", ")));
 }
 
-QString SqlServerDeleteRange(const QString& table, const QString& key, const QString& condition, qint64 last,
-                             qint64 end)
+QString SqlServerTakeRange(const QString& table, const QStringList& columns, const QStringList& columnReads,
+                           const WalkKey& key, const QString& condition, const KeyRange& range)
 {
-    const QString quotedKey = Dialect(Dialect::Kind::SqlServer).QuoteIdentifier(key);
-    return QStringLiteral("DELETE FROM %1 WHERE %2 > %3 AND %2 <= %4 AND (%5)")
-        .arg(table, quotedKey, QString::number(last), QString::number(end), condition);
+    QStringList deleted;
+    for (const QString& column : columns)
+        deleted << QStringLiteral("DELETED.") + SqlServer().QuoteIdentifier(column);
+    return QStringLiteral("SET NOCOUNT ON; DELETE FROM %1 OUTPUT %2 INTO #QelMoved (%3) WHERE %4; %5; SELECT %6 FROM #QelMoved")
+        .arg(table, deleted.join(QStringLiteral(", ")), Quoted(SqlServer(), columns),
+             Where({WalkStatements::RangeCondition(SqlServer(), key, range), SqlServerCondition(condition)}),
+             SqlServerColumnCount(table), columnReads.join(QStringLiteral(", ")));
 }
 
-QString SqlServerDeleteKeys(const QString& table, const QString& key, const QString& keyList)
+QString SqlServerEmptyMovedTable()
 {
-    return QStringLiteral("DELETE FROM %1 WHERE %2 IN (%3)")
-        .arg(table, Dialect(Dialect::Kind::SqlServer).QuoteIdentifier(key), keyList);
+    return QStringLiteral("DELETE FROM #QelMoved");
 }
 
-QString SqlServerReadKeys(const QString& table, const QString& key, const QStringList& columns, const QString& keyList)
+QString SqlServerColumnCount(const QString& table)
 {
-    const Dialect sqlServer(Dialect::Kind::SqlServer);
-    const QString quotedKey = sqlServer.QuoteIdentifier(key);
-    return QStringLiteral("SELECT %1, %2 FROM %3 WHERE %1 IN (%4) ORDER BY %1")
-        .arg(quotedKey, Quoted(sqlServer, columns), table, keyList);
-}
-
-QString SqlServerKeyBounds(const QString& table, const QString& key)
-{
-    return QStringLiteral("SELECT MIN(%1), MAX(%1) FROM %2").arg(Dialect(Dialect::Kind::SqlServer).QuoteIdentifier(key), table);
+    return QStringLiteral("SELECT COUNT(*) FROM sys.columns WHERE object_id = OBJECT_ID(%1)")
+        .arg(SqlServer().TextLiteral(table));
 }
 
 } // namespace qel::TransferStatements

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cleanup/Identifiers.h"
+#include "cleanup/WalkKey.h"
 #include "db/Dialect.h"
 
 #include <QDate>
@@ -44,39 +45,63 @@ QStringList CreateCallSet(const Dialect& dialect);
 QString AddToCallSet(const Dialect& dialect, const QString& callSelection);
 QString CallSetSelection(const Dialect& dialect); // the subquery that reads it
 
-// SQLite: batches walk the table's rowids in windows, after `last` up to
-// `end`, so that the table is read once however many batches it takes. The
-// condition is wrapped in +( ) so that the walk goes by rowid and not by an
-// index of the condition's columns.
-QString SQLiteRowidBounds(const QString& table);
-QString SqlServerKeyBounds(const QString& table, const QString& key);
-QString SQLiteDeleteBatch(const QString& table, const QString& condition, qint64 last, qint64 end);
-QString SQLiteCopyBatch(const QString& attachedTarget, const QString& table, const QStringList& columns,
-                        const QString& condition, qint64 last, qint64 end);
-// The rows of a batch read into this program: the rowid, then the columns.
-QString SQLiteReadBatch(const QString& table, const QStringList& columnReads, const QString& condition, qint64 last,
-                        int batchSize);
-QString SQLiteDeleteKeys(const QString& table, const QString& keyList);
-QString SQLiteReadKeys(const QString& table, const QStringList& columnReads, const QString& keyList);
+// The batches of a table walk along its key (see WalkKey): each batch takes
+// the rows of one range of keys, found as the next batchSize rows the
+// condition picks after the range before. A condition is wrapped in +( )
+// on SQLite so that the walk goes along the key and not along an index of
+// the condition's columns. `where` parts that are empty are left out.
 
-// SQL Server: each batch takes the first rows the condition finds.
-QString SqlServerDeleteBatch(const QString& table, const QString& condition, int batchSize);
-// Moves a batch into a table of another database of the same server in one
-// statement: the rows leave the source as they arrive in the target. A
-// batch size of 0 moves the table's rows in one statement.
-QString SqlServerMoveBatch(const QString& table, const QStringList& columns, const QString& targetDatabase,
-                           const QString& condition, int batchSize);
-// The rows of a batch read into this program along the table's key, held
-// until the batch is deleted.
-QString SqlServerReadBatch(const QString& table, const QString& key, const QStringList& columns,
-                           const QString& condition, qint64 last, int batchSize);
-// The rows of a batch just read, deleted again by the range of keys it
-// spans: while the read's locks are held no other row of the range meets
-// the condition.
-QString SqlServerDeleteRange(const QString& table, const QString& key, const QString& condition, qint64 last,
-                             qint64 end);
-QString SqlServerDeleteKeys(const QString& table, const QString& key, const QString& keyList);
-QString SqlServerReadKeys(const QString& table, const QString& key, const QStringList& columns, const QString& keyList);
+// SQLite: the key, as literals, of the batchSize-th row the condition
+// picks after `after`; no row when fewer are left.
+QString SQLiteBatchEnd(const QString& table, const WalkKey& key, const QString& condition, const QStringList& after,
+                       int batchSize);
+// The smallest and largest value of a one-column integer key, as texts.
+QString SQLiteKeyBounds(const QString& table, const WalkKey& key);
+QString SQLiteDeleteRange(const QString& table, const WalkKey& key, const QString& condition, const KeyRange& range);
+QString SQLiteCopyRange(const QString& attachedTarget, const QString& table, const QStringList& columns,
+                        const WalkKey& key, const QString& condition, const KeyRange& range);
+// The next batch read into this program: its key as literals, then the
+// columns.
+QString SQLiteReadBatch(const QString& table, const WalkKey& key, const QStringList& columnReads,
+                        const QString& condition, const QStringList& after, int batchSize);
+// The rows of a range read again (without their key).
+QString SQLiteReadRange(const QString& table, const WalkKey& key, const QStringList& columnReads,
+                        const QString& condition, const KeyRange& range);
+// The schema version of the file: it changes with every change of any
+// table's columns.
+QString SQLiteSchemaVersion();
+
+// SQL Server: the key, as texts, of the last row of the next batch.
+QString SqlServerBatchEnd(const QString& table, const WalkKey& key, const QString& condition, const QStringList& after,
+                          int batchSize);
+// The expressions that read a key's columns as texts.
+QStringList SqlServerKeyTexts(const WalkKey& key);
+// A batch deleted; its row count is selected, so that neither NOCOUNT in the
+// server's options nor a trigger's own counts can be mistaken for it. With
+// no key (an empty range and no walk) the first batchSize rows go.
+QString SqlServerDeleteRange(const QString& table, const WalkKey& key, const QString& condition, const KeyRange& range);
+QString SqlServerDeleteTop(const QString& table, const QString& condition, int batchSize);
+// A statement of its own (the table's one delete when BatchSize is 0) sent
+// as it is, with its row count selected after it.
+QString SqlServerCounted(const QString& statement);
+// Moves a batch into the table of the same name in another database of the
+// same server in one transaction: rows leave the source as they arrive in
+// the backup. The count of the source's columns is checked after the
+// delete, whose locks keep them from changing: if a column was added since
+// `columns` was read, the batch is undone and -1 is selected in place of
+// the count. A batch size of 0 with an empty range moves every row.
+QString SqlServerMoveBatch(const QString& table, const QStringList& columns, const QString& targetTable,
+                           const WalkKey& key, const QString& condition, const KeyRange& range, int batchSize);
+// The table that holds a batch between its delete and its save in another
+// server: the source's columns as the server types them.
+QString SqlServerCreateMovedTable(const QStringList& columnDefinitions);
+// Deletes a range into that table, then selects the source's count of
+// columns and the rows, read as `columnReads`.
+QString SqlServerTakeRange(const QString& table, const QStringList& columns, const QStringList& columnReads,
+                           const WalkKey& key, const QString& condition, const KeyRange& range);
+QString SqlServerEmptyMovedTable();
+// The count of a table's columns as the server has them now.
+QString SqlServerColumnCount(const QString& table);
 
 } // namespace TransferStatements
 

@@ -42,7 +42,7 @@ WriterPacing WriterPacing::None()
     return WriterPacing(false);
 }
 
-void WriterPacing::AfterBatch(Connection& source)
+void WriterPacing::AfterTransaction(Connection& source)
 {
     if (!enabled_)
         return;

@@ -20,8 +20,12 @@ public:
     // Elsewhere the server queues writers fairly: no pause.
     static WriterPacing None();
 
-    // Called after each batch has committed and released its lock.
-    void AfterBatch(Connection& source);
+    // How long one transaction may hold the write lock while it takes
+    // batch after batch; 0 takes one batch per transaction.
+    qint64 TransactionMilliseconds() const { return 0; }
+
+    // Called after each transaction has committed and released its lock.
+    void AfterTransaction(Connection& source);
 
 private:
     WriterPacing(bool enabled);

@@ -6,6 +6,7 @@
 #include "db/ValueReader.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 
 namespace qel {
@@ -17,21 +18,37 @@ struct BatchInsert::TargetColumn {
     SQLSMALLINT digits = 0;
 };
 
-// The values of one column of a batch laid out as the driver reads them:
-// an array of cells of equal width, and one length or NULL mark per cell.
+// The values of one column of a batch laid out as the driver reads arrays
+// of parameters: cells of equal width, and one length or NULL mark per cell.
 struct BatchInsert::Binding {
     SQLSMALLINT cType = SQL_C_WCHAR;
     SQLLEN width = 0;
     std::vector<char> cells;
     std::vector<SQLLEN> lengths;
 
-    void Fill(const RowBatch::Column& column, int first, int count, bool timestampsAsText, TextEncoding targetEncoding);
+    void Fill(const RowBatch::Column& column, int first, int count, TextEncoding targetEncoding);
 
 private:
     // Lays out count values of varying length, each given as its bytes, in
     // cells as wide as the longest plus the room of a terminator.
     template <typename BytesOf>
     void FillVarying(SQLSMALLINT type, std::size_t count, BytesOf bytesOf);
+};
+
+// One parameter of a statement that inserts rows one value at a time: where
+// its value is and how the driver is to read it. Values are read where the
+// batch holds them; only those that change form on the way are held here.
+struct BatchInsert::Parameter {
+    SQLSMALLINT cType = SQL_C_CHAR;
+    SQLSMALLINT sqlType = SQL_LONGVARCHAR;
+    SQLULEN size = 1;
+    SQLSMALLINT digits = 0;
+    const void* data = nullptr;
+    SQLLEN bufferLength = 0;
+    SQLLEN indicator = SQL_NULL_DATA;
+    std::int64_t integer = 0;
+    double real = 0;
+    QByteArray converted;
 };
 
 template <typename BytesOf>
@@ -60,10 +77,13 @@ namespace {
 // SQLite leaves a statement at 999 variables when built with its defaults.
 constexpr int kMaxSQLiteVariables = 999;
 constexpr int kMaxRowsPerStatement = 50;
+// Arrays of parameters hold each column's values in cells as wide as its
+// longest value; a batch whose cells would take more goes row by row.
+constexpr std::size_t kMaxArrayBytes = 16u << 20;
 
 // A time stamp in the text form every database reads: fraction digits only
 // as many as the value has.
-QString TimestampText(const SQL_TIMESTAMP_STRUCT& t)
+QByteArray TimestampText(const SQL_TIMESTAMP_STRUCT& t)
 {
     QString text = QString::asprintf("%04d-%02u-%02u %02u:%02u:%02u", t.year, t.month, t.day, t.hour, t.minute, t.second);
     if (t.fraction != 0) {
@@ -72,13 +92,24 @@ QString TimestampText(const SQL_TIMESTAMP_STRUCT& t)
             digits.chop(1);
         text += QLatin1Char('.') + digits;
     }
-    return text;
+    return text.toLatin1();
+}
+
+QByteArray Utf16Of(std::string_view utf8)
+{
+    const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+    return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+}
+
+// The bytes a varying value of a column needs as a parameter cell.
+std::size_t CellBytes(const RowBatch::Column& column, int row)
+{
+    return column.isNull[static_cast<std::size_t>(row)] ? 0 : column.bytesAt(row).size();
 }
 
 } // namespace
 
-void BatchInsert::Binding::Fill(const RowBatch::Column& column, int first, int count, bool timestampsAsText,
-                                 TextEncoding targetEncoding)
+void BatchInsert::Binding::Fill(const RowBatch::Column& column, int first, int count, TextEncoding targetEncoding)
 {
     const auto begin = static_cast<std::size_t>(first);
     const auto n = static_cast<std::size_t>(count);
@@ -97,14 +128,7 @@ void BatchInsert::Binding::Fill(const RowBatch::Column& column, int first, int c
         fixed(SQL_C_DOUBLE, column.reals.data(), sizeof(double));
         break;
     case ValueForm::Timestamp:
-        if (!timestampsAsText) {
-            fixed(SQL_C_TYPE_TIMESTAMP, column.stamps.data(), sizeof(SQL_TIMESTAMP_STRUCT));
-            break;
-        }
-        // Time stamps as text are ASCII, which every driver takes narrow.
-        FillVarying(SQL_C_CHAR, n, [&](std::size_t i) {
-            return column.isNull[begin + i] ? QByteArray() : TimestampText(column.stamps[begin + i]).toLatin1();
-        });
+        fixed(SQL_C_TYPE_TIMESTAMP, column.stamps.data(), sizeof(SQL_TIMESTAMP_STRUCT));
         break;
     case ValueForm::Text:
         if (column.encoding == TextEncoding::Utf16 || targetEncoding == TextEncoding::Utf8) {
@@ -112,13 +136,11 @@ void BatchInsert::Binding::Fill(const RowBatch::Column& column, int first, int c
             FillVarying(column.encoding == TextEncoding::Utf8 ? SQL_C_CHAR : SQL_C_WCHAR, n,
                         [&](std::size_t i) { return column.bytesAt(first + static_cast<int>(i)); });
         } else {
-            FillVarying(SQL_C_WCHAR, n, [&](std::size_t i) {
-                const QString text = column.textAt(first + static_cast<int>(i));
-                return QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
-            });
+            FillVarying(SQL_C_WCHAR, n, [&](std::size_t i) { return Utf16Of(column.bytesAt(first + static_cast<int>(i))); });
         }
         break;
     case ValueForm::Binary:
+    case ValueForm::Stored: // never in arrays: its values differ in kind
         FillVarying(SQL_C_BINARY, n, [&](std::size_t i) { return column.bytesAt(first + static_cast<int>(i)); });
         break;
     }
@@ -170,38 +192,144 @@ void BatchInsert::Insert(const RowBatch& rows, int firstColumn)
                                           .arg(rows.columnCount() - firstColumn)
                                           .arg(columns_.size())
                                           .arg(table_));
-    if (target_.dialect().isSQLite() || arraysRefused_)
+    if (target_.dialect().isSQLite() || arraysRefused_ || !FitsInArrays(rows, firstColumn))
         InsertRowsPerStatement(rows, firstColumn);
     else
         InsertAsArrays(rows, firstColumn);
 }
 
-void BatchInsert::Bind(Statement& statement, SQLUSMALLINT number, const TargetColumn& column, Binding& binding, int row)
+bool BatchInsert::FitsInArrays(const RowBatch& rows, int firstColumn) const
 {
-    // Texts are typed as the column when the database converts them (a
-    // date held as text goes into a date column); on SQLite a value keeps
-    // the storage it had.
-    const SQLSMALLINT sqlType = target_.dialect().isSQLite()
-        ? (binding.cType == SQL_C_WCHAR ? SQL_WLONGVARCHAR : binding.cType == SQL_C_CHAR ? SQL_LONGVARCHAR : column.sqlType)
-        : column.sqlType;
-    SQLULEN size = column.size;
-    if (binding.cType == SQL_C_WCHAR || binding.cType == SQL_C_CHAR || binding.cType == SQL_C_BINARY)
-        size = std::max<SQLULEN>(size, static_cast<SQLULEN>(binding.width));
+    for (int c = firstColumn; c < rows.columnCount(); ++c) {
+        const RowBatch::Column& column = rows.column(c);
+        if (column.form == ValueForm::Stored)
+            return false;
+        if (column.form != ValueForm::Text && column.form != ValueForm::Binary)
+            continue;
+        std::size_t longest = 0;
+        for (int r = 0; r < rows.rowCount(); ++r)
+            longest = std::max(longest, CellBytes(column, r));
+        // Texts may double on their way to UTF-16.
+        if ((longest * 2 + 2) * static_cast<std::size_t>(rows.rowCount()) > kMaxArrayBytes)
+            return false;
+    }
+    return true;
+}
+
+void BatchInsert::PrepareParameter(Parameter& p, const RowBatch::Column& column, int row, const TargetColumn& target)
+{
     const auto r = static_cast<std::size_t>(row);
-    statement.Check(SQLBindParameter(statement.handle(), number, SQL_PARAM_INPUT, binding.cType, sqlType, size,
-                                     column.digits, binding.cells.data() + r * static_cast<std::size_t>(binding.width),
-                                     binding.width, binding.lengths.data() + r),
-                    "SQLBindParameter");
+    const bool sqlite = target_.dialect().isSQLite();
+    const bool utf8Target = targetEncoding_ == TextEncoding::Utf8;
+    p.indicator = SQL_NULL_DATA;
+    p.converted.clear();
+    const auto varying = [&](SQLSMALLINT cType, const void* data, std::size_t bytes) {
+        p.cType = cType;
+        p.data = data;
+        p.bufferLength = static_cast<SQLLEN>(bytes);
+        p.indicator = static_cast<SQLLEN>(bytes);
+    };
+    const auto text = [&](std::string_view utf8) {
+        if (utf8Target) {
+            varying(SQL_C_CHAR, utf8.data(), utf8.size());
+        } else {
+            p.converted = Utf16Of(utf8);
+            varying(SQL_C_WCHAR, p.converted.constData(), static_cast<std::size_t>(p.converted.size()));
+        }
+    };
+    const auto number = [&](SQLSMALLINT cType, const void* value, std::size_t size) {
+        p.cType = cType;
+        p.data = value;
+        p.bufferLength = static_cast<SQLLEN>(size);
+        p.indicator = 0;
+    };
+    if (column.isNull[r]) {
+        p.cType = SQL_C_CHAR;
+        p.data = nullptr;
+        p.bufferLength = 0;
+    } else {
+        switch (column.form) {
+        case ValueForm::Integer: number(SQL_C_SBIGINT, &column.integers[r], sizeof(std::int64_t)); break;
+        case ValueForm::Real: number(SQL_C_DOUBLE, &column.reals[r], sizeof(double)); break;
+        case ValueForm::Timestamp:
+            if (sqlite) { // SQLite keeps time stamps as their text
+                p.converted = TimestampText(column.stamps[r]);
+                varying(SQL_C_CHAR, p.converted.constData(), static_cast<std::size_t>(p.converted.size()));
+            } else {
+                number(SQL_C_TYPE_TIMESTAMP, &column.stamps[r], sizeof(SQL_TIMESTAMP_STRUCT));
+            }
+            break;
+        case ValueForm::Text: {
+            const std::string_view bytes = column.bytesAt(row);
+            if (column.encoding == TextEncoding::Utf16)
+                varying(SQL_C_WCHAR, bytes.data(), bytes.size());
+            else
+                text(bytes);
+            break;
+        }
+        case ValueForm::Binary: {
+            const std::string_view bytes = column.bytesAt(row);
+            varying(SQL_C_BINARY, bytes.data(), bytes.size());
+            break;
+        }
+        case ValueForm::Stored: {
+            const std::string_view stored = column.bytesAt(row);
+            const std::string_view value = stored.substr(1);
+            const char kind = stored.empty() ? '?' : stored.front();
+            if (kind == 'i') {
+                const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), p.integer);
+                if (error != std::errc() || end != value.data() + value.size())
+                    throw DatabaseError::Internal(QStringLiteral("A whole number of %1 could not be read: %2")
+                                                      .arg(table_, QString::fromLatin1(value.data(), static_cast<qsizetype>(value.size()))));
+                number(SQL_C_SBIGINT, &p.integer, sizeof p.integer);
+            } else if (kind == 'r') {
+                // SQLite's quote() writes a real with as many digits as it
+                // needs to read back exactly; from_chars reads it exactly.
+                const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), p.real);
+                if (error != std::errc() || end != value.data() + value.size())
+                    throw DatabaseError::Internal(QStringLiteral("A number of %1 could not be read: %2")
+                                                      .arg(table_, QString::fromLatin1(value.data(), static_cast<qsizetype>(value.size()))));
+                number(SQL_C_DOUBLE, &p.real, sizeof p.real);
+            } else if (kind == 't') {
+                text(value);
+            } else if (kind == 'b') {
+                varying(SQL_C_BINARY, value.data(), value.size());
+            } else {
+                throw DatabaseError::Internal(QStringLiteral("A value of %1 came in a form this program does not know.").arg(table_));
+            }
+            break;
+        }
+        }
+    }
+    // On SQLite a value keeps the storage class it had: each is typed by its
+    // own kind. Elsewhere it is typed as its column is, so that the
+    // database converts it or refuses it, and never alters it.
+    if (sqlite) {
+        switch (p.cType) {
+        case SQL_C_SBIGINT: p.sqlType = SQL_BIGINT; break;
+        case SQL_C_DOUBLE: p.sqlType = SQL_DOUBLE; break;
+        case SQL_C_WCHAR: p.sqlType = SQL_WLONGVARCHAR; break;
+        case SQL_C_BINARY: p.sqlType = SQL_LONGVARBINARY; break;
+        default: p.sqlType = SQL_LONGVARCHAR; break;
+        }
+        p.size = static_cast<SQLULEN>(std::max<SQLLEN>(p.bufferLength, 1));
+        p.digits = 0;
+    } else {
+        p.sqlType = target.sqlType;
+        p.size = target.size;
+        p.digits = target.digits;
+        if (p.cType == SQL_C_CHAR || p.cType == SQL_C_WCHAR || p.cType == SQL_C_BINARY)
+            p.size = std::max<SQLULEN>(p.size, static_cast<SQLULEN>(std::max<SQLLEN>(p.bufferLength, 1)));
+    }
 }
 
 void BatchInsert::InsertRowsPerStatement(const RowBatch& rows, int firstColumn)
 {
-    const bool timestampsAsText = target_.dialect().isSQLite();
     const int columnCount = static_cast<int>(columns_.size());
     const int perStatement =
         std::max(1, std::min(kMaxRowsPerStatement, kMaxSQLiteVariables / std::max(1, columnCount)));
     std::unique_ptr<Statement> full;
-    std::vector<Binding> bindings(static_cast<std::size_t>(columnCount));
+    std::vector<Parameter> parameters(static_cast<std::size_t>(perStatement * columnCount));
     for (int first = 0; first < rows.rowCount(); first += perStatement) {
         const int count = std::min(perStatement, rows.rowCount() - first);
         std::unique_ptr<Statement> partial;
@@ -217,15 +345,17 @@ void BatchInsert::InsertRowsPerStatement(const RowBatch& rows, int firstColumn)
             partial->Prepare(InsertText(count));
             statement = partial.get();
         }
-        // One binding per column holds its values for the statement's rows;
-        // each parameter points at its row's cell.
-        for (int c = 0; c < columnCount; ++c)
-            bindings[static_cast<std::size_t>(c)].Fill(rows.column(firstColumn + c), first, count, timestampsAsText,
-                                                       targetEncoding_);
-        for (int r = 0; r < count; ++r)
-            for (int c = 0; c < columnCount; ++c)
-                Bind(*statement, static_cast<SQLUSMALLINT>(r * columnCount + c + 1),
-                     targetColumns_[static_cast<std::size_t>(c)], bindings[static_cast<std::size_t>(c)], r);
+        // Each parameter points at its value where the batch holds it.
+        for (int r = 0; r < count; ++r) {
+            for (int c = 0; c < columnCount; ++c) {
+                Parameter& p = parameters[static_cast<std::size_t>(r * columnCount + c)];
+                PrepareParameter(p, rows.column(firstColumn + c), first + r, targetColumns_[static_cast<std::size_t>(c)]);
+                statement->Check(SQLBindParameter(statement->handle(), static_cast<SQLUSMALLINT>(r * columnCount + c + 1),
+                                                  SQL_PARAM_INPUT, p.cType, p.sqlType, p.size, p.digits,
+                                                  const_cast<void*>(p.data), p.bufferLength, &p.indicator),
+                                 "SQLBindParameter");
+            }
+        }
         statement->Execute();
     }
 }
@@ -246,26 +376,45 @@ void BatchInsert::InsertAsArrays(const RowBatch& rows, int firstColumn)
         InsertRowsPerStatement(rows, firstColumn);
         return;
     }
-    std::vector<SQLUSMALLINT> status(static_cast<std::size_t>(rows.rowCount()));
-    SQLULEN processed = 0;
+    // The driver holds pointers to these until the statement is unbound:
+    // they live as long as the statement does, and are unbound on every
+    // way out.
+    status_.assign(static_cast<std::size_t>(rows.rowCount()), 0);
+    processed_ = 0;
+    bindings_.resize(columns_.size());
+    struct Unbind {
+        Statement& statement;
+        ~Unbind()
+        {
+            SQLFreeStmt(statement.handle(), SQL_RESET_PARAMS);
+            SQLSetStmtAttr(statement.handle(), SQL_ATTR_PARAM_STATUS_PTR, nullptr, 0);
+            SQLSetStmtAttr(statement.handle(), SQL_ATTR_PARAMS_PROCESSED_PTR, nullptr, 0);
+            SQLSetStmtAttr(statement.handle(), SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(1)), 0);
+        }
+    } unbind{statement};
     statement.Check(SQLSetStmtAttr(statement.handle(), SQL_ATTR_PARAM_BIND_TYPE,
                                    reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(SQL_PARAM_BIND_BY_COLUMN)), 0),
                     "SQLSetStmtAttr");
-    statement.Check(SQLSetStmtAttr(statement.handle(), SQL_ATTR_PARAM_STATUS_PTR, status.data(), 0), "SQLSetStmtAttr");
-    statement.Check(SQLSetStmtAttr(statement.handle(), SQL_ATTR_PARAMS_PROCESSED_PTR, &processed, 0), "SQLSetStmtAttr");
-    std::vector<Binding> bindings(columns_.size());
-    for (std::size_t c = 0; c < bindings.size(); ++c) {
-        bindings[c].Fill(rows.column(firstColumn + static_cast<int>(c)), 0, rows.rowCount(), false, targetEncoding_);
-        Bind(statement, static_cast<SQLUSMALLINT>(c + 1), targetColumns_[c], bindings[c], 0);
+    statement.Check(SQLSetStmtAttr(statement.handle(), SQL_ATTR_PARAM_STATUS_PTR, status_.data(), 0), "SQLSetStmtAttr");
+    statement.Check(SQLSetStmtAttr(statement.handle(), SQL_ATTR_PARAMS_PROCESSED_PTR, &processed_, 0), "SQLSetStmtAttr");
+    for (std::size_t c = 0; c < bindings_.size(); ++c) {
+        Binding& binding = bindings_[c];
+        const TargetColumn& column = targetColumns_[c];
+        binding.Fill(rows.column(firstColumn + static_cast<int>(c)), 0, rows.rowCount(), targetEncoding_);
+        SQLULEN size = column.size;
+        if (binding.cType == SQL_C_WCHAR || binding.cType == SQL_C_CHAR || binding.cType == SQL_C_BINARY)
+            size = std::max<SQLULEN>(size, static_cast<SQLULEN>(binding.width));
+        statement.Check(SQLBindParameter(statement.handle(), static_cast<SQLUSMALLINT>(c + 1), SQL_PARAM_INPUT,
+                                         binding.cType, column.sqlType, size, column.digits, binding.cells.data(),
+                                         binding.width, binding.lengths.data()),
+                        "SQLBindParameter");
     }
     statement.Execute();
     // A driver may go on past a row it refused; any refused row fails the batch.
-    for (SQLULEN i = 0; i < processed && i < status.size(); ++i)
-        if (status[i] == SQL_PARAM_ERROR)
+    for (SQLULEN i = 0; i < processed_ && i < status_.size(); ++i)
+        if (status_[i] == SQL_PARAM_ERROR)
             throw DatabaseError::Internal(
                 QStringLiteral("Row %1 of a batch could not be saved in %2.").arg(i + 1).arg(table_));
-    SQLSetStmtAttr(statement.handle(), SQL_ATTR_PARAM_STATUS_PTR, nullptr, 0);
-    SQLSetStmtAttr(statement.handle(), SQL_ATTR_PARAMS_PROCESSED_PTR, nullptr, 0);
 }
 
 } // namespace qel

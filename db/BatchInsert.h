@@ -16,10 +16,12 @@ class Statement;
 // Inserts rows of batches into one table of a database, the named columns
 // in order. SQLite takes several rows in each statement (its driver
 // prepares a statement again for every row of an array of parameters);
-// every other database takes the whole batch as arrays of parameters. Each
-// value is handed to the driver in the form it was read in, typed as the
-// target column is, so that the database converts it or refuses it: a value
-// a column cannot hold fails the insert, never arrives altered.
+// every other database takes the whole batch as arrays of parameters where
+// its values allow. Each value is handed to the driver in the form it was
+// read in: on SQLite typed by its own kind, so that it keeps its storage
+// class; elsewhere typed as the target column is, so that the database
+// converts it or refuses it: a value a column cannot hold fails the insert,
+// never arrives altered.
 class BatchInsert {
 public:
     BatchInsert(Connection& target, const QString& table, const QStringList& columns);
@@ -34,12 +36,16 @@ public:
 private:
     struct TargetColumn;
     struct Binding;
+    struct Parameter;
 
+    // Several rows per statement, each value bound where the batch holds it.
     void InsertRowsPerStatement(const RowBatch& rows, int firstColumn);
+    // The whole batch as arrays of parameters, column by column.
     void InsertAsArrays(const RowBatch& rows, int firstColumn);
-    // Binds a parameter to the binding's cell of the given row, or, with
-    // arrays of parameters, to its cells from that row on.
-    void Bind(Statement& statement, SQLUSMALLINT number, const TargetColumn& column, Binding& binding, int row);
+    // Whether the batch's values can go as arrays: of one kind per column,
+    // and not so unequal in length that the cells would take too much.
+    bool FitsInArrays(const RowBatch& rows, int firstColumn) const;
+    void PrepareParameter(Parameter& p, const RowBatch::Column& column, int row, const TargetColumn& target);
     QString InsertText(int rowsPerStatement) const;
 
     Connection& target_;
@@ -48,6 +54,9 @@ private:
     TextEncoding targetEncoding_;
     std::vector<TargetColumn> targetColumns_;
     std::unique_ptr<Statement> arrayStatement_;
+    std::vector<Binding> bindings_;
+    std::vector<SQLUSMALLINT> status_;
+    SQLULEN processed_ = 0;
     bool arraysRefused_ = false;
 };
 

@@ -8,7 +8,6 @@
 
 #include <QStringList>
 
-#include <map>
 
 namespace qel {
 
@@ -269,10 +268,12 @@ void Catalog::ChangeColumnTypes(const QString& table, const std::vector<ColumnDe
     // again with the new types and the rows are carried over, all in one
     // transaction, so that a failure leaves the table as it was.
     std::vector<ColumnDefinition> columns = Columns(table);
-    for (ColumnDefinition& column : columns)
+    for (ColumnDefinition& column : columns) {
+        column.nativeType = column.typeName; // the columns not changed keep their declared types as written
         for (const ColumnDefinition& change : changed)
             if (column.name.compare(change.name, Qt::CaseInsensitive) == 0)
                 column = change;
+    }
     QStringList names;
     for (const ColumnDefinition& column : columns)
         names << dialect.QuoteIdentifier(column.name);
@@ -286,38 +287,10 @@ void Catalog::ChangeColumnTypes(const QString& table, const std::vector<ColumnDe
     transaction.Commit();
 }
 
-std::optional<QString> Catalog::IntegerKeyColumn(const QString& table)
+QString Catalog::DefaultSchema()
 {
-    const TableEntry entry = LookupTable(table);
-    std::vector<ColumnDefinition> columns;
-    const auto isInteger = [&](const QString& name) {
-        if (columns.empty())
-            columns = Columns(table);
-        for (const ColumnDefinition& c : columns)
-            if (c.name.compare(name, Qt::CaseInsensitive) == 0)
-                return c.type == ColumnType::Integer || c.type == ColumnType::BigInt || c.type == ColumnType::SmallInt
-                    || c.type == ColumnType::TinyInt || c.type == ColumnType::UnsignedTinyInt;
-        return false;
-    };
-
-    QStringList primaryKey;
-    for (Result rows = Result::PrimaryKeys(connection_, entry.schema, entry.name); rows.Next();)
-        primaryKey << rows.Value(3).text();
-    if (primaryKey.size() == 1 && isInteger(primaryKey.first()))
-        return primaryKey.first();
-
-    // A unique index of one column will do as well.
-    std::map<QString, QStringList> uniqueIndexes;
-    for (Result rows = Result::UniqueIndexes(connection_, entry.schema, entry.name); rows.Next();) {
-        const QString index = rows.Value(5).text();
-        const QString column = rows.Value(8).text();
-        if (!index.isEmpty() && !column.isEmpty())
-            uniqueIndexes[index] << column;
-    }
-    for (const auto& [index, indexColumns] : uniqueIndexes)
-        if (indexColumns.size() == 1 && isInteger(indexColumns.first()))
-            return indexColumns.first();
-    return std::nullopt;
+    TableList(); // reading the list learns the schema
+    return defaultSchema_;
 }
 
 } // namespace qel

@@ -21,6 +21,10 @@ struct ColumnDefinition {
     int scale = 0;       // decimal places; fractional-second digits of a time stamp
     bool nullable = true;
     QString typeName;    // the type as the database names it ("datetime2", "varchar(300)")
+    // The type to create the column with, written as its database writes
+    // it, when a table is given the columns of one of the same kind of
+    // database; otherwise the type is written from the fields above.
+    std::optional<QString> nativeType;
 
     ColumnTypeInfo typeInfo() const { return {type, definedSize, precision, scale, typeName}; }
     void setTypeInfo(const ColumnTypeInfo& info)
@@ -96,10 +100,9 @@ public:
     // by rebuilding the table in one transaction on SQLite, which cannot.
     void ChangeColumnTypes(const QString& table, const std::vector<ColumnDefinition>& changed);
 
-    // The column whose values identify the table's rows and are whole
-    // numbers: its one-column primary key or unique index; nothing when it
-    // has none. (SQLite tables have their rowid besides.)
-    std::optional<QString> IntegerKeyColumn(const QString& table);
+    // The schema an unqualified name reaches ("main" on SQLite, the login's
+    // default schema on SQL Server); empty where the database cannot tell.
+    QString DefaultSchema();
 
 private:
     std::vector<TableEntry>& TableList();

@@ -18,7 +18,8 @@ QString QualifiedName(const Dialect& dialect, const QString& schema, const QStri
 
 QString ColumnText(const Dialect& dialect, const ColumnDefinition& column)
 {
-    QString text = dialect.QuoteIdentifier(column.name) + QLatin1Char(' ') + dialect.ColumnTypeText(column.typeInfo());
+    const QString type = column.nativeType ? *column.nativeType : dialect.ColumnTypeText(column.typeInfo());
+    QString text = dialect.QuoteIdentifier(column.name) + (type.isEmpty() ? QString() : QLatin1Char(' ') + type);
     if (dialect.kind() == Dialect::Kind::Access && column.type == ColumnType::Boolean)
         return text; // Jet's yes/no columns take no nullability clause
     return text + (column.nullable ? QStringLiteral(" NULL") : QStringLiteral(" NOT NULL"));

@@ -27,6 +27,21 @@ int FixedSizeOf(ColumnType type)
     }
 }
 
+SQLiteAffinity AffinityOfDeclaredType(const QString& declaredType)
+{
+    // SQLite's own rules, in its order.
+    const QString type = declaredType.toUpper();
+    if (type.contains(QLatin1String("INT")))
+        return SQLiteAffinity::Integer;
+    if (type.contains(QLatin1String("CHAR")) || type.contains(QLatin1String("CLOB")) || type.contains(QLatin1String("TEXT")))
+        return SQLiteAffinity::Text;
+    if (type.contains(QLatin1String("BLOB")) || type.trimmed().isEmpty())
+        return SQLiteAffinity::Blob;
+    if (type.contains(QLatin1String("REAL")) || type.contains(QLatin1String("FLOA")) || type.contains(QLatin1String("DOUB")))
+        return SQLiteAffinity::Real;
+    return SQLiteAffinity::Numeric;
+}
+
 bool IsTextType(ColumnType type)
 {
     return type == ColumnType::VarChar || type == ColumnType::LongVarChar || type == ColumnType::VarWChar

@@ -77,6 +77,12 @@ ColumnTypeInfo ColumnTypeFromDeclaration(const QString& declaredType);
 // columns as long wide texts of size 0. Empty for a name it does not know.
 ColumnTypeInfo ColumnTypeFromAccess(const QString& typeName, long long columnSize);
 
+// How SQLite keeps the values of a column, decided by its declared type
+// alone: a value put into the column may change storage class to suit it
+// (an integer into a TEXT column becomes text), except under Blob.
+enum class SQLiteAffinity { Integer, Text, Blob, Real, Numeric };
+SQLiteAffinity AffinityOfDeclaredType(const QString& declaredType);
+
 // The fixed defined size of a non-text type (4 for Integer, ...).
 int FixedSizeOf(ColumnType type);
 

@@ -117,12 +117,14 @@ QString SqlServerType(const ColumnTypeInfo& t)
     case ColumnType::VarWChar: return size > 4000 || size <= 0 ? QStringLiteral("nvarchar(max)") : Sized("nvarchar", size);
     case ColumnType::Char: return Sized("char", size);
     case ColumnType::WChar: return Sized("nchar", size);
-    case ColumnType::LongVarChar: return QStringLiteral("text");
-    case ColumnType::LongVarWChar: return QStringLiteral("ntext");
+    // Long texts and bytes as the (max) types: text, ntext and image are
+    // deprecated, and refused where a statement compares or sorts them.
+    case ColumnType::LongVarChar: return QStringLiteral("varchar(max)");
+    case ColumnType::LongVarWChar: return QStringLiteral("nvarchar(max)");
     case ColumnType::Binary: return Sized("binary", size);
     case ColumnType::VarBinary:
         return size > 8000 || size <= 0 ? QStringLiteral("varbinary(max)") : Sized("varbinary", size);
-    case ColumnType::LongVarBinary: return QStringLiteral("image");
+    case ColumnType::LongVarBinary: return QStringLiteral("varbinary(max)");
     case ColumnType::SmallInt: return QStringLiteral("smallint");
     case ColumnType::Integer: return QStringLiteral("int");
     case ColumnType::BigInt: return QStringLiteral("bigint");
@@ -181,6 +183,51 @@ QString AccessType(const ColumnTypeInfo& t)
 }
 
 } // namespace
+
+namespace {
+
+std::optional<QString> SqlServerNativeType(const ColumnTypeInfo& t)
+{
+    QString name = t.typeName.trimmed().toLower();
+    if (name.endsWith(QLatin1String(" identity")))
+        name.chop(9);
+    const auto sized = [&](int limit) {
+        return t.definedSize <= 0 || t.definedSize > limit ? QStringLiteral("%1(max)").arg(name)
+                                                          : QStringLiteral("%1(%2)").arg(name).arg(t.definedSize);
+    };
+    if (name == QLatin1String("char") || name == QLatin1String("varchar") || name == QLatin1String("binary")
+        || name == QLatin1String("varbinary"))
+        return name.startsWith(QLatin1String("var")) ? sized(8000) : QStringLiteral("%1(%2)").arg(name).arg(std::max(t.definedSize, 1));
+    if (name == QLatin1String("nchar"))
+        return QStringLiteral("nchar(%1)").arg(std::max(t.definedSize, 1));
+    if (name == QLatin1String("nvarchar"))
+        return sized(4000);
+    if (name == QLatin1String("decimal") || name == QLatin1String("numeric"))
+        return QStringLiteral("%1(%2,%3)").arg(name).arg(t.precision > 0 ? t.precision : 18).arg(std::max(t.scale, 0));
+    if (name == QLatin1String("datetime2") || name == QLatin1String("datetimeoffset") || name == QLatin1String("time"))
+        return QStringLiteral("%1(%2)").arg(name).arg(std::clamp(t.scale, 0, 7));
+    if (name == QLatin1String("timestamp") || name == QLatin1String("rowversion"))
+        return QStringLiteral("binary(8)");
+    static const char* const plain[] = {"bigint", "int", "smallint", "tinyint", "bit", "money", "smallmoney",
+                                        "float", "real", "date", "datetime", "smalldatetime", "uniqueidentifier",
+                                        "xml", "sql_variant", "text", "ntext", "image", "hierarchyid",
+                                        "geometry", "geography"};
+    for (const char* known : plain)
+        if (name == QLatin1String(known))
+            return name;
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<QString> Dialect::NativeTypeText(const ColumnTypeInfo& type) const
+{
+    switch (kind_) {
+    case Kind::SQLite: return type.typeName;
+    case Kind::SqlServer: return SqlServerNativeType(type);
+    default: return std::nullopt;
+    }
+}
 
 QString Dialect::ColumnTypeText(const ColumnTypeInfo& type) const
 {

@@ -5,6 +5,8 @@
 #include <QDate>
 #include <QString>
 
+#include <optional>
+
 namespace qel {
 
 // The few texts that differ between the databases this program talks to,
@@ -43,6 +45,16 @@ public:
 
     // The declared type of a column created with this type.
     QString ColumnTypeText(const ColumnTypeInfo& type) const;
+
+    // The type of a column of this kind of database written as the
+    // database itself writes it, so that a column created with it in
+    // another database of the same kind takes every value the same way:
+    // SQLite's declared type as it stands (its affinity decides how values
+    // are kept); a SQL Server system type with its length, precision or
+    // scale ("nvarchar(max)", "datetimeoffset(7)", "decimal(38,4)"),
+    // rowversion as the binary(8) that holds its values. Nothing for a type
+    // another database may not know (an alias type) or one of another kind.
+    std::optional<QString> NativeTypeText(const ColumnTypeInfo& type) const;
 
     // Whether the database knows a table by any letter case of its name.
     bool namesIgnoreCase() const { return kind_ == Kind::SQLite || kind_ == Kind::Access; }

@@ -32,8 +32,13 @@ bool ReadVarying(Statement& statement, SQLUSMALLINT column, SQLSMALLINT cType, s
     std::size_t end = ends.empty() ? 0 : ends.back();
     std::size_t room = 256;
     for (;;) {
-        if (data.size() < end + room)
-            data.resize(std::max(end + room, data.size() * 2));
+        if (data.size() < end + room) {
+            // Small values share a buffer that doubles; a large one whose
+            // size the driver told gets exactly its room, so that a single
+            // big value costs its size and not twice it.
+            const std::size_t doubled = std::max<std::size_t>(data.size() * 2, 4096);
+            data.resize(room > (1u << 20) ? end + room : std::max(end + room, doubled));
+        }
         SQLLEN indicator = 0;
         const SQLRETURN rc = SQLGetData(statement.handle(), column, cType, data.data() + end,
                                         static_cast<SQLLEN>(room), &indicator);
@@ -210,46 +215,56 @@ void RowBatch::ReadRow(Statement& statement)
             isNull = ReadVarying(statement, number, c.encoding == TextEncoding::Utf8 ? SQL_C_CHAR : SQL_C_WCHAR, c.data,
                                  c.ends);
             break;
+        case ValueForm::Stored:
+            isNull = ReadVarying(statement, number, SQL_C_BINARY, c.data, c.ends);
+            break;
         }
         c.isNull.push_back(isNull ? 1 : 0);
     }
 }
 
-std::uint64_t RowBatch::Fingerprint(int firstColumn) const
+std::uint64_t RowBatch::RowFingerprint(int row, int firstColumn) const
 {
     Fnv fnv;
-    for (int row = 0; row < rows_; ++row) {
-        const auto r = static_cast<std::size_t>(row);
-        for (std::size_t i = static_cast<std::size_t>(firstColumn); i < columns_.size(); ++i) {
-            const Column& c = columns_[i];
-            fnv.AddValue(static_cast<char>(c.isNull[r] ? 'N' : 'V'));
-            if (c.isNull[r])
-                continue;
-            switch (c.form) {
-            case ValueForm::Integer: fnv.AddValue(c.integers[r]); break;
-            case ValueForm::Real: fnv.AddValue(c.reals[r]); break;
-            case ValueForm::Timestamp: {
-                const SQL_TIMESTAMP_STRUCT& t = c.stamps[r];
-                for (const std::int64_t part : {std::int64_t(t.year), std::int64_t(t.month), std::int64_t(t.day),
-                                                std::int64_t(t.hour), std::int64_t(t.minute), std::int64_t(t.second),
-                                                std::int64_t(t.fraction)})
-                    fnv.AddValue(part);
-                break;
+    const auto r = static_cast<std::size_t>(row);
+    for (std::size_t i = static_cast<std::size_t>(firstColumn); i < columns_.size(); ++i) {
+        const Column& c = columns_[i];
+        fnv.AddValue(static_cast<char>(c.isNull[r] ? 'N' : 'V'));
+        if (c.isNull[r])
+            continue;
+        switch (c.form) {
+        case ValueForm::Integer: fnv.AddValue(c.integers[r]); break;
+        case ValueForm::Real: fnv.AddValue(c.reals[r]); break;
+        case ValueForm::Timestamp: {
+            const SQL_TIMESTAMP_STRUCT& t = c.stamps[r];
+            for (const std::int64_t part : {std::int64_t(t.year), std::int64_t(t.month), std::int64_t(t.day),
+                                            std::int64_t(t.hour), std::int64_t(t.minute), std::int64_t(t.second),
+                                            std::int64_t(t.fraction)})
+                fnv.AddValue(part);
+            break;
+        }
+        case ValueForm::Binary:
+        case ValueForm::Stored: fnv.AddBytes(c.bytesAt(row)); break;
+        case ValueForm::Text:
+            // Texts count as UTF-8, whichever way the driver handed them over.
+            if (c.encoding == TextEncoding::Utf8) {
+                fnv.AddBytes(c.bytesAt(row));
+            } else {
+                const QByteArray utf8 = c.textAt(row).toUtf8();
+                fnv.AddBytes(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
             }
-            case ValueForm::Binary: fnv.AddBytes(c.bytesAt(row)); break;
-            case ValueForm::Text:
-                // Texts count as UTF-8, whichever way the driver handed them over.
-                if (c.encoding == TextEncoding::Utf8) {
-                    fnv.AddBytes(c.bytesAt(row));
-                } else {
-                    const QByteArray utf8 = c.textAt(row).toUtf8();
-                    fnv.AddBytes(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
-                }
-                break;
-            }
+            break;
         }
     }
     return fnv.value();
+}
+
+std::uint64_t RowBatch::Fingerprint(int firstColumn) const
+{
+    std::uint64_t sum = 0;
+    for (int row = 0; row < rows_; ++row)
+        sum += RowFingerprint(row, firstColumn);
+    return sum;
 }
 
 } // namespace qel

@@ -24,6 +24,12 @@ enum class ValueForm {
     Integer,   // 64-bit signed
     Real,      // double
     Timestamp, // year to fraction of a second, no time zone
+    // A SQLite value of any storage class, whatever its column's declared
+    // type: read as bytes whose first one names the class ('i' integer,
+    // 'r' real, 't' text, 'b' blob) and whose rest is the value: the
+    // digits of an integer, a real as SQLite's exact quote() of it, the
+    // bytes of a text or blob (a NUL inside a text included).
+    Stored,
 };
 
 // Rows of a result held column by column in memory, a bounded number at a
@@ -46,7 +52,7 @@ public:
         std::vector<double> reals;
         std::vector<SQL_TIMESTAMP_STRUCT> stamps;
 
-        // The encoded bytes of a Text or Binary value.
+        // The encoded bytes of a Text, Binary or Stored value.
         std::string_view bytesAt(int row) const;
         QString textAt(int row) const;
         QByteArray binaryAt(int row) const;
@@ -61,9 +67,12 @@ public:
     int columnCount() const { return static_cast<int>(columns_.size()); }
     const Column& column(int index) const { return columns_[static_cast<std::size_t>(index)]; }
 
-    // A fingerprint of the given columns' values, row by row: equal values
-    // give equal fingerprints, however the driver encoded the texts, so a
-    // batch read again can be recognised.
+    // A fingerprint of one row's values from the given column on: equal
+    // values give equal fingerprints, however the driver encoded the texts.
+    std::uint64_t RowFingerprint(int row, int firstColumn) const;
+    // The fingerprints of all rows added up: the same for the same rows in
+    // any order, duplicates counted, so that a batch read again can be
+    // recognised however the database orders it.
     std::uint64_t Fingerprint(int firstColumn) const;
 
 private:

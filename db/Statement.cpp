@@ -55,6 +55,15 @@ long long Statement::RowCount() const
     return rows < 0 ? 0 : static_cast<long long>(rows);
 }
 
+bool Statement::NextResult()
+{
+    const SQLRETURN rc = SQLMoreResults(handle_);
+    if (rc == SQL_NO_DATA)
+        return false;
+    Check(rc, "SQLMoreResults");
+    return true;
+}
+
 void Statement::DrainResults()
 {
     for (;;) {

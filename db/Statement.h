@@ -31,6 +31,10 @@ public:
     // The rows the last statement affected; 0 when the driver cannot tell.
     long long RowCount() const;
 
+    // Moves to the next result of a batch of statements; false when there
+    // is none.
+    bool NextResult();
+
     // Reads the remaining results of a batch, so that their errors surface.
     void DrainResults();
 

@@ -210,7 +210,7 @@ protected:
     {
         if (!TableNames(product.backup()).contains(QLatin1String(BackupLedger::kTableName)))
             return QString();
-        const auto rows = ReadRows(product.backup(), QStringLiteral("SELECT group_concat(TableName || ':' || FirstKey) FROM %1")
+        const auto rows = ReadRows(product.backup(), QStringLiteral("SELECT group_concat(TableName || ':' || BatchId) FROM %1")
                                                          .arg(QLatin1String(BackupLedger::kTableName)));
         return rows.empty() ? QString() : rows[0][0].text();
     }

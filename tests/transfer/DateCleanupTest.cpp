@@ -330,8 +330,10 @@ TEST_P(DateCleanupTest, PreviewProgressAndRecordAgreeWithWhatLeavesEachTable)
         for (const TableProgress& p : recorder.progress) {
             if (p.table != table)
                 continue;
+            // Rows only ever add up; the same count again is the total put
+            // right once the walk is through.
             if (last) {
-                EXPECT_GT(p.done, last->done) << table.toStdString();
+                EXPECT_TRUE(p.done > last->done || (p.done == last->done && !p.estimated)) << table.toStdString();
             }
             EXPECT_GE(p.total, p.done);
             last = &p;

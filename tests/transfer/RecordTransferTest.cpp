@@ -41,12 +41,14 @@ TEST(ErrorReportTest, ShowsContextSourceAndDescriptionThroughTheFeedback)
     EXPECT_EQ(feedback.messages[0].kind, MessageKind::DatabaseError);
 }
 
-TEST(BackupLedgerKeys, RangesRoundTrip)
+TEST(BackupLedgerKeys, ValuesRoundTripAndAnythingElseIsRefused)
 {
-    const std::vector<qint64> keys{-3, -2, -1, 0, 5, 7, 8, 9, 9000000000};
-    EXPECT_EQ(BackupLedger::EncodeKeys(keys), QStringLiteral("-3:0,5,7:9,9000000000"));
-    EXPECT_EQ(BackupLedger::DecodeKeys(BackupLedger::EncodeKeys(keys)), keys);
-    EXPECT_THROW(BackupLedger::DecodeKeys(QStringLiteral("5:x")), DatabaseError);
+    const QStringList values{QStringLiteral("-9223372036854775808"), QStringLiteral("CAST(X'6B007A' AS TEXT)"),
+                             QStringLiteral("N'a\"b]'"), QString()};
+    EXPECT_EQ(BackupLedger::DecodeValues(BackupLedger::EncodeValues(values)), values);
+    EXPECT_EQ(BackupLedger::DecodeValues(BackupLedger::EncodeValues({})), QStringList());
+    EXPECT_THROW(BackupLedger::DecodeValues(QStringLiteral("5:x")), DatabaseError);
+    EXPECT_THROW(BackupLedger::DecodeValues(QStringLiteral("[5]")), DatabaseError);
 }
 
 namespace {

@@ -193,14 +193,84 @@ TEST(SqlServerStatisticsTexts, BatchedDeletesTakeTheFirstRowsOfTheCallSet)
                         "WHERE Start_Time<'03/05/2024') AS Calls WHERE CallID IS NOT NULL AND CallID NOT IN "
                         "(SELECT CallID FROM #QelCleanupCalls)")},
         {"read it", calls, QStringLiteral("SELECT CallID FROM #QelCleanupCalls")},
-        {"by call", Sql::SqlServerDeleteBatch(QStringLiteral("Statistic_TransferMC"), Sql::ByCallCondition(QStringLiteral("1"), calls), 4000),
-         QStringLiteral("DELETE TOP (4000) FROM Statistic_TransferMC WHERE CallID1 in (SELECT CallID FROM #QelCleanupCalls)")},
-        {"by date", Sql::SqlServerDeleteBatch(QStringLiteral("Statistic_Call"), Sql::BeforeDateCondition(QStringLiteral("Start_Time"), cutoff), 4000),
-         QStringLiteral("DELETE TOP (4000) FROM Statistic_Call WHERE Start_Time < '03/05/2024'")},
-        {"by survey", Sql::SqlServerDeleteBatch(QStringLiteral("Statistic_Pause"), Sql::SurveyCondition(QStringLiteral("OutboundSurveyID"), {3, 7}), 250),
-         QStringLiteral("DELETE TOP (250) FROM Statistic_Pause WHERE  (OutboundSurveyID = 3)OR  (OutboundSurveyID = 7)")},
     });
     EXPECT_EQ(Sql::CreateCallSet(kSqlServer).size(), 2);
+}
+
+namespace {
+
+WalkKey Key(const QStringList& columns, const QStringList& types, bool unique)
+{
+    WalkKey key;
+    key.columns = columns;
+    key.serverTypes = types;
+    key.unique = unique;
+    return key;
+}
+
+} // namespace
+
+// Batches walk a key: the clustered index, or the column the condition
+// compares. Each batch is the rows of one range of its values, found as the
+// next rows after the range before, so no batch scans the table from its
+// start again; its row count is selected, so that NOCOUNT or a trigger's
+// counts cannot end the walk early.
+TEST(SqlServerStatisticsTexts, BatchesWalkAKeyAndCountTheirOwnRows)
+{
+    const QString calls = Sql::CallSetSelection(kSqlServer);
+    const QString byCall = Sql::ByCallCondition(QStringLiteral("1"), calls);
+    const WalkKey callKey = Key({QStringLiteral("[CallID1]")}, {QStringLiteral("int")}, false);
+    const WalkKey dateKey = Key({QStringLiteral("[Start_Time]")}, {QStringLiteral("datetime")}, false);
+    WalkKey twoColumns = Key({QStringLiteral("[Site]"), QStringLiteral("[At]")},
+                             {QStringLiteral("int"), QStringLiteral("datetime2(7)")}, true);
+    const QString at = WalkStatements::SqlServerKeyLiteral(QStringLiteral("datetime2(7)"), QStringLiteral("2024-03-04 23:59:59.9999999"));
+    ExpectTexts({
+        {"the first batch's end", Sql::SqlServerBatchEnd(QStringLiteral("Statistic_TransferMC"), callKey, byCall, {}, 4000),
+         QStringLiteral("SELECT TOP (1) CONVERT(nvarchar(64), [CallID1]) FROM (SELECT TOP (4000) [CallID1] FROM "
+                        "Statistic_TransferMC WHERE (CallID1 in (SELECT CallID FROM #QelCleanupCalls)) ORDER BY [CallID1]) "
+                        "AS Batch ORDER BY [CallID1] DESC")},
+        {"the next one's", Sql::SqlServerBatchEnd(QStringLiteral("Statistic_TransferMC"), callKey, byCall, {QStringLiteral("4711")}, 4000),
+         QStringLiteral("SELECT TOP (1) CONVERT(nvarchar(64), [CallID1]) FROM (SELECT TOP (4000) [CallID1] FROM "
+                        "Statistic_TransferMC WHERE [CallID1] > 4711 AND (CallID1 in (SELECT CallID FROM #QelCleanupCalls)) "
+                        "ORDER BY [CallID1]) AS Batch ORDER BY [CallID1] DESC")},
+        {"a batch by call", Sql::SqlServerDeleteRange(QStringLiteral("Statistic_TransferMC"), callKey, byCall,
+                                                      {{QStringLiteral("4711")}, {QStringLiteral("9000000000")}}),
+         QStringLiteral("SET NOCOUNT ON; DELETE FROM Statistic_TransferMC WHERE [CallID1] > 4711 AND [CallID1] <= 9000000000 "
+                        "AND (CallID1 in (SELECT CallID FROM #QelCleanupCalls)); SELECT ROWCOUNT_BIG()")},
+        {"a date read back as the column's own type",
+         WalkStatements::SqlServerKeyLiteral(QStringLiteral("datetime"), QStringLiteral("2024-03-04 23:59:59.997")),
+         QStringLiteral("CONVERT(datetime, N'2024-03-04 23:59:59.997', 121)")},
+        {"the first batch by date", Sql::SqlServerDeleteRange(QStringLiteral("Statistic_Alarms"), dateKey,
+                                                              QStringLiteral("Time < '03/05/2024'"),
+                                                              {{}, {WalkStatements::SqlServerKeyLiteral(QStringLiteral("datetime"), QStringLiteral("2024-01-01 00:00:00.000"))}}),
+         QStringLiteral("SET NOCOUNT ON; DELETE FROM Statistic_Alarms WHERE [Start_Time] <= CONVERT(datetime, N'2024-01-01 "
+                        "00:00:00.000', 121) AND (Time < '03/05/2024'); SELECT ROWCOUNT_BIG()")},
+        {"a date key read as text", Sql::SqlServerKeyTexts(dateKey).join(QString()),
+         QStringLiteral("CONVERT(nvarchar(64), [Start_Time], 121)")},
+        {"texts, numbers and identifiers as literals",
+         QStringList({WalkStatements::SqlServerKeyLiteral(QStringLiteral("nvarchar(20)"), QStringLiteral("O'Brien")),
+                      WalkStatements::SqlServerKeyLiteral(QStringLiteral("varchar(20)"), QStringLiteral("a")),
+                      WalkStatements::SqlServerKeyLiteral(QStringLiteral("decimal(38,4)"), QStringLiteral("-12.5000")),
+                      WalkStatements::SqlServerKeyLiteral(QStringLiteral("uniqueidentifier"), QStringLiteral("6F9619FF-8B86-D011-B42D-00C04FC964FF"))})
+             .join(QStringLiteral(" | ")),
+         QStringLiteral("N'O''Brien' | 'a' | -12.5000 | CONVERT(uniqueidentifier, N'6F9619FF-8B86-D011-B42D-00C04FC964FF')")},
+        {"a key of two columns", WalkStatements::RangeCondition(kSqlServer, twoColumns, {{QStringLiteral("1"), at}, {QStringLiteral("2"), at}}),
+         QStringLiteral("([Site] > 1 OR ([Site] = 1 AND [At] > CONVERT(datetime2(7), N'2024-03-04 23:59:59.9999999', 121))) AND "
+                        "([Site] < 2 OR ([Site] = 2 AND [At] <= CONVERT(datetime2(7), N'2024-03-04 23:59:59.9999999', 121)))")},
+        {"no key: the first rows found", Sql::SqlServerDeleteTop(QStringLiteral("Statistic_Pause"), Sql::SurveyCondition(QStringLiteral("OutboundSurveyID"), {3, 7}), 250),
+         QStringLiteral("SET NOCOUNT ON; DELETE TOP (250) FROM Statistic_Pause WHERE ( (OutboundSurveyID = 3)OR  "
+                        "(OutboundSurveyID = 7)); SELECT ROWCOUNT_BIG()")},
+        {"BatchSize 0: the table's one statement, counted", Sql::SqlServerCounted(Sql::Delete(QStringLiteral("Statistic_Call"), QStringLiteral("Start_Time < '03/05/2024'"))),
+         QStringLiteral("SET NOCOUNT ON; DELETE  FROM Statistic_Call WHERE Start_Time < '03/05/2024'; SELECT ROWCOUNT_BIG()")},
+        {"where the key comes from", WalkStatements::SqlServerIndexColumns(QStringLiteral("Statistic_Agent")),
+         QStringLiteral("SELECT i.index_id, i.type, i.is_unique, c.name FROM sys.indexes AS i JOIN sys.index_columns AS ic ON "
+                        "ic.object_id = i.object_id AND ic.index_id = i.index_id JOIN sys.columns AS c ON c.object_id = "
+                        "ic.object_id AND c.column_id = ic.column_id WHERE i.object_id = OBJECT_ID(N'Statistic_Agent') AND "
+                        "ic.key_ordinal > 0 AND i.is_disabled = 0 AND i.has_filter = 0 ORDER BY i.index_id, ic.key_ordinal")},
+        {"and its columns' types", WalkStatements::SqlServerColumnTypes(QStringLiteral("Statistic_Agent")),
+         QStringLiteral("SELECT c.name, TYPE_NAME(c.system_type_id), c.max_length, c.precision, c.scale, c.is_nullable "
+                        "FROM sys.columns AS c WHERE c.object_id = OBJECT_ID(N'Statistic_Agent') ORDER BY c.column_id")},
+    });
 }
 
 // A backup into another database of the same server: each batch leaves the
@@ -210,14 +280,30 @@ TEST(SqlServerStatisticsTexts, TheMoveIntoABackupOfTheSameServer)
     const QStringList columns{QStringLiteral("CallID"), QStringLiteral("Agent]Name")};
     const QString byCall = Sql::ByCallCondition(QString(), Sql::CallSetSelection(kSqlServer));
     ExpectTexts({
-        {"batched", Sql::SqlServerMoveBatch(QStringLiteral("Statistic_Agent"), columns, QStringLiteral("qel_backup"), byCall, 4000),
-         QStringLiteral("DELETE TOP (4000) FROM Statistic_Agent OUTPUT DELETED.[CallID], DELETED.[Agent]]Name] INTO "
-                        "[qel_backup].dbo.[Statistic_Agent] ([CallID], [Agent]]Name]) WHERE CallID in "
-                        "(SELECT CallID FROM #QelCleanupCalls)")},
+        {"a batch of a walked key", Sql::SqlServerMoveBatch(QStringLiteral("Statistic_Agent"), columns, QStringLiteral("[qel_backup].[dbo].[Statistic_Agent]"),
+                                                            Key({QStringLiteral("[CallID]")}, {QStringLiteral("int")}, false), byCall,
+                                                            {{QStringLiteral("5")}, {QStringLiteral("4711")}}, 4000),
+         QStringLiteral("SET NOCOUNT ON; SET XACT_ABORT ON; BEGIN TRANSACTION; DELETE FROM Statistic_Agent OUTPUT "
+                        "DELETED.[CallID], DELETED.[Agent]]Name] INTO [qel_backup].[dbo].[Statistic_Agent] ([CallID], "
+                        "[Agent]]Name]) WHERE [CallID] > 5 AND [CallID] <= 4711 AND (CallID in (SELECT CallID FROM "
+                        "#QelCleanupCalls)); DECLARE @moved bigint = ROWCOUNT_BIG(); IF (SELECT COUNT(*) FROM sys.columns "
+                        "WHERE object_id = OBJECT_ID(N'Statistic_Agent')) <> 2 BEGIN ROLLBACK TRANSACTION; SELECT CAST(-1 "
+                        "AS bigint); RETURN; END; COMMIT TRANSACTION; SELECT @moved")},
+        {"a batch without a key", Sql::SqlServerMoveBatch(QStringLiteral("Statistic_Agent"), columns, QStringLiteral("[qel_backup].[audit].[Statistic_Agent]"),
+                                                          WalkKey{}, byCall, {}, 4000),
+         QStringLiteral("SET NOCOUNT ON; SET XACT_ABORT ON; BEGIN TRANSACTION; DELETE TOP (4000) FROM Statistic_Agent OUTPUT "
+                        "DELETED.[CallID], DELETED.[Agent]]Name] INTO [qel_backup].[audit].[Statistic_Agent] ([CallID], "
+                        "[Agent]]Name]) WHERE (CallID in (SELECT CallID FROM #QelCleanupCalls)); DECLARE @moved bigint = "
+                        "ROWCOUNT_BIG(); IF (SELECT COUNT(*) FROM sys.columns WHERE object_id = OBJECT_ID(N'Statistic_Agent')) "
+                        "<> 2 BEGIN ROLLBACK TRANSACTION; SELECT CAST(-1 AS bigint); RETURN; END; COMMIT TRANSACTION; SELECT @moved")},
         {"in one statement", Sql::SqlServerMoveBatch(QStringLiteral("Statistic_Call"), {QStringLiteral("CallID")},
-                                                     QStringLiteral("Back]up"), QStringLiteral("Start_Time < '03/05/2024'"), 0),
-         QStringLiteral("DELETE FROM Statistic_Call OUTPUT DELETED.[CallID] INTO [Back]]up].dbo.[Statistic_Call] ([CallID]) "
-                        "WHERE Start_Time < '03/05/2024'")},
+                                                     QStringLiteral("[Back]]up].[dbo].[Statistic_Call]"), WalkKey{},
+                                                     QStringLiteral("Start_Time < '03/05/2024'"), {}, 0),
+         QStringLiteral("SET NOCOUNT ON; SET XACT_ABORT ON; BEGIN TRANSACTION; DELETE FROM Statistic_Call OUTPUT "
+                        "DELETED.[CallID] INTO [Back]]up].[dbo].[Statistic_Call] ([CallID]) WHERE (Start_Time < "
+                        "'03/05/2024'); DECLARE @moved bigint = ROWCOUNT_BIG(); IF (SELECT COUNT(*) FROM sys.columns WHERE "
+                        "object_id = OBJECT_ID(N'Statistic_Call')) <> 1 BEGIN ROLLBACK TRANSACTION; SELECT CAST(-1 AS "
+                        "bigint); RETURN; END; COMMIT TRANSACTION; SELECT @moved")},
         {"is the backup on the source's server", SqlServerIdentityQuery(),
          QStringLiteral("SELECT CAST(SERVERPROPERTY('ServerName') AS nvarchar(256)), DB_NAME()")},
         // past 2^31 - 1 rows COUNT(*) fails with an arithmetic overflow
@@ -227,28 +313,26 @@ TEST(SqlServerStatisticsTexts, TheMoveIntoABackupOfTheSameServer)
     });
 }
 
-// A backup on another server goes through this program: batches are read
-// along the table's key under locks held to their delete, and the backup's
-// ledger names each batch it received.
-TEST(SqlServerStatisticsTexts, TheLedgerRouteReadsAndDeletesAlongTheKey)
+// A backup on another server goes through this program: each batch is
+// deleted along the walk key into a table of the connection, whose rows are
+// read back and saved in the backup before the source commits; its locks
+// are on the rows it takes, and on no range.
+TEST(SqlServerStatisticsTexts, TheLedgerRouteTakesARangeIntoAHoldingTable)
 {
-    const QStringList columns{QStringLiteral("ID"), QStringLiteral("CallID")};
     const QString condition = QStringLiteral("CallID in (SELECT CallID FROM #QelCleanupCalls)");
+    const WalkKey key = Key({QStringLiteral("[CallID]")}, {QStringLiteral("int")}, false);
     ExpectTexts({
-        {"first batch", Sql::SqlServerReadBatch(QStringLiteral("Statistic_Agent"), QStringLiteral("ID"), columns, condition,
-                                                std::numeric_limits<qint64>::min(), 4000),
-         QStringLiteral("SELECT TOP (4000) [ID], [ID], [CallID] FROM Statistic_Agent WITH (UPDLOCK, HOLDLOCK) "
-                        "WHERE [ID] > -9223372036854775808 AND (CallID in (SELECT CallID FROM #QelCleanupCalls)) ORDER BY [ID]")},
-        {"its delete", Sql::SqlServerDeleteRange(QStringLiteral("Statistic_Agent"), QStringLiteral("ID"), condition, 100, 4711),
-         QStringLiteral("DELETE FROM Statistic_Agent WHERE [ID] > 100 AND [ID] <= 4711 AND "
-                        "(CallID in (SELECT CallID FROM #QelCleanupCalls))")},
-        {"a pending batch read again", Sql::SqlServerReadKeys(QStringLiteral("Statistic_Agent"), QStringLiteral("Row]Id"), columns,
-                                                              BackupLedger::KeyList({-3, 5, 6})),
-         QStringLiteral("SELECT [Row]]Id], [ID], [CallID] FROM Statistic_Agent WHERE [Row]]Id] IN (-3,5,6) ORDER BY [Row]]Id]")},
-        {"the key's bounds, for telling how far the walk is", Sql::SqlServerKeyBounds(QStringLiteral("Statistic_Agent"), QStringLiteral("Row]Id")),
-         QStringLiteral("SELECT MIN([Row]]Id]), MAX([Row]]Id]) FROM Statistic_Agent")},
-        {"and deleted", Sql::SqlServerDeleteKeys(QStringLiteral("Statistic_Agent"), QStringLiteral("ID"), BackupLedger::KeyList({5, 6})),
-         QStringLiteral("DELETE FROM Statistic_Agent WHERE [ID] IN (5,6)")},
+        {"the holding table", Sql::SqlServerCreateMovedTable({QStringLiteral("[CallID] int NULL"), QStringLiteral("[Agent]]Name] nvarchar(100) NULL")}),
+         QStringLiteral("IF OBJECT_ID(N'tempdb..#QelMoved') IS NOT NULL DROP TABLE #QelMoved; CREATE TABLE #QelMoved "
+                        "([CallID] int NULL, [Agent]]Name] nvarchar(100) NULL)")},
+        {"a batch taken", Sql::SqlServerTakeRange(QStringLiteral("Statistic_Agent"), {QStringLiteral("CallID"), QStringLiteral("Agent]Name")},
+                                                  {QStringLiteral("[CallID]"), QStringLiteral("[Agent]]Name]")}, key, condition,
+                                                  {{QStringLiteral("5")}, {QStringLiteral("4711")}}),
+         QStringLiteral("SET NOCOUNT ON; DELETE FROM Statistic_Agent OUTPUT DELETED.[CallID], DELETED.[Agent]]Name] INTO "
+                        "#QelMoved ([CallID], [Agent]]Name]) WHERE [CallID] > 5 AND [CallID] <= 4711 AND (CallID in "
+                        "(SELECT CallID FROM #QelCleanupCalls)); SELECT COUNT(*) FROM sys.columns WHERE object_id = "
+                        "OBJECT_ID(N'Statistic_Agent'); SELECT [CallID], [Agent]]Name] FROM #QelMoved")},
+        {"emptied for the next", Sql::SqlServerEmptyMovedTable(), QStringLiteral("DELETE FROM #QelMoved")},
     });
 }
 
@@ -258,24 +342,29 @@ TEST(SqlServerStatisticsTexts, TheLedgersOwnStatements)
 {
     BackupLedger::Entry entry;
     entry.table = QStringLiteral("Statistic_Agent");
-    entry.keys = {-2, -1, 0, 7};
+    entry.batchId = 1733000000000001;
+    entry.keyColumns = {QStringLiteral("[CallID]")};
+    entry.through = {QStringLiteral("4711")};
+    entry.selection = QStringLiteral("CallID in (Select CallID from Statistic_Call WHERE Start_Time<'03/05/2024')");
     entry.rows = 4;
     entry.fingerprint = 0xFFFFFFFFFFFFFFFEull;
     const QString source = QStringLiteral("db01/Stat'\u00e9");
     ExpectTexts({
         {"pending", BackupLedger::PendingQuery(kSqlServer, source, entry.table),
-         QStringLiteral("SELECT BatchKeys, RowsCopied, RowFingerprint FROM QelCleanupLedger WHERE SourceDatabase = "
-                        "N'db01/Stat''\u00e9' AND TableName = N'Statistic_Agent' ORDER BY FirstKey")},
+         QStringLiteral("SELECT BatchId, KeyColumns, KeyAfter, KeyThrough, Selection, RowsCopied, RowFingerprint FROM "
+                        "QelCleanupLedger WHERE SourceDatabase = N'db01/Stat''\u00e9' AND TableName = N'Statistic_Agent' "
+                        "ORDER BY BatchId")},
         {"record", BackupLedger::RecordStatement(kSqlServer, source, entry),
-         QStringLiteral("INSERT INTO QelCleanupLedger (SourceDatabase, TableName, FirstKey, BatchKeys, RowsCopied, "
-                        "RowFingerprint, CopiedAt) VALUES (N'db01/Stat''\u00e9', N'Statistic_Agent', -2, '-2:0,7', 4, -2, "
-                        "GETDATE())")},
+         QStringLiteral("INSERT INTO QelCleanupLedger (SourceDatabase, TableName, BatchId, KeyColumns, KeyAfter, KeyThrough, "
+                        "Selection, RowsCopied, RowFingerprint, CopiedAt) VALUES (N'db01/Stat''\u00e9', N'Statistic_Agent', "
+                        "1733000000000001, N'[\"[CallID]\"]', N'[]', N'[\"4711\"]', N'CallID in (Select CallID from "
+                        "Statistic_Call WHERE Start_Time<''03/05/2024'')', 4, -2, GETDATE())")},
         {"forget", BackupLedger::ForgetStatement(kSqlServer, source, entry),
          QStringLiteral("DELETE FROM QelCleanupLedger WHERE SourceDatabase = N'db01/Stat''\u00e9' AND "
-                        "TableName = N'Statistic_Agent' AND FirstKey = -2")},
+                        "TableName = N'Statistic_Agent' AND BatchId = 1733000000000001")},
         {"SQLite knows no N''", BackupLedger::ForgetStatement(Dialect(Dialect::Kind::SQLite), source, entry),
          QStringLiteral("DELETE FROM QelCleanupLedger WHERE SourceDatabase = 'db01/Stat''\u00e9' AND "
-                        "TableName = 'Statistic_Agent' AND FirstKey = -2")},
+                        "TableName = 'Statistic_Agent' AND BatchId = 1733000000000001")},
     });
 }
 
@@ -318,7 +407,7 @@ TEST(SqlServerSchemaTexts, TheBackupTableTakesTheSourcesColumns)
         {"create", CreateTable(kSqlServer, table, source),
          QStringLiteral("CREATE TABLE [Statistic_Call] ([CallID] int NULL, [Start_Time] datetime NULL, "
                         "[Ended] datetime2(7) NULL, [Caller] nvarchar(50) NULL, [Notes] varchar(max) NULL, "
-                        "[Cost] numeric(18,4) NULL, [Done] bit NULL, [Memo]]x] ntext NULL)")},
+                        "[Cost] numeric(18,4) NULL, [Done] bit NULL, [Memo]]x] nvarchar(max) NULL)")},
         {"add", AddColumn(kSqlServer, table, source[5]), QStringLiteral("ALTER TABLE [Statistic_Call] ADD [Cost] numeric(18,4) NULL")},
         {"add not null", AddColumn(kSqlServer, table, keyColumn), QStringLiteral("ALTER TABLE [Statistic_Call] ADD [ID] bigint NOT NULL")},
         {"widen", AlterColumn(kSqlServer, table, *widened),
