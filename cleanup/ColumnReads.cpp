@@ -36,7 +36,8 @@ ValueForm FormOf(ColumnType type)
 QString SQLiteStoredValue(const QString& quotedColumn)
 {
     return QStringLiteral("CASE typeof(%1) WHEN 'integer' THEN CAST('i' || %1 AS BLOB) "
-                          "WHEN 'real' THEN CAST('r' || quote(%1) AS BLOB) WHEN 'text' THEN CAST('t' || %1 AS BLOB) "
+                          "WHEN 'real' THEN CAST('r' || printf('%!.20e', %1) AS BLOB) "
+                          "WHEN 'text' THEN CAST('t' || %1 AS BLOB) "
                           "WHEN 'blob' THEN CAST('b' || %1 AS BLOB) END")
         .arg(quotedColumn);
 }

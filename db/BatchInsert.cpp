@@ -283,8 +283,8 @@ void BatchInsert::PrepareParameter(Parameter& p, const RowBatch::Column& column,
                                                       .arg(table_, QString::fromLatin1(value.data(), static_cast<qsizetype>(value.size()))));
                 number(SQL_C_SBIGINT, &p.integer, sizeof p.integer);
             } else if (kind == 'r') {
-                // SQLite's quote() writes a real with as many digits as it
-                // needs to read back exactly; from_chars reads it exactly.
+                // Its 21 digits, which SQLite writes in a type wider than a
+                // double, so that the nearest double to them is the value.
                 const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), p.real);
                 if (error != std::errc() || end != value.data() + value.size())
                     throw DatabaseError::Internal(QStringLiteral("A number of %1 could not be read: %2")
@@ -332,6 +332,10 @@ void BatchInsert::InsertRowsPerStatement(const RowBatch& rows, int firstColumn)
     std::vector<Parameter> parameters(static_cast<std::size_t>(perStatement * columnCount));
     for (int first = 0; first < rows.rowCount(); first += perStatement) {
         const int count = std::min(perStatement, rows.rowCount() - first);
+        for (int r = 0; r < count; ++r)
+            for (int c = 0; c < columnCount; ++c)
+                PrepareParameter(parameters[static_cast<std::size_t>(r * columnCount + c)], rows.column(firstColumn + c),
+                                 first + r, targetColumns_[static_cast<std::size_t>(c)]);
         std::unique_ptr<Statement> partial;
         Statement* statement = nullptr;
         if (count == perStatement) {
@@ -346,15 +350,12 @@ void BatchInsert::InsertRowsPerStatement(const RowBatch& rows, int firstColumn)
             statement = partial.get();
         }
         // Each parameter points at its value where the batch holds it.
-        for (int r = 0; r < count; ++r) {
-            for (int c = 0; c < columnCount; ++c) {
-                Parameter& p = parameters[static_cast<std::size_t>(r * columnCount + c)];
-                PrepareParameter(p, rows.column(firstColumn + c), first + r, targetColumns_[static_cast<std::size_t>(c)]);
-                statement->Check(SQLBindParameter(statement->handle(), static_cast<SQLUSMALLINT>(r * columnCount + c + 1),
-                                                  SQL_PARAM_INPUT, p.cType, p.sqlType, p.size, p.digits,
-                                                  const_cast<void*>(p.data), p.bufferLength, &p.indicator),
-                                 "SQLBindParameter");
-            }
+        for (int i = 0; i < count * columnCount; ++i) {
+            Parameter& p = parameters[static_cast<std::size_t>(i)];
+            statement->Check(SQLBindParameter(statement->handle(), static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT,
+                                              p.cType, p.sqlType, p.size, p.digits, const_cast<void*>(p.data),
+                                              p.bufferLength, &p.indicator),
+                             "SQLBindParameter");
         }
         statement->Execute();
     }

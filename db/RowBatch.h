@@ -27,8 +27,9 @@ enum class ValueForm {
     // A SQLite value of any storage class, whatever its column's declared
     // type: read as bytes whose first one names the class ('i' integer,
     // 'r' real, 't' text, 'b' blob) and whose rest is the value: the
-    // digits of an integer, a real as SQLite's exact quote() of it, the
-    // bytes of a text or blob (a NUL inside a text included).
+    // digits of an integer; a real as its 21 significant digits, of which
+    // the nearest double is the value; the bytes of a text or blob (a NUL
+    // inside a text included).
     Stored,
 };
 

@@ -1,6 +1,7 @@
 // A backed-up clean-up by date that ends in the middle of a table: killed
 // (SIGKILL) at chosen moments, refused by a read-only statistics file,
-// locked out by another writer, or out of space for the backup. Whatever
+// locked out by another writer, or out of space for the backup, on a
+// statistics database of awkward shapes. Whatever
 // ended it, the files stay sound, no row is lost, and a rerun finishes the
 // job with the same rows in both databases as a run never interrupted:
 // every row that left the statistics database in the backup exactly once.
@@ -15,6 +16,7 @@
 #include "fixtures/ProductDatabases.h"
 #include "fixtures/StatisticsSchema.h"
 #include "tests/cli/CleanupProcess.h"
+#include "tests/support/AwkwardShapes.h"
 #include "tests/support/Rows.h"
 #include "tests/support/TableContents.h"
 #include "tests/support/TempDatabases.h"
@@ -66,6 +68,10 @@ protected:
         options.calls = 900;
         options.dateRows = 360;
         product.CreateAll(options);
+        // Keys past 2^31, a column named RowID, a table WITHOUT ROWID, far
+        // rowids, rows alike in every value and values of every storage
+        // class: the shapes a kill must not make a rerun lose or double.
+        ReshapeStatistics(product.statistics(), 100);
         if (route() == Route::WriteAheadLog)
             Connection::Open(product.statistics())->Execute(QStringLiteral("PRAGMA journal_mode = WAL"));
         for (const char* file : {"statistics.db", "callcenter.db"})

@@ -21,9 +21,13 @@ QStringList ColumnsOf(const QString& connection, const QString& table)
 
 QStringList RowTexts(const QString& connection, const QString& table, const QStringList& columns, const QString& where)
 {
+    // quote() writes a text only up to a NUL inside it: such a text is
+    // written as its bytes.
     QStringList values;
     for (const QString& column : columns)
-        values << QStringLiteral("quote(\"%1\")").arg(column);
+        values << QStringLiteral("CASE WHEN typeof(\"%1\") = 'text' AND instr(CAST(\"%1\" AS BLOB), x'00') > 0 "
+                                 "THEN 'text:' || hex(\"%1\") ELSE quote(\"%1\") END")
+                      .arg(column);
     auto c = Connection::Open(connection);
     QStringList rows;
     QString sql = QStringLiteral("SELECT %1 FROM \"%2\"").arg(values.join(QStringLiteral(" || '|' || ")), table);

@@ -8,7 +8,8 @@
 namespace qel::test {
 
 // The rows of a SQLite table as a multiset: one text per row, each value
-// written by quote() (so its storage class counts too), sorted. Two tables
+// written by quote() (so its storage class counts too, and a double all its
+// digits; a text with a NUL inside as its bytes), sorted. Two tables
 // hold the same rows, each as often, when these lists are equal.
 // `where`, when given, picks the rows.
 QStringList RowTexts(const QString& connection, const QString& table, const QStringList& columns,

@@ -419,3 +419,36 @@ TEST_P(InterruptedBatch, ABatchWhoseDeleteHadCommittedIsNotDeletedAgain)
     EXPECT_EQ(LedgerEntries(), 0);
     EXPECT_EQ(Scalar(*source, QStringLiteral("SELECT COUNT(*) FROM Statistic_Call")), 2);
 }
+
+// Another program adds a column, with values, while a table's rows go: the
+// backup gets the column before the next batch, and no value is lost.
+TEST_P(RecordTransferTest, AColumnAddedWhileTheRowsGoReachesTheBackupBeforeAnyRowCarryingIt)
+{
+    settings.batchSize = 3;
+    source->Execute(QStringLiteral("CREATE TABLE Statistic_Agent (CallID int, AgentID int)"));
+    source->Execute(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 30) "
+                                   "INSERT INTO Statistic_Agent SELECT CASE WHEN i % 2 = 0 THEN 1 ELSE 3 END, i FROM n"));
+    source->Execute(QStringLiteral("INSERT INTO Statistic_Agent VALUES (4, 100)")); // of a new call: stays
+    auto other = Connection::Open(settings.statSrc);
+    bool added = false;
+    feedback.onPump = [&] {
+        if (added || Scalar(*other, QStringLiteral("SELECT COUNT(*) FROM Statistic_Agent")) == 31)
+            return; // not before the first batch has gone
+        other->Execute(QStringLiteral("ALTER TABLE Statistic_Agent ADD COLUMN Region text"));
+        other->Execute(QStringLiteral("UPDATE Statistic_Agent SET Region = 'R' || AgentID"));
+        added = true;
+    };
+    long long deleted = 0;
+    ASSERT_TRUE(Run([&](RecordTransfer& t) {
+        return t.BackupAndDeleteByCall(QStringLiteral("Statistic_Agent"), QString(), oldCalls, deleted);
+    })) << feedback.messageTexts().join('\n').toStdString();
+    ASSERT_TRUE(added);
+    EXPECT_EQ(deleted, 30);
+    auto target = Target();
+    EXPECT_EQ(Scalar(*target, QStringLiteral("SELECT COUNT(*) FROM Statistic_Agent")), 30);
+    EXPECT_EQ(Scalar(*target, QStringLiteral("SELECT COUNT(*) FROM Statistic_Agent WHERE Region IS NULL")), 3)
+        << "the first batch went before the column was there";
+    EXPECT_EQ(Scalar(*target, QStringLiteral("SELECT COUNT(*) FROM Statistic_Agent WHERE Region = 'R' || AgentID")), 27)
+        << "every value of the new column arrived";
+    EXPECT_EQ(Scalar(*source, QStringLiteral("SELECT COUNT(*) FROM Statistic_Agent WHERE Region = 'R100'")), 1);
+}
