@@ -59,3 +59,15 @@ TEST(RemovalTexts, EachTableIsDroppedByItsBracketedName)
         EXPECT_EQ(t.built, t.expected) << t.what;
 }
 
+// A drop that SQL Server refuses with Msg 3701 ("does not exist or you do
+// not have permission") is followed by this look-up, the schema named.
+TEST(RemovalTexts, ATableThatCouldNotBeDroppedIsLookedUpByItsObjectId)
+{
+    const Dialect sqlServer(Dialect::Kind::SqlServer);
+    const auto objectId = [&](const char* schema, const char* name) {
+        return CatalogStatements::TableObjectId(
+            CatalogStatements::QualifiedName(sqlServer, QString::fromUtf8(schema), QString::fromUtf8(name), QString()));
+    };
+    EXPECT_EQ(objectId("dbo", "ZEBCall7"), QStringLiteral("SELECT OBJECT_ID(N'[dbo].[ZEBCall7]', N'U')"));
+    EXPECT_EQ(objectId("web", "O'Brien ]2019"), QStringLiteral("SELECT OBJECT_ID(N'[web].[O''Brien ]]2019]', N'U')"));
+}
