@@ -174,10 +174,11 @@ QString TranslateSqlServer(const ConnectionString& cs, const QStringList& instal
 
 QString TranslateJet(const ConnectionString& cs, const QStringList& installed)
 {
-    const QString driver = PreferredDriver(installed,
-                                           {QStringLiteral("Microsoft Access Driver (*.mdb, *.accdb)"),
-                                            QStringLiteral("Microsoft Access Driver (*.mdb)")},
-                                           QStringLiteral("Microsoft Access Driver (*.mdb)"));
+    // The Access Database Engine's driver, named for both file kinds, is the
+    // only one a 64-bit program can load; the older name is the 32-bit Jet
+    // driver's.
+    const QString ace = QStringLiteral("Microsoft Access Driver (*.mdb, *.accdb)");
+    const QString driver = PreferredDriver(installed, {ace, QStringLiteral("Microsoft Access Driver (*.mdb)")}, ace);
     QStringList parts{DriverPair(driver)};
     parts << OdbcPair(QStringLiteral("DBQ"), FirstOf(cs, {"Data Source", "DBQ"}));
     const QString user = FirstOf(cs, {"User ID", "UID"});

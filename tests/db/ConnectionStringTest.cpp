@@ -91,11 +91,15 @@ TEST(ConnectionStringTranslation, JetProviderBecomesTheAccessDriver)
     EXPECT_EQ(TranslateConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\backup\\stats.mdb"),
                                         kWindowsDrivers),
               QStringLiteral("Driver={Microsoft Access Driver (*.mdb, *.accdb)};DBQ=C:\\backup\\stats.mdb"));
-    // Where no Access driver is installed the string still names one, and
-    // the driver manager's own error says it is missing.
+    EXPECT_EQ(TranslateConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\b.mdb"),
+                                        {QStringLiteral("Microsoft Access Driver (*.mdb)")}),
+              QStringLiteral("Driver={Microsoft Access Driver (*.mdb)};DBQ=C:\\b.mdb"));
+    // Where no Access driver is installed the string still names one, the
+    // one a 64-bit program can load, and the driver manager's own error
+    // says it is missing.
     EXPECT_EQ(TranslateConnectionString(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=/tmp/x.mdb"),
                                         kLinuxDrivers),
-              QStringLiteral("Driver={Microsoft Access Driver (*.mdb)};DBQ=/tmp/x.mdb"));
+              QStringLiteral("Driver={Microsoft Access Driver (*.mdb, *.accdb)};DBQ=/tmp/x.mdb"));
 }
 
 TEST(ConnectionStringTranslation, EveryOtherTextPassesUnchanged)
