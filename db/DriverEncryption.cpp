@@ -112,16 +112,23 @@ QString WithDriverEncryption(const QString& connection, const OdbcDriver& driver
     case Family::FreeTds:
         return ForFreeTds(connection, parsed, asked, encrypt->trimmed());
     case Family::Microsoft:
-        // The driver reads its own keys, and refuses a value it does not know.
-        if (asked == Asked::Strict && kind.version < 18)
+        // Version 18 reads every word of Encrypt; the older drivers know
+        // yes and no alone, and no TDS 8.0.
+        if (kind.version >= 18)
+            return connection;
+        if (asked == Asked::Strict)
             Refuse(QStringLiteral("Encrypt=strict asks for TDS 8.0, which %1 does not speak; use ODBC Driver 18 for SQL "
                                   "Server or later.")
                        .arg(DriverWords(driver)));
+        if (encrypt->trimmed().compare(QLatin1String("yes"), Qt::CaseInsensitive) != 0)
+            Refuse(QStringLiteral("%1 knows Encrypt=yes and Encrypt=no alone; write Encrypt=yes rather than Encrypt=%2.")
+                       .arg(driver.name, encrypt->trimmed()));
         return connection;
     case Family::Other:
         break;
     }
-    Refuse(QStringLiteral("Encrypt=%1 cannot be passed on: %2 is not known to encrypt its connections.")
+    Refuse(QStringLiteral("Encrypt=%1 cannot be passed on: %2 is not known to encrypt its connections; use Microsoft's "
+                          "ODBC Driver 18 for SQL Server or FreeTDS.")
                .arg(encrypt->trimmed(), DriverWords(driver)));
 }
 

@@ -10,8 +10,9 @@ namespace qel {
 // Encrypt and TrustServerCertificate, said in the words of the driver that
 // reads the string, so that no driver drops it for a key it does not know.
 //
-// - Microsoft's drivers take both keys as written; only version 18 and
-//   later speak TDS 8.0, so Encrypt=strict is refused for the others.
+// - Microsoft's drivers take both keys as written. Before version 18 they
+//   know Encrypt=yes and no alone and no TDS 8.0: another word for yes, or
+//   strict, is refused for them.
 // - FreeTDS ignores both keys (before version 1.4); its own is
 //   Encryption=require, which is added. It has no TDS 8.0, so
 //   Encrypt=strict is refused. It checks the server's certificate only

@@ -75,7 +75,8 @@ TEST(DriverEncryption, EachDriverIsToldInItsOwnWordsOrTheConnectionIsRefused)
                              "Server=h;Encrypt=strict"})
         EXPECT_EQ(WithDriverEncryption(QString::fromUtf8(keys), driver18), QString::fromUtf8(keys));
     EXPECT_EQ(WithDriverEncryption(trusted, driver17), trusted);
-    EXPECT_THROW(WithDriverEncryption(QStringLiteral("Server=h;Encrypt=strict"), driver17), DatabaseError);
+    for (const char* keys : {"Server=h;Encrypt=strict", "Server=h;Encrypt=Mandatory", "Server=h;Encrypt=true"})
+        EXPECT_THROW(WithDriverEncryption(QString::fromUtf8(keys), driver17), DatabaseError) << keys;
     // A driver not known to encrypt is not trusted to.
     EXPECT_THROW(WithDriverEncryption(trusted, sqlite), DatabaseError);
     EXPECT_THROW(WithDriverEncryption(trusted, OdbcDriver{}), DatabaseError);
