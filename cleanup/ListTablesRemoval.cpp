@@ -40,9 +40,13 @@ void DropTablesOfListsFound(const CleanupSettings& settings, Feedback& feedback,
 
 bool CleanupOperations::DropListTablesOfSurveys(const IdentifierArray& surveyIds)
 {
+    // No survey has no list: nothing is opened, asked or shown.
+    const std::optional<QString> listQuery = RemovalStatements::ListsOfSurveys(surveyIds);
+    if (!listQuery)
+        return true;
     try {
         auto callCenter = OpenDatabase(settings_.callCenterSrc, DatabaseRole::CallCentre, CommandTimeout(settings_.timeout));
-        DropTablesOfListsFound(settings_, feedback_, *callCenter, RemovalStatements::ListsOfSurveys(surveyIds),
+        DropTablesOfListsFound(settings_, feedback_, *callCenter, *listQuery,
                                [this](Catalog& catalog) { PrepareDrops(catalog); });
         return true;
     } catch (const DatabaseError& e) {

@@ -14,8 +14,10 @@ QString DeletedLists()
     return QStringLiteral("Select ListID from Lists Where Deleted <> 0");
 }
 
-QString ListsOfSurveys(const IdentifierArray& surveyIds)
+std::optional<QString> ListsOfSurveys(const IdentifierArray& surveyIds)
 {
+    if (surveyIds.empty())
+        return std::nullopt;
     QString idText;
     for (std::size_t i = 0; i < surveyIds.size(); ++i)
         idText += Format(QString::fromLatin1(i == 0 ? "%d" : ",%d"), {static_cast<qint32>(surveyIds[i])});

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace qel {
 
 // The queries the table removals send to find what they drop, so that each
@@ -14,8 +16,9 @@ namespace RemovalStatements {
 // Call-centre database: the surveys and lists the product marks deleted.
 QString DeletedSurveys(); // SurveyID, InterviewStorage
 QString DeletedLists();   // ListID
-// The lists of the surveys, the identifiers written as signed numbers.
-QString ListsOfSurveys(const IdentifierArray& surveyIds);
+// The lists of the surveys, the identifiers written as signed numbers;
+// nothing for no survey, since SQL Server refuses "IN ()".
+std::optional<QString> ListsOfSurveys(const IdentifierArray& surveyIds);
 // Every survey's title and deleted mark.
 QString SurveyTitles();   // SurveyID, SurveyTitle, Deleted
 

@@ -34,11 +34,15 @@ bool EqualFoldingAscii(const QString& a, const QString& b)
     return true;
 }
 
-// A drop that failed because the table is already gone.
+// SQLite's word for a drop of a table that is already gone.
 bool SaysNoSuchTable(const DatabaseError& error)
 {
     return error.description().contains(QLatin1String("no such table"), Qt::CaseInsensitive);
 }
+
+// SQL Server's Msg 3701, "Cannot drop the table ..., because it does not
+// exist or you do not have permission": either half.
+constexpr int kCannotDropTable = 3701;
 
 } // namespace
 
@@ -153,12 +157,34 @@ void Catalog::DropTable(const QString& name)
         connection_.Execute(CatalogStatements::DropTable(QualifiedName(table)));
     if (onDropped_)
         onDropped_(table.name);
+    Forget(table);
+}
+
+void Catalog::Forget(const TableEntry& table)
+{
     auto& tables = TableList();
     for (auto it = tables.begin(); it != tables.end(); ++it) {
         if (it->schema == table.schema && it->name == table.name) {
             tables.erase(it);
             break;
         }
+    }
+}
+
+bool Catalog::IsGone(const TableEntry& table, const DatabaseError& dropFailure)
+{
+    if (!connection_.dialect().isSqlServer())
+        return SaysNoSuchTable(dropFailure);
+    if (dropFailure.nativeError() != kCannotDropTable)
+        return false;
+    // The message does not tell a missing table from a missing right: the
+    // table is gone only when the server no longer finds it.
+    try {
+        Result id(connection_, CatalogStatements::TableObjectId(
+                                   CatalogStatements::QualifiedName(connection_.dialect(), table.schema, table.name, {})));
+        return id.Next() && id.Value(0).isNull();
+    } catch (const DatabaseError&) {
+        return false; // the drop's own failure is the one to report
     }
 }
 
@@ -172,9 +198,12 @@ bool Catalog::DropTableIfPresent(const QString& name)
         DropTable(name);
         return true;
     } catch (const DatabaseError& e) {
-        if (SaysNoSuchTable(e)) // dropped by someone else since the list was read
-            return false;
-        throw;
+        // Passed over only when another program dropped it since the list
+        // was read.
+        if (!IsGone(*found, e))
+            throw;
+        Forget(*found);
+        return false;
     }
 }
 

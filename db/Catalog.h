@@ -11,6 +11,7 @@
 namespace qel {
 
 class Connection;
+class DatabaseError;
 
 // A column as the catalogue describes and creates it.
 struct ColumnDefinition {
@@ -81,9 +82,12 @@ public:
     void setOnDropped(std::function<void(const QString& name)> onDropped) { onDropped_ = std::move(onDropped); }
 
     // Drops the table when it is there; a missing table, or a view of that
-    // name, is passed over. Answers whether it was dropped. Any other failure, reading the list
-    // or dropping (a lock, a permission), is a DatabaseError: a table that
-    // could not be dropped is not absent.
+    // name, is passed over, also one that another program dropped after the
+    // list was read. Answers whether it was dropped. Any other failure,
+    // reading the list or dropping (a lock, a permission), is a
+    // DatabaseError: a table that could not be dropped is not absent. (SQL
+    // Server gives one message, 3701, for a missing table and a missing
+    // right; the table is then looked up again.)
     bool DropTableIfPresent(const QString& name);
 
     // The table's columns in their order; a missing table is a DatabaseError.
@@ -111,6 +115,8 @@ private:
     std::vector<ColumnDefinition> ReadSQLiteColumns(const TableEntry& table);
     std::vector<ColumnDefinition> ReadListedColumns(const TableEntry& table);
     QString QualifiedName(const TableEntry& table) const;
+    void Forget(const TableEntry& table);
+    bool IsGone(const TableEntry& table, const DatabaseError& dropFailure);
 
     Connection& connection_;
     std::optional<std::vector<TableEntry>> tables_;

@@ -33,6 +33,13 @@ QString CreateTable(const Dialect& dialect, const QString& qualifiedName, const 
     return QStringLiteral("CREATE TABLE %1 (%2)").arg(qualifiedName, parts.join(QStringLiteral(", ")));
 }
 
+QString TableObjectId(const QString& qualifiedName)
+{
+    QString literal = qualifiedName;
+    literal.replace(QLatin1Char('\''), QLatin1String("''"));
+    return QStringLiteral("SELECT OBJECT_ID(N'%1', N'U')").arg(literal);
+}
+
 QString DropTable(const QString& qualifiedName)
 {
     return QStringLiteral("DROP TABLE %1;").arg(qualifiedName);

@@ -24,6 +24,10 @@ QString QualifiedName(const Dialect& dialect, const QString& schema, const QStri
 // "[name] type NULL": a column as a table definition or ALTER TABLE writes it.
 QString ColumnText(const Dialect& dialect, const ColumnDefinition& column);
 
+// SQL Server: the table's object id, NULL when the server finds no such
+// table. The qualified name names the schema.
+QString TableObjectId(const QString& qualifiedName);
+
 QString CreateTable(const Dialect& dialect, const QString& qualifiedName, const std::vector<ColumnDefinition>& columns);
 QString DropTable(const QString& qualifiedName);
 QString AddColumn(const Dialect& dialect, const QString& qualifiedName, const ColumnDefinition& column);

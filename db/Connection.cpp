@@ -3,6 +3,8 @@
 #include "db/ConnectionString.h"
 #include "db/DatabaseError.h"
 #include "db/DriverConnect.h"
+#include "db/DriverEncryption.h"
+#include "db/DriverRegistry.h"
 #include "db/LockWait.h"
 #include "db/Result.h"
 #include "db/Statement.h"
@@ -147,6 +149,7 @@ std::unique_ptr<Connection> Connection::Open(const QString& connectionString, st
     QString odbcString = connectionString;
     if (odbcString.trimmed().startsWith(QLatin1String("Provider="), Qt::CaseInsensitive))
         odbcString = TranslateConnectionString(odbcString, InstalledOdbcDrivers());
+    odbcString = WithDriverEncryption(odbcString);
     const bool namesSQLite = NamesSQLiteDriver(odbcString);
     if (namesSQLite) {
         const SQLiteKeys keys = WithSQLiteKeys(odbcString, commandTimeout, missing);

@@ -25,7 +25,10 @@ public:
     Connection& operator=(const Connection&) = delete;
 
     // Opens the connection string as given, except that OLE DB provider
-    // strings are translated for ODBC. With a command time-out, statements
+    // strings are translated for ODBC and asked-for encryption is said in
+    // the driver's own words, or refused (DriverEncryption.h). The string
+    // reaches the driver intact whatever letters it holds
+    // (DriverConnect.h). With a command time-out, statements
     // of this connection wait that many seconds (0 lets them wait forever),
     // also for another connection's lock on a SQLite database, which they
     // wait for once; a negative one is refused. Throws DatabaseError on any

@@ -1,7 +1,5 @@
 #include "db/ConnectionString.h"
 
-#include "db/OdbcApi.h"
-
 namespace qel {
 
 ConnectionString ConnectionString::Parse(const QString& text)
@@ -87,13 +85,15 @@ QString FirstOf(const ConnectionString& cs, std::initializer_list<const char*> k
     return {};
 }
 
-QString PreferredDriver(const QStringList& installed, const QStringList& preferences)
+// The first of the preferred drivers that is installed; the fallback when
+// none is, so that the driver manager's own error names it.
+QString PreferredDriver(const QStringList& installed, const QStringList& preferences, const QString& fallback)
 {
     for (const QString& wanted : preferences)
         for (const QString& name : installed)
             if (name.compare(wanted, Qt::CaseInsensitive) == 0)
                 return name;
-    return preferences.last();
+    return fallback;
 }
 
 // A driver name in braces, as the driver managers document it.
@@ -110,11 +110,29 @@ bool IsTrue(const QString& v)
     return s == QLatin1String("sspi") || s == QLatin1String("true") || s == QLatin1String("yes");
 }
 
+// The provider's encryption setting as Encrypt's value: Yes or Strict when
+// it asks for encryption, empty when it does not, and a value neither
+// provider nor driver knows as written, for the driver to refuse.
+QString EncryptWords(const QString& setting)
+{
+    const QString s = setting.trimmed().toLower();
+    if (s.isEmpty() || s == QLatin1String("false") || s == QLatin1String("no") || s == QLatin1String("optional"))
+        return {};
+    if (s == QLatin1String("true") || s == QLatin1String("yes") || s == QLatin1String("mandatory"))
+        return QStringLiteral("Yes");
+    if (s == QLatin1String("strict"))
+        return QStringLiteral("Strict");
+    return setting.trimmed();
+}
+
 QString TranslateSqlServer(const ConnectionString& cs, const QStringList& installed)
 {
-    const QString driver = PreferredDriver(installed, {QStringLiteral("ODBC Driver 18 for SQL Server"),
-                                                       QStringLiteral("ODBC Driver 17 for SQL Server"),
-                                                       QStringLiteral("FreeTDS"), QStringLiteral("SQL Server")});
+    // "SQL Server" is the driver every Windows has.
+    const QString driver = PreferredDriver(installed,
+                                           {QStringLiteral("ODBC Driver 18 for SQL Server"),
+                                            QStringLiteral("ODBC Driver 17 for SQL Server"), QStringLiteral("FreeTDS"),
+                                            QStringLiteral("SQL Server")},
+                                           QStringLiteral("SQL Server"));
     const bool freeTds = driver.compare(QLatin1String("FreeTDS"), Qt::CaseInsensitive) == 0;
     QStringList parts{DriverPair(driver)};
 
@@ -139,21 +157,28 @@ QString TranslateSqlServer(const ConnectionString& cs, const QStringList& instal
         parts << OdbcPair(QStringLiteral("UID"), user);
     if (auto password = cs.value(QStringLiteral("Password")); password || cs.has(QStringLiteral("PWD")))
         parts << OdbcPair(QStringLiteral("PWD"), password ? *password : *cs.value(QStringLiteral("PWD")));
-    // The OLE DB providers encrypt only when told to; version 18 of
-    // Microsoft's driver would insist, and refuse servers the old settings
-    // reached.
-    const bool encrypt = IsTrue(FirstOf(cs, {"Use Encryption for Data", "Encrypt"}));
-    if (driver.startsWith(QLatin1String("ODBC Driver 18"), Qt::CaseInsensitive))
-        parts << (encrypt ? QStringLiteral("Encrypt=Yes") : QStringLiteral("Encrypt=Optional"));
-    else if (encrypt)
-        parts << QStringLiteral("Encrypt=Yes");
+    // Encryption is carried over in the words of Microsoft's ODBC drivers;
+    // the connection says it in the chosen driver's own words, or refuses
+    // (DriverEncryption.h). The OLE DB providers encrypt only when told to;
+    // version 18 of Microsoft's driver would insist, and refuse servers the
+    // old settings reached.
+    const QString encrypt = EncryptWords(FirstOf(cs, {"Use Encryption for Data", "Encrypt"}));
+    if (!encrypt.isEmpty())
+        parts << OdbcPair(QStringLiteral("Encrypt"), encrypt);
+    else if (driver.startsWith(QLatin1String("ODBC Driver 18"), Qt::CaseInsensitive))
+        parts << QStringLiteral("Encrypt=Optional");
+    if (IsTrue(FirstOf(cs, {"TrustServerCertificate", "Trust Server Certificate"})))
+        parts << QStringLiteral("TrustServerCertificate=Yes");
     return parts.join(QLatin1Char(';'));
 }
 
 QString TranslateJet(const ConnectionString& cs, const QStringList& installed)
 {
-    const QString driver = PreferredDriver(installed, {QStringLiteral("Microsoft Access Driver (*.mdb, *.accdb)"),
-                                                       QStringLiteral("Microsoft Access Driver (*.mdb)")});
+    // The Access Database Engine's driver, named for both file kinds, is the
+    // only one a 64-bit program can load; the older name is the 32-bit Jet
+    // driver's.
+    const QString ace = QStringLiteral("Microsoft Access Driver (*.mdb, *.accdb)");
+    const QString driver = PreferredDriver(installed, {ace, QStringLiteral("Microsoft Access Driver (*.mdb)")}, ace);
     QStringList parts{DriverPair(driver)};
     parts << OdbcPair(QStringLiteral("DBQ"), FirstOf(cs, {"Data Source", "DBQ"}));
     const QString user = FirstOf(cs, {"User ID", "UID"});
@@ -205,27 +230,6 @@ QString DescribeDatabase(const QString& connection)
     if (!database.isEmpty())
         parts << QStringLiteral("database %1").arg(database);
     return parts.join(QStringLiteral(", "));
-}
-
-QStringList InstalledOdbcDrivers()
-{
-    QStringList names;
-    SQLHENV env = SQL_NULL_HENV;
-    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)))
-        return names;
-    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-    SQLWCHAR description[512];
-    SQLWCHAR attributes[2048];
-    SQLSMALLINT descriptionLength = 0;
-    SQLSMALLINT attributesLength = 0;
-    SQLUSMALLINT direction = SQL_FETCH_FIRST;
-    while (SQL_SUCCEEDED(SQLDriversW(env, direction, description, 512, &descriptionLength, attributes, 2048,
-                                     &attributesLength))) {
-        names << FromSqlWChar(description, std::min<qsizetype>(descriptionLength, 511));
-        direction = SQL_FETCH_NEXT;
-    }
-    SQLFreeHandle(SQL_HANDLE_ENV, env);
-    return names;
 }
 
 } // namespace qel

@@ -46,7 +46,4 @@ QString TranslateConnectionString(const QString& connection, const QStringList& 
 // part of it.
 QString DescribeDatabase(const QString& connection);
 
-// The ODBC drivers the driver manager knows, by name.
-QStringList InstalledOdbcDrivers();
-
 } // namespace qel

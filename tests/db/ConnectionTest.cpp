@@ -6,6 +6,7 @@
 #include "tests/support/RecordingFeedback.h"
 #include "tests/support/TempDatabases.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 
@@ -61,6 +62,17 @@ TEST_F(ConnectionTest, ExecuteReportsAffectedRows)
     EXPECT_EQ(c->Execute(QStringLiteral("INSERT INTO t VALUES (1,'a'),(2,'b'),(3,'c')")), 3);
     EXPECT_EQ(c->Execute(QStringLiteral("DELETE  FROM t WHERE id in (SELECT id FROM t WHERE id < 3)")), 2);
     EXPECT_EQ(c->Execute(QStringLiteral("DELETE  FROM t WHERE id > 100")), 0);
+}
+
+// The SQLite driver takes narrow strings only; the driver manager's own
+// conversion of a wide one garbled letters beyond ASCII into another path.
+TEST_F(ConnectionTest, ASQLiteFileNamedWithAnyLettersIsTheFileOpened)
+{
+    const QString folder = temp.path(TempDatabases::AwkwardName());
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString name = QStringLiteral("stätistik € 調査 'q.db");
+    Connection::Open(SQLiteConnection(folder + QLatin1Char('/') + name))->Execute(QStringLiteral("CREATE TABLE t (x int)"));
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{name});
 }
 
 TEST_F(ConnectionTest, DriverThatIsNotInstalledIsADatabaseError)

@@ -1,5 +1,8 @@
 #include "tests/removal/RemovalFixture.h"
 
+#include "db/Catalog.h"
+#include "db/DatabaseError.h"
+
 using namespace qel;
 using namespace qel::test;
 
@@ -20,9 +23,6 @@ QStringList TablesOfLists(std::initializer_list<int> ids)
 
 using ListTablesRemoval = RemovalTest;
 QEL_ON_EVERY_BACKEND(ListTablesRemoval);
-
-// SQLite reads "IN ()" as an empty list, where SQL Server refuses it.
-using ListTablesRemovalOnSQLite = OnSQLite<RemovalTest>;
 
 TEST_P(ListTablesRemoval, RemovesTheTablesOfEveryDeletedListAndASecondRunFindsNone)
 {
@@ -115,16 +115,65 @@ TEST_P(ListTablesRemoval, OperationWritesSurveyIdentifiersAsSignedNumbers)
     EXPECT_EQ(Contents(db().lists()), Without(before, TablesOfLists({3})));
 }
 
-TEST_F(ListTablesRemovalOnSQLite, OperationWithoutListsShowsNothingAndLeavesTheListDatabaseAlone)
+TEST_P(ListTablesRemoval, OperationWithoutListsShowsNothingAndLeavesTheListDatabaseAlone)
 {
     db().CreateAll();
     settings.listDB = Unopenable();
 
-    ops.DropListTablesOfSurveys({999});
+    EXPECT_TRUE(ops.DropListTablesOfSurveys({999}));
     EXPECT_TRUE(feedback.messages.empty()) << feedback.messageTexts().join(QLatin1Char('\n')).toStdString();
 
-    // "IN ()" is sent as it is: SQLite reads it as an empty list and finds no
-    // list, where SQL Server rejects it and the report is shown.
-    ops.DropListTablesOfSurveys({});
+    // No survey asks nothing: "IN ()", which SQL Server refuses, is never
+    // sent, and not even the call-centre database is opened.
+    settings.callCenterSrc = Unopenable();
+    EXPECT_TRUE(ops.DropListTablesOfSurveys({}));
     EXPECT_TRUE(feedback.messages.empty()) << feedback.messageTexts().join(QLatin1Char('\n')).toStdString();
+}
+
+// The list of tables is read once; a table another program drops after
+// that is passed over like one that was never there. SQL Server answers
+// the drop with Msg 3701, SQLite with "no such table".
+TEST_P(ListTablesRemoval, ATableDroppedByAnotherProgramMeanwhileIsPassedOver)
+{
+    const std::vector<ListRow> lists = {{7, 1, true}};
+    db().CreateCallCenter({}, lists);
+    db().CreateListTables(lists);
+    auto connection = Connection::Open(db().lists(), 30);
+    Catalog catalog(*connection);
+    ASSERT_TRUE(catalog.FindTable(QStringLiteral("ZEBCall7")));
+
+    ExecuteAll(db().lists(), {QStringLiteral("DROP TABLE ZEBCall7")});
+
+    EXPECT_FALSE(catalog.DropTableIfPresent(QStringLiteral("ZEBCall7")));
+    EXPECT_FALSE(catalog.FindTable(QStringLiteral("ZEBCall7")));
+    EXPECT_TRUE(catalog.DropTableIfPresent(QStringLiteral("ZEBList7")));
+    const QStringList left = TableNames(db().lists());
+    EXPECT_FALSE(left.contains(QStringLiteral("ZEBList7")));
+    EXPECT_TRUE(left.contains(QStringLiteral("ZEBEmail7")));
+}
+
+using ListTablesRemovalOnSqlServer = OnSqlServer<RemovalTest>;
+
+// Msg 3701 also says "or you do not have permission": a table the login
+// sees but may not drop is a failure, never a table already gone.
+TEST_F(ListTablesRemovalOnSqlServer, ATableTheLoginMayReadButNotDropIsAFailureNotGone)
+{
+    const std::vector<ListRow> lists = {{7, 1, true}};
+    db().CreateCallCenter({}, lists);
+    db().CreateListTables(lists);
+    auto connection = Connection::Open(db().lists(), 30);
+    ExecuteAll(*connection, {QStringLiteral("CREATE USER qel_reader WITHOUT LOGIN"),
+                             QStringLiteral("GRANT SELECT ON ZEBCall7 TO qel_reader")});
+    connection->Execute(QStringLiteral("EXECUTE AS USER = N'qel_reader'"));
+    Catalog catalog(*connection);
+    ASSERT_TRUE(catalog.FindTable(QStringLiteral("ZEBCall7")));
+
+    try {
+        catalog.DropTableIfPresent(QStringLiteral("ZEBCall7"));
+        ADD_FAILURE() << "a table that could not be dropped counted as gone or as dropped";
+    } catch (const DatabaseError& e) {
+        EXPECT_EQ(e.nativeError(), 3701) << e.description().toStdString();
+    }
+    connection->Execute(QStringLiteral("REVERT"));
+    EXPECT_TRUE(TableNames(db().lists()).contains(QStringLiteral("ZEBCall7")));
 }

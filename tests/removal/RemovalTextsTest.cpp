@@ -25,17 +25,18 @@ TEST(RemovalTexts, TheQueriesThatFindWhatIsDropped)
         {"deleted surveys", RemovalStatements::DeletedSurveys(),
          QStringLiteral("Select SurveyID, InterviewStorage From Surveys Where Deleted <> 0")},
         {"deleted lists", RemovalStatements::DeletedLists(), QStringLiteral("Select ListID from Lists Where Deleted <> 0")},
-        {"lists of surveys", RemovalStatements::ListsOfSurveys({12, 40, 7}),
+        {"lists of surveys", RemovalStatements::ListsOfSurveys({12, 40, 7}).value_or(QString()),
          QStringLiteral("Select ListID from Lists Where SurveyID IN (12,40,7)")},
-        {"lists of one survey past the signed range", RemovalStatements::ListsOfSurveys({4294967295u}),
+        {"lists of one survey past the signed range", RemovalStatements::ListsOfSurveys({4294967295u}).value_or(QString()),
          QStringLiteral("Select ListID from Lists Where SurveyID IN (-1)")},
-        {"lists of no survey", RemovalStatements::ListsOfSurveys({}), QStringLiteral("Select ListID from Lists Where SurveyID IN ()")},
         {"survey titles", RemovalStatements::SurveyTitles(),
          QStringLiteral("Select SurveyID,SurveyTitle,Deleted from Surveys Where (SurveyID >0)")},
         {"web survey names", RemovalStatements::WebSurveyNames(), QStringLiteral("Select strExtName from WP_Survey")},
     };
     for (const Text& t : texts)
         EXPECT_EQ(t.built, t.expected) << t.what;
+    // SQL Server refuses "IN ()": for no survey there is no statement.
+    EXPECT_FALSE(RemovalStatements::ListsOfSurveys({}).has_value());
 }
 
 // Each table goes with its own statement, its name between brackets, so a
@@ -56,4 +57,17 @@ TEST(RemovalTexts, EachTableIsDroppedByItsBracketedName)
     };
     for (const Text& t : texts)
         EXPECT_EQ(t.built, t.expected) << t.what;
+}
+
+// A drop that SQL Server refuses with Msg 3701 ("does not exist or you do
+// not have permission") is followed by this look-up, the schema named.
+TEST(RemovalTexts, ATableThatCouldNotBeDroppedIsLookedUpByItsObjectId)
+{
+    const Dialect sqlServer(Dialect::Kind::SqlServer);
+    const auto objectId = [&](const char* schema, const char* name) {
+        return CatalogStatements::TableObjectId(
+            CatalogStatements::QualifiedName(sqlServer, QString::fromUtf8(schema), QString::fromUtf8(name), QString()));
+    };
+    EXPECT_EQ(objectId("dbo", "ZEBCall7"), QStringLiteral("SELECT OBJECT_ID(N'[dbo].[ZEBCall7]', N'U')"));
+    EXPECT_EQ(objectId("web", "O'Brien ]2019"), QStringLiteral("SELECT OBJECT_ID(N'[web].[O''Brien ]]2019]', N'U')"));
 }

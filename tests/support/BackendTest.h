@@ -39,6 +39,15 @@ protected:
     Backend backend() const override { return Backend::SQLite; }
 };
 
+// A fixture of BackendTest for the cases whose meaning is SQL Server's own
+// (its messages, its rights), used with TEST_F; skipped, saying why, where
+// no server is named.
+template <class Fixture>
+class OnSqlServer : public Fixture {
+protected:
+    Backend backend() const override { return Backend::SqlServer; }
+};
+
 std::string BackendTestName(const ::testing::TestParamInfo<Backend>& info);
 
 } // namespace qel::test

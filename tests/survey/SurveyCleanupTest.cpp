@@ -182,6 +182,18 @@ TEST_P(SurveyCleanupTest, AnUnreachableListDatabaseStopsTheRunBeforeAnyStatistic
     EXPECT_EQ(Count(product().callCenter(), QStringLiteral("SELECT COUNT(*) FROM CleaningHistory")), 0);
 }
 
+// Surveys of no storage kind give titles but no identifiers: with lists
+// chosen the run asks for the lists of no survey, which it must not send
+// as "IN ()", a syntax error on SQL Server after the statistics went.
+TEST_P(SurveyCleanupTest, SurveysOfNoStorageKindWithListsChosenAskForNoListAndSucceed)
+{
+    const QStringList lists = TableNames(product().lists());
+    ASSERT_TRUE(Run({}, {}, true, false, false, true, {QStringLiteral("Product Launch")}));
+    EXPECT_EQ(feedback.messageTexts(), QStringList{QStringLiteral("Clean up successful : 0 records deleted!")});
+    EXPECT_EQ(TableNames(product().lists()), lists);
+    EXPECT_EQ(Count(product().callCenter(), QStringLiteral("SELECT COUNT(*) FROM CleaningHistory")), 0);
+}
+
 using SurveyCleanupOnSQLite = OnSQLite<SurveyCleanupTest>;
 
 TEST_F(SurveyCleanupOnSQLite, AFailingListRemovalEndsTheRunWithoutHistoryOrSuccess)
