@@ -114,6 +114,9 @@ void CleanupOperations::RecordCleaningHistory(const IdentifierArray& surveyIds, 
     if (!options.any())
         return;
     auto connection = OpenDatabase(settings_.callCenterSrc, DatabaseRole::CallCentre, CommandTimeout(settings_.timeout));
+    // The history comes into being with its first record; reading the
+    // survey list never creates it.
+    connection->Execute(CreateCleaningHistorySql(connection->dialect()));
     for (const quint32 id : surveyIds)
         for (const QString& sql : CleaningHistoryStatements(connection->dialect(), static_cast<qint32>(id), options))
             connection->Execute(sql);

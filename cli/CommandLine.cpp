@@ -122,6 +122,9 @@ void PrintSurveyTable(const std::vector<SurveyListRow>& rows)
 int ListSurveys(const CleanupSettings& settings, Feedback& feedback)
 {
     std::vector<SurveyListRow> rows;
+    // The list only reads: a copy of the database without write access
+    // serves as well, and a missing history reads as never cleaned.
+    const ReadOnlyOpening readOnly;
     try {
         auto connection = OpenDatabase(settings.callCenterSrc, DatabaseRole::CallCentre);
         LoadSurveyList(*connection, [&](const SurveyListRow& row) { rows.push_back(row); });
@@ -363,10 +366,8 @@ int RunCommandLine(int argc, char** argv)
         // The surveys as the selection dialog lists them; every identifier
         // must be one of them before anything is changed.
         std::vector<SurveyListRow> all;
-        std::optional<ReadOnlyOpening> readOnly;
-        if (dryRun)
-            readOnly.emplace();
         try {
+            const ReadOnlyOpening readOnly; // the list only reads, as the dialog's does
             auto connection = OpenDatabase(settings.callCenterSrc, DatabaseRole::CallCentre);
             std::set<qint32> known;
             for (Result surveys(*connection, QStringLiteral("Select SurveyID From Surveys")); surveys.Next();)
@@ -374,8 +375,7 @@ int RunCommandLine(int argc, char** argv)
             for (const qint32 id : requestedIds)
                 if (!known.count(id))
                     return UsageError(QStringLiteral("there is no survey %1 in Surveys").arg(id));
-            LoadSurveyList(*connection, [&](const SurveyListRow& row) { all.push_back(row); },
-                           dryRun ? MissingHistory::ReadAsNever : MissingHistory::Create);
+            LoadSurveyList(*connection, [&](const SurveyListRow& row) { all.push_back(row); });
         } catch (const DatabaseError& e) {
             ReportDatabaseError(feedback, QLatin1String(ReportContext::SurveySelection), e);
             return finishRun();

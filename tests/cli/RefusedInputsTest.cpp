@@ -11,6 +11,54 @@
 using namespace qel;
 using namespace qel::test;
 
+// Inputs a run cannot be trusted with are refused before anything is
+// opened for writing, each with a message that names the setting or the
+// table, and every file stays as it was.
+class RefusedInputsTest : public CommandLineTest {
+protected:
+    QString Folder() const { return temp.path(QStringLiteral("product")); }
+
+    // Runs a command that must be refused with `exitCode`; the message on
+    // standard error must hold every one of `named`.
+    Result ExpectRefused(const QStringList& arguments, int exitCode, const QStringList& named)
+    {
+        const auto bytes = FolderDigest(Folder());
+        const Result r = Run(arguments);
+        const std::string what = arguments.join(' ').toStdString();
+        EXPECT_EQ(r.exitCode, exitCode) << what << "\n" << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << what << "\n" << r.out.toStdString();
+        for (const QString& name : named)
+            EXPECT_TRUE(r.err.contains(name)) << what << ": '" << name.toStdString() << "' in\n" << r.err.toStdString();
+        EXPECT_EQ(FolderDigest(Folder()), bytes) << what;
+        EXPECT_TRUE(QDir(workFolder()).entryList(QDir::Files | QDir::Hidden).isEmpty())
+            << what << ": a file was written into the working folder";
+        return r;
+    }
+};
+
+TEST_F(RefusedInputsTest, ListSurveysOnlyReadsAndServesAReadOnlyCopy)
+{
+    Result r = Run(QStringList{"list-surveys"} + Settings());
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_FALSE(TableNames(product.callCenter()).contains(QStringLiteral("CleaningHistory")));
+    EXPECT_TRUE(r.out.contains(QStringLiteral("Never")));
+
+    if (!CanDenyWrites())
+        GTEST_SKIP() << "an administrator's child writes read-only files here";
+    const QString copy = temp.path(QStringLiteral("copy/callcenter.db"));
+    QDir().mkpath(QFileInfo(copy).absolutePath());
+    ASSERT_TRUE(QFile::copy(product.path(QStringLiteral("callcenter.db")), copy));
+    ASSERT_TRUE(QFile::setPermissions(copy, QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+    const auto bytes = FolderDigest(QFileInfo(copy).absolutePath());
+    ChildLimits limits;
+    limits.honourFileModes = true;
+    const Result copied = Run(QStringList{"list-surveys"} + Settings() + QStringList{"--set", "CallCenterSrc=" + SQLiteConnection(copy)},
+                              {}, limits);
+    EXPECT_EQ(copied.exitCode, 0) << copied.err.toStdString();
+    EXPECT_EQ(copied.out, r.out);
+    EXPECT_EQ(FolderDigest(QFileInfo(copy).absolutePath()), bytes);
+}
+
 // A SQLite file named through a data source (DSN) of the driver manager.
 class DataSourceTest : public CommandLineTest {
 protected:
