@@ -36,6 +36,88 @@ protected:
     }
 };
 
+TEST_F(RefusedInputsTest, BackupTargetsThatKeepNothingOrLandUnnamedAreRefusedWithExitTwo)
+{
+    struct Case {
+        QString target;
+        QString named; // what the message shows of it
+    };
+    const Case sqlTargets[] = {
+        {QStringLiteral("Driver=SQLite3;Database=:memory:"), QStringLiteral("':memory:'")},
+        {QStringLiteral("Driver=SQLite3;Database=file::memory:"), QStringLiteral("in-memory")},
+        {QStringLiteral("Driver=SQLite3;Database={file:backup.db?cache=shared&mode=memory}"), QStringLiteral("in-memory")},
+        {QStringLiteral("Driver=SQLite3;Database=file:///tmp/b.db?mode=%6Demory"), QStringLiteral("in-memory")},
+        {QStringLiteral("Driver=SQLite3;Database=file:?mode=rwc"), QStringLiteral("temporary")},
+        {QStringLiteral("Driver=SQLite3;Database=;Timeout=100"), QStringLiteral("empty database")},
+        {QStringLiteral("Driver=SQLite3;Database=   "), QStringLiteral("empty database")},
+        {QStringLiteral("Driver=SQLite3"), QStringLiteral("names no database")},
+        {QStringLiteral("Driver=FreeTDS;Server=db01;UID=u;PWD=secret"), QStringLiteral("server db01")},
+        {QStringLiteral("  "), QStringLiteral("StatTgt is empty")},
+    };
+    for (const Case& c : sqlTargets) {
+        SCOPED_TRACE(c.target.toStdString());
+        const QStringList backup = {"--set", "BackupType=1", "--set", "StatTgt=" + c.target};
+        for (const QStringList& command : {QStringList{"by-date", "--before", "2024-03-05"},
+                                           QStringList{"by-date", "--dry-run", "--before", "2024-03-05"},
+                                           QStringList{"by-survey", "--ids", "1", "--stats"}}) {
+            const Result r = ExpectRefused(command + Settings() + backup, 2, {QStringLiteral("qelcleanup: StatTgt"), c.named});
+            EXPECT_FALSE(r.err.contains(QLatin1String("secret")));
+            EXPECT_FALSE(r.err.contains(QLatin1String("the SQLite file :memory:")));
+        }
+    }
+    ExpectRefused(QStringList{"by-date"} + Settings() + QStringList{"--set", "BackupType=2", "--set", "AccessTgt= "}, 2,
+                  {QStringLiteral("AccessTgt is empty")});
+    // Without a backup the target is not looked at.
+    const Result r = Run(QStringList{"by-date", "--dry-run"} + Settings() + QStringList{"--set", "StatTgt=Driver=SQLite3;Database=:memory:"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+}
+
+TEST_F(RefusedInputsTest, TimeoutTakesAWholeNumberFromZeroWhereverItComesFrom)
+{
+    for (const char* timeout : {"abc", "12x", "-1", "1.5", "+5"})
+        ExpectRefused(QStringList{"by-date"} + Settings() + QStringList{"--set", QStringLiteral("Timeout=%1").arg(timeout)}, 2,
+                      {QStringLiteral("Timeout takes a whole number of seconds from 0 up"), QStringLiteral("'%1'").arg(timeout)});
+    // Empty and 0 keep meaning 300 seconds; blanks around a number are no mistake.
+    for (const char* timeout : {"", "0", " 7 "}) {
+        const Result r = Run(QStringList{"lists", "--dry-run"} + Settings() + QStringList{"--set", QStringLiteral("Timeout=%1").arg(timeout)});
+        EXPECT_EQ(r.exitCode, 0) << timeout << ": " << r.err.toStdString();
+    }
+
+    // A value stored by hand is refused alike, by every command.
+    QDir().mkpath(QFileInfo(settingsFile()).absolutePath());
+    QFile file(settingsFile());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Settings]\nTimeout=12x\n");
+    file.close();
+    QStringList settings = Settings();
+    settings.removeLast(); // the fixture's Timeout=30
+    settings.removeLast();
+    for (const char* command : {"by-date", "lists", "list-surveys"})
+        ExpectRefused(QStringList{command} + settings, 2, {QStringLiteral("Timeout"), QStringLiteral("'12x'")});
+}
+
+TEST_F(RefusedInputsTest, ACutOffAfterTodayTakesAllowFuture)
+{
+    const QString tomorrow = QDate::currentDate().addDays(1).toString(Qt::ISODate);
+    ExpectRefused(QStringList{"by-date", "--before", tomorrow} + Settings(), 2,
+                  {QStringLiteral("--before %1 is after today").arg(tomorrow), QStringLiteral("--allow-future")});
+    ExpectRefused(QStringList{"lists", "--allow-future"} + Settings(), 2, {QStringLiteral("--allow-future belongs to by-date")});
+
+    const Result today = Run(QStringList{"by-date", "--dry-run", "--before", QDate::currentDate().toString(Qt::ISODate)} + Settings());
+    EXPECT_EQ(today.exitCode, 0) << today.err.toStdString();
+    const long long calls = Count(product.statistics(), QStringLiteral("SELECT COUNT(*) FROM Statistic_Call"));
+    const Result allowed = Run(QStringList{"by-date", "--allow-future", "--before", tomorrow} + Settings());
+    EXPECT_EQ(allowed.exitCode, 0) << allowed.err.toStdString();
+    EXPECT_LT(Count(product.statistics(), QStringLiteral("SELECT COUNT(*) FROM Statistic_Call")), calls);
+}
+
+TEST_F(RefusedInputsTest, BySurveyWithNoKindToCleanIsRefused)
+{
+    for (const QStringList& command : {QStringList{"by-survey", "--ids", "2"}, QStringList{"by-survey", "--ids", "2", "--dry-run"}})
+        ExpectRefused(command + Settings() + QStringList{"--set", "BackupType=1"}, 2,
+                      {QStringLiteral("qelcleanup: choose at least one of --stats, --surveys, --web-interviews, --lists\n")});
+}
+
 TEST_F(RefusedInputsTest, ListSurveysOnlyReadsAndServesAReadOnlyCopy)
 {
     Result r = Run(QStringList{"list-surveys"} + Settings());

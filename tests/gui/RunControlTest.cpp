@@ -20,6 +20,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -413,3 +414,37 @@ TEST_F(RunControlTest, TheConfirmationShowsTheCountsTheRunThenDeletes)
         EXPECT_EQ(table[QStringLiteral("deleted")].toInteger(), before.at(name) - after.at(name)) << name.toStdString();
     }
 }
+
+TEST_F(RunControlTest, ARefusedSettingIsShownAndNothingStartsNorIsSaved)
+{
+    ScriptedWindow w(&recorder);
+    Prepare(w);
+    const auto before = FolderBytes(temp.path(QStringLiteral("product")));
+    struct Case {
+        const char* field;
+        QString text;
+        QString named;
+    };
+    const Case cases[] = {
+        {"timeoutEdit", QStringLiteral("12x"), QStringLiteral("Timeout takes a whole number of seconds from 0 up")},
+        {"statTgtEdit", QStringLiteral("Driver=SQLite3;Database=file::memory:"), QStringLiteral("StatTgt names an in-memory")},
+    };
+    for (const Case& c : cases) {
+        QLineEdit* field = w.findChild<QLineEdit*>(QLatin1String(c.field));
+        const QString kept = field->text();
+        field->setText(c.text);
+        for (const char* button : {"byDateButton", "bySurveyButton"}) {
+            recorder.messages.clear();
+            Button(w, button)->click();
+            ASSERT_EQ(recorder.messages.size(), 1u) << button;
+            EXPECT_EQ(recorder.messages[0].kind, MessageKind::Refused);
+            EXPECT_TRUE(recorder.messages[0].text.startsWith(c.named)) << recorder.messages[0].text.toStdString();
+        }
+        field->setText(kept);
+    }
+    EXPECT_EQ(w.confirmations + w.selectionRuns, 0);
+    EXPECT_FALSE(QFile::exists(SettingsFilePath())) << "a refused command saves nothing";
+    EXPECT_EQ(FolderBytes(temp.path(QStringLiteral("product"))), before);
+    EXPECT_FALSE(w.runState().busy);
+}
+
