@@ -22,6 +22,7 @@ bool CleanupOperations::CleanUpBySurveys(const QString& targetConnection, const 
 
     try {
         ShowOpeningDatabases(feedback_);
+        CheckBackupDriver(settings_, targetConnection);
         CleanupDatabases::Options databaseOptions = databaseOptions_;
         databaseOptions.commandTimeout = CommandTimeout(settings_.timeout);
         const auto databases = CleanupDatabases::Open(settings_, targetConnection, databaseOptions);

@@ -130,9 +130,14 @@ int ListSurveys(const CleanupSettings& settings, Feedback& feedback)
     return kCompleted;
 }
 
-// What a dry run found, on standard output.
-void PrintPreview(const CleanupPreview& preview, bool statistics)
+// What a dry run found, on standard output; a run that would refuse to
+// start fails the dry run the same way, on standard error.
+void PrintPreview(const CleanupPreview& preview, bool statistics, Feedback& feedback)
 {
+    if (preview.refusal) {
+        ReportDatabaseError(feedback, QLatin1String(ReportContext::DateOrSurveyCleanup), *preview.refusal);
+        return;
+    }
     for (const CleanupPreview::Table& table : preview.tables) {
         if (table.wholeCopy)
             WriteText(stdout, QStringLiteral("%1: %2 records would be copied into the backup\n").arg(table.table).arg(table.rows));
@@ -408,7 +413,7 @@ int RunCommandLine(int argc, char** argv)
                 record.kinds << option->names().first();
         if (dryRun) {
             if (operations.PreviewBySurveys(TargetConnection(settings, state), selection, options, preview))
-                PrintPreview(preview, options.stats || settings.backupType != 0);
+                PrintPreview(preview, options.stats || settings.backupType != 0, feedback);
         } else {
             operations.CleanUpBySurveys(TargetConnection(settings, state), selection, options);
         }
@@ -429,7 +434,7 @@ int RunCommandLine(int argc, char** argv)
             else
                 previewed = operations.PreviewWebInterviews(preview);
             if (previewed)
-                PrintPreview(preview, byDate);
+                PrintPreview(preview, byDate, feedback);
         } else if (byDate) {
             operations.CleanUpByDate(TargetConnection(settings, state));
         } else if (command == QLatin1String("surveys")) {

@@ -222,7 +222,8 @@ bool MainWindow::Confirm(const QString& command, const std::optional<CleanupPrev
     if (!preview)
         return false;
     ConfirmationDialog dialog(command, *preview, this);
-    if (RunConfirmation(dialog) == QDialog::Accepted)
+    // A run that would refuse to start is shown, never started.
+    if (RunConfirmation(dialog) == QDialog::Accepted && !preview->refusal)
         return true;
     // The preview's last status ("Opening databases") would read as if a
     // run were on its way.
@@ -237,7 +238,10 @@ void MainWindow::CleanUpByDate()
     const QString target = TargetConnection(settings_, state_);
     // Busy from the preview on: nothing else starts while the question is open.
     BusyScope busy(state_.busy);
-    if (!Confirm(DateCommandText(state_.removalDate), DatePreview(target)))
+    std::optional<CleanupPreview> preview = DatePreview(target);
+    if (preview && state_.removalDate > QDate::currentDate())
+        preview->warnings << FutureCutoffText(state_.removalDate);
+    if (!Confirm(DateCommandText(state_.removalDate), preview))
         return;
     RunRecord record = BeginRunRecord(QStringLiteral("by-date"), kFrontEnd, settings_);
     record.cutoff = state_.removalDate;

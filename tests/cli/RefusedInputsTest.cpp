@@ -118,6 +118,56 @@ TEST_F(RefusedInputsTest, BySurveyWithNoKindToCleanIsRefused)
                       {QStringLiteral("qelcleanup: choose at least one of --stats, --surveys, --web-interviews, --lists\n")});
 }
 
+TEST_F(RefusedInputsTest, DatesTheTextComparisonWouldMisjudgeStopTheRunBeforeAnyRowGoes)
+{
+    // Each a date of 2025, after the cut-off, in a form SQLite documents or
+    // an administrator may have imported; the comparison with the cut-off
+    // as text would delete the first three and keep the BLOB whatever it says.
+    struct Case {
+        const char* table;
+        const char* column;
+        const char* value;
+        const char* shown;
+        bool indexed;
+    };
+    const Case cases[] = {
+        {"Statistic_Call", "Start_Time", "julianday('2025-01-01')", "2460676.5", false},
+        {"Statistic_Alarms", "Time", "1735689600", "1735689600", true},
+        {"Statistic_Pause", "Start_Time", "'01/01/2025'", "'01/01/2025'", true},
+        {"Statistic_KeyIn", "StartTime", "CAST('2025-01-01' AS BLOB)", "X'323032352D30312D3031'", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.table);
+        product.CreateAll();
+        QStringList statements{QStringLiteral("UPDATE %1 SET %2 = %3 WHERE rowid = (SELECT max(rowid) FROM %1)")
+                                   .arg(QLatin1String(c.table), QLatin1String(c.column), QLatin1String(c.value))};
+        if (c.indexed)
+            statements << QStringLiteral("CREATE INDEX Dates ON %1 (%2)").arg(QLatin1String(c.table), QLatin1String(c.column));
+        ExecuteAll(product.statistics(), statements);
+        for (const QStringList& command : {QStringList{"by-date", "--dry-run", "--before", "2024-03-05"},
+                                           QStringList{"by-date", "--before", "2024-03-05", "--set", "BackupType=1"}})
+            ExpectRefused(command + Settings(), 1,
+                          {QStringLiteral("%1.%2 holds %3").arg(QLatin1String(c.table), QLatin1String(c.column), QLatin1String(c.shown)),
+                           QStringLiteral("Nothing was deleted"), QStringLiteral("Database of StatSrc: the SQLite file ")});
+        EXPECT_FALSE(QFile::exists(product.path(QStringLiteral("backup.db")))) << "the backup was not even made";
+    }
+    // By survey no date is compared: such values stand in no one's way.
+    const Result r = Run(QStringList{"by-survey", "--ids", "3", "--stats"} + Settings());
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+}
+
+TEST_F(RefusedInputsTest, AnAccessBackupWithoutItsDriverFailsTheDryRunAndTheRunBeforeAnyRowGoes)
+{
+    const QString file = temp.path(QStringLiteral("backup.mdb"));
+    const QStringList access = {"--set", "BackupType=2", "--set", "AccessTgt=" + file};
+    for (const QStringList& command : {QStringList{"by-date", "--dry-run"}, QStringList{"by-date"},
+                                       QStringList{"by-survey", "--ids", "3", "--surveys", "--dry-run"}})
+        ExpectRefused(command + Settings() + access, 1,
+                      {QStringLiteral("The ODBC driver 'Microsoft Access Driver (*.mdb"), QStringLiteral("AccessTgt"),
+                       QStringLiteral("Database of AccessTgt: the Access file %1").arg(file)});
+    EXPECT_FALSE(QFile::exists(file));
+}
+
 TEST_F(RefusedInputsTest, ListSurveysOnlyReadsAndServesAReadOnlyCopy)
 {
     Result r = Run(QStringList{"list-surveys"} + Settings());

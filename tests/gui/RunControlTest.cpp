@@ -1,6 +1,7 @@
 #include "cleanup/RunRecord.h"
 #include "gui/ConfirmationDialog.h"
 #include "gui/MainWindow.h"
+#include "gui/PreviewTexts.h"
 #include "gui/RunProgressPanel.h"
 #include "gui/SurveySelectionDialog.h"
 
@@ -448,3 +449,56 @@ TEST_F(RunControlTest, ARefusedSettingIsShownAndNothingStartsNorIsSaved)
     EXPECT_FALSE(w.runState().busy);
 }
 
+TEST_F(RunControlTest, TheConfirmationWarnsOfACutOffAfterTodayOnALineOfItsOwn)
+{
+    ScriptedWindow w(&recorder);
+    Prepare(w);
+    QStringList warnings;
+    bool icon = false;
+    w.confirm = [&](ConfirmationDialog& dialog) {
+        warnings.clear();
+        for (const QLabel* line : dialog.findChildren<QLabel*>(QStringLiteral("warningLine")))
+            warnings << line->text();
+        const QLabel* picture = dialog.findChild<QLabel*>(QStringLiteral("warningIcon"));
+        icon = picture && !picture->pixmap().isNull();
+        return int(QDialog::Rejected);
+    };
+    Button(w, "byDateButton")->click(); // the cut-off of the fixture, long past
+    EXPECT_TRUE(warnings.isEmpty()) << warnings.join('\n').toStdString();
+
+    const QDate tomorrow = QDate::currentDate().addDays(1);
+    w.runState().removalDate = tomorrow;
+    w.UpdateData(false);
+    Button(w, "byDateButton")->click();
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_EQ(warnings[0], FutureCutoffText(tomorrow));
+    EXPECT_TRUE(warnings[0].contains(QStringLiteral("after today")));
+    EXPECT_TRUE(icon) << "with the warning icon";
+}
+
+TEST_F(RunControlTest, AnAccessBackupWithoutItsDriverIsNamedInTheConfirmationWhichOffersNoDelete)
+{
+    ScriptedWindow w(&recorder);
+    Prepare(w);
+    const QString file = temp.path(QStringLiteral("backup.mdb"));
+    w.settings().backupType = 2;
+    w.settings().accessTgt = file;
+    w.UpdateData(false);
+    const QString folder = temp.path(QStringLiteral("product"));
+    const auto before = FolderBytes(folder);
+    QString refusal;
+    bool offersDelete = true;
+    w.confirm = [&](ConfirmationDialog& dialog) {
+        const QLabel* line = dialog.findChild<QLabel*>(QStringLiteral("refusalLine"));
+        refusal = line ? line->text() : QString();
+        offersDelete = dialog.deleteButton()->isVisibleTo(&dialog) || dialog.deleteButton()->isEnabled();
+        return int(QDialog::Accepted); // as if Delete had been there after all
+    };
+    Button(w, "byDateButton")->click();
+    EXPECT_EQ(w.confirmations, 1);
+    EXPECT_TRUE(refusal.contains(QStringLiteral("The ODBC driver 'Microsoft Access Driver (*.mdb"))) << refusal.toStdString();
+    EXPECT_TRUE(refusal.contains(QStringLiteral("Database of AccessTgt: the Access file %1").arg(file))) << refusal.toStdString();
+    EXPECT_FALSE(offersDelete);
+    EXPECT_EQ(FolderBytes(folder), before);
+    EXPECT_FALSE(QFile::exists(file));
+}
