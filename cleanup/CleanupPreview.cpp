@@ -88,6 +88,13 @@ bool CleanupOperations::PreviewStatistics(const QString& targetConnection, const
     preview.backup = settings_.backupType != 0;
     if (preview.backup) {
         preview.backupTarget = DatabaseOrigin(targetConnection, DatabaseRole::BackupTarget);
+        // A backup the run could not write is shown with the counts, and
+        // the run is not offered.
+        try {
+            CheckBackupDriver(settings_, targetConnection);
+        } catch (const DatabaseError& e) {
+            preview.refusal = e;
+        }
         databases.callCenter = OpenDatabase(settings_.callCenterSrc, DatabaseRole::CallCentre, timeout);
         databases.callCenterCatalog = std::make_unique<Catalog>(*databases.callCenter);
         databases.route = BackupRoute::Ledger; // any route: the reference tables are checked too
@@ -97,6 +104,7 @@ bool CleanupOperations::PreviewStatistics(const QString& targetConnection, const
         checked.insert(checked.end(), ReferenceTableSteps().begin(), ReferenceTableSteps().end());
     CheckStepTables(databases, checked, settings_.sourceSQL != 0);
     CheckWalkKeys(databases, steps, settings_.sourceSQL != 0, settings_.batchSize, false);
+    CheckDateColumns(*databases.source, checked, settings_.sourceSQL != 0, selection.cutoff);
 
     const QString quotedCutoff = selection.cutoff.isValid()
         ? Sql::QuotedDate(databases.source->dialect(), selection.cutoff, settings_.sourceSQL != 0)

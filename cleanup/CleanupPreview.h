@@ -1,7 +1,11 @@
 #pragma once
 
+#include "db/DatabaseError.h"
+
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 #include <vector>
 
@@ -22,6 +26,11 @@ struct CleanupPreview {
     QStringList droppedTables;  // every table the run would drop
     bool backup = false;        // the rows would be copied into a backup first
     QString backupTarget;       // which database, in words without a password
+    // Why the run would refuse to start although the counts could be read
+    // (the backup's driver is missing); nothing when it would start.
+    std::optional<DatabaseError> refusal;
+    // What the front end adds for the user to weigh (a cut-off after today).
+    QStringList warnings;
 
     // The rows the run would delete in all.
     long long deletedRows() const

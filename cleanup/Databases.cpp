@@ -1,6 +1,7 @@
 #include "cleanup/Databases.h"
 
 #include "db/ConnectionString.h"
+#include "db/DataSources.h"
 #include "db/DatabaseError.h"
 
 #include <QFileInfo>
@@ -46,10 +47,11 @@ ReadOnlyOpening::~ReadOnlyOpening()
 
 QString ReadOnlyConnectionString(const QString& connectionString)
 {
-    const ConnectionString parsed = ConnectionString::Parse(connectionString);
-    const auto driver = parsed.value(QStringLiteral("Driver"));
-    const auto database = parsed.value(QStringLiteral("Database"));
-    if (!driver || !driver->contains(QLatin1String("sqlite"), Qt::CaseInsensitive) || !database || database->isEmpty()
+    // The file is named by the string's Database key or by the data source
+    // it names; either way the string's key is what the driver opens.
+    const ReachedDatabase reached = DatabaseReachedBy(connectionString);
+    const std::optional<QString>& database = reached.database;
+    if (!reached.isSQLite() || !database || database->isEmpty()
         || database->startsWith(QLatin1String("file:"), Qt::CaseInsensitive))
         return connectionString;
     // A file that is not there is left to the usual open, which says so.
@@ -57,6 +59,9 @@ QString ReadOnlyConnectionString(const QString& connectionString)
     if (!file.isFile())
         return connectionString;
     const QString uri = QUrl::fromLocalFile(file.absoluteFilePath()).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=ro");
+    const ConnectionString parsed = ConnectionString::Parse(connectionString);
+    if (!parsed.has(QStringLiteral("Database")))
+        return AppendConnectionKey(connectionString, QStringLiteral("Database"), uri);
     QStringList pairs;
     for (const auto& [key, value] : parsed.pairs())
         pairs << OdbcPair(key, key.compare(QLatin1String("Database"), Qt::CaseInsensitive) == 0 ? uri : value);

@@ -21,6 +21,8 @@ bool CleanupOperations::CleanUpByDate(const QString& targetConnection)
             throw DatabaseError::Internal(QStringLiteral("The removal date is not a valid date; nothing was deleted."));
 
         ShowOpeningDatabases(feedback_);
+        CheckBackupDriver(settings_, targetConnection);
+        CheckDateColumns(settings_, DateCleanupSteps(), state_.removalDate);
         CleanupDatabases::Options options = databaseOptions_;
         options.commandTimeout = CommandTimeout(settings_.timeout);
         options.timeoutOnTarget = true;

@@ -1,8 +1,16 @@
 #include "cleanup/RunChecks.h"
 
+#include "cleanup/Databases.h"
 #include "cleanup/TransferStatements.h"
 #include "cleanup/WalkKey.h"
+#include "db/Catalog.h"
+#include "db/ConnectionString.h"
+#include "db/DriverRegistry.h"
+#include "db/DataSources.h"
 #include "db/DatabaseError.h"
+#include "db/Result.h"
+
+#include <algorithm>
 
 namespace qel {
 
@@ -59,6 +67,94 @@ void CheckWalkKeys(CleanupDatabases& databases, const std::vector<CleanupStep>& 
         error.setOrigin(databases.source->origin());
         throw error;
     }
+}
+
+namespace {
+
+bool ComparesDates(const CleanupStep& step, bool sqlOnlySteps)
+{
+    return step.rule == StepRule::ByDate && (!step.sqlOnly || sqlOnlySteps);
+}
+
+} // namespace
+
+void CheckDateColumns(const CleanupSettings& settings, const std::vector<CleanupStep>& steps, const QDate& cutoff)
+{
+    const bool sqlOnlySteps = settings.sourceSQL != 0;
+    if (std::none_of(steps.begin(), steps.end(), [&](const CleanupStep& step) { return ComparesDates(step, sqlOnlySteps); })
+        || !DatabaseReachedBy(settings.statSrc).isSQLite())
+        return;
+    const ReadOnlyOpening readOnly;
+    auto source = OpenDatabase(settings.statSrc, DatabaseRole::Statistics, CommandTimeout(settings.timeout));
+    CheckDateColumns(*source, steps, sqlOnlySteps, cutoff);
+}
+
+void CheckDateColumns(Connection& source, const std::vector<CleanupStep>& steps, bool sqlOnlySteps, const QDate& cutoff)
+{
+    const Dialect& dialect = source.dialect();
+    if (!dialect.isSQLite())
+        return;
+    Catalog catalog(source);
+    QStringList checked;
+    for (const CleanupStep& step : steps) {
+        if (!ComparesDates(step, sqlOnlySteps) || !catalog.FindTable(step.table))
+            continue;
+        const QString key = step.table + QLatin1Char('.') + step.column;
+        if (checked.contains(key, Qt::CaseInsensitive))
+            continue;
+        checked << key;
+        // One pass over the rows the run would delete, and the BLOBs, which
+        // it would keep, ending at the first value out of form. Without an
+        // index on the column that is a scan of the table; with one, SQLite
+        // reads the index in two ranges, which hold numbers first and BLOBs
+        // last, so that such a value is met at once, and a column in form
+        // costs the reading of the index entries before the cut-off. Only
+        // those texts need their form tested: a comparison makes a text
+        // (>= '' and < x'') of every other value.
+        const QString column = dialect.QuoteIdentifier(step.column);
+        const QString sql = QStringLiteral("SELECT quote(%1), typeof(%1) FROM %2 WHERE (%1 < %3 OR %1 >= x'') AND NOT "
+                                           "(%1 >= '' AND %1 < x'' AND %1 GLOB "
+                                           "'[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*') LIMIT 1")
+                                .arg(column, dialect.QuoteIdentifier(step.table),
+                                     dialect.TextLiteral(dialect.DateLiteral(cutoff)));
+        Result offender(source, sql);
+        if (!offender.Next())
+            continue;
+        QString example = offender.Value(0).text();
+        if (example.size() > 60)
+            example = example.left(57) + QStringLiteral("...");
+        DatabaseError error = DatabaseError::Internal(
+            QStringLiteral("%1.%2 holds %3, a %4 value: the clean-up compares the dates of %2 as texts in the form "
+                           "YYYY-MM-DD, and would judge this one wrongly against the cut-off. Store the column's dates "
+                           "as texts like '2024-03-05 14:30:00'. Nothing was deleted.")
+                .arg(step.table, step.column, example, offender.Value(1).text()));
+        error.setOrigin(source.origin());
+        throw error;
+    }
+}
+
+void CheckBackupDriver(const CleanupSettings& settings, const QString& targetConnection)
+{
+    if (settings.backupType == 0)
+        return;
+    const QStringList installed = InstalledOdbcDrivers();
+    QString connection = targetConnection;
+    if (connection.trimmed().startsWith(QLatin1String("Provider="), Qt::CaseInsensitive))
+        connection = TranslateConnectionString(connection, installed);
+    const ReachedDatabase reached = DatabaseReachedBy(connection);
+    const QString driver = reached.driver.trimmed();
+    if (driver.isEmpty() || driver.contains(QLatin1Char('/')) || driver.contains(QLatin1Char('\\')))
+        return;
+    for (const QString& name : installed)
+        if (name.compare(driver, Qt::CaseInsensitive) == 0)
+            return;
+    const QString setting = settings.backupType == 2 ? QStringLiteral("AccessTgt") : QStringLiteral("StatTgt");
+    DatabaseError error = DatabaseError::Internal(
+        QStringLiteral("The ODBC driver '%1' that the backup in %2 needs is not installed on this machine, so no row "
+                       "could be copied into the backup. Nothing was deleted. Installed drivers: %3.")
+            .arg(driver, setting, installed.isEmpty() ? QStringLiteral("none") : installed.join(QStringLiteral(", "))));
+    error.setOrigin(DatabaseOrigin(targetConnection, DatabaseRole::BackupTarget));
+    throw error;
 }
 
 QStringList PrepareCallSelections(CleanupDatabases& databases, int batchSize, const QStringList& selections)

@@ -172,7 +172,8 @@ bool WriteRunReport(const RunRecord& record, const QString& path, QString* error
 
 void RunRecordFeedback::ShowMessage(const QString& text, MessageKind kind)
 {
-    if (kind == MessageKind::DatabaseError && record_.outcome != RunRecord::Outcome::Failed) {
+    if ((kind == MessageKind::DatabaseError || kind == MessageKind::Refused)
+        && record_.outcome != RunRecord::Outcome::Failed) {
         record_.outcome = RunRecord::Outcome::Failed;
         record_.error = text;
     } else if (kind == MessageKind::Stopped && record_.outcome == RunRecord::Outcome::Completed) {

@@ -128,10 +128,13 @@ bool SchemaReplication::ReplicateTable(Catalog& source, Catalog& target, const Q
         wanted.push_back(mapped);
     }
 
+    // Another run may create the same table at the same moment: the table
+    // is created unless it is there by then, and its columns are checked
+    // below whoever created it.
     if (!existing) {
         try {
-            target.CreateTable(table, wanted);
-            return true;
+            target.CreateTableIfMissing(table, wanted);
+            existing = target.LookupTable(table);
         } catch (const DatabaseError& e) {
             ReportDatabaseError(feedback_, QLatin1String(ReportContext::NewTargetTable), e);
             return false;

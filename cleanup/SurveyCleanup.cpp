@@ -22,6 +22,7 @@ bool CleanupOperations::CleanUpBySurveys(const QString& targetConnection, const 
 
     try {
         ShowOpeningDatabases(feedback_);
+        CheckBackupDriver(settings_, targetConnection);
         CleanupDatabases::Options databaseOptions = databaseOptions_;
         databaseOptions.commandTimeout = CommandTimeout(settings_.timeout);
         const auto databases = CleanupDatabases::Open(settings_, targetConnection, databaseOptions);
@@ -118,6 +119,9 @@ void CleanupOperations::RecordCleaningHistory(const IdentifierArray& surveyIds, 
     if (!options.any())
         return;
     auto connection = OpenDatabase(settings_.callCenterSrc, DatabaseRole::CallCentre, CommandTimeout(settings_.timeout));
+    // The history comes into being with its first record; reading the
+    // survey list never creates it.
+    connection->Execute(CreateCleaningHistorySql(connection->dialect()));
     for (const quint32 id : surveyIds)
         for (const QString& sql : CleaningHistoryStatements(connection->dialect(), static_cast<qint32>(id), options))
             connection->Execute(sql);

@@ -65,14 +65,9 @@ QString StorageKindText(const FieldValue& interviewStorage)
     return QString::fromLatin1(DialogText::None);
 }
 
-void LoadSurveyList(Connection& callCenter, const std::function<void(const SurveyListRow&)>& onRow,
-                    MissingHistory missingHistory)
+void LoadSurveyList(Connection& callCenter, const std::function<void(const SurveyListRow&)>& onRow)
 {
-    bool history = true;
-    if (missingHistory == MissingHistory::Create)
-        callCenter.Execute(CreateCleaningHistorySql(callCenter.dialect()));
-    else
-        history = Catalog(callCenter).FindTable(QStringLiteral("CleaningHistory")).has_value();
+    const bool history = Catalog(callCenter).FindTable(QStringLiteral("CleaningHistory")).has_value();
     const QString never = QString::fromLatin1(DialogText::Never);
     for (Result rows(callCenter, history ? SurveyListSql() : SurveyListWithoutHistorySql()); rows.Next();) {
         SurveyListRow row;

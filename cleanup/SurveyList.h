@@ -32,15 +32,12 @@ QString SurveyCellText(const FieldValue& value);
 // "Legacy" for storage kind 1, "New" for 2, "None" for anything else.
 QString StorageKindText(const FieldValue& interviewStorage);
 
-// Whether reading the list may create CleaningHistory: the list does, a
-// preview, which writes nothing, reads the surveys as never cleaned instead.
-enum class MissingHistory { Create, ReadAsNever };
-
-// Makes sure CleaningHistory exists, then reads every survey, handing each
-// row over as soon as it is read. A database failure leaves as a
-// DatabaseError; the rows handed over before it stay handed over.
-void LoadSurveyList(Connection& callCenter, const std::function<void(const SurveyListRow&)>& onRow,
-                    MissingHistory missingHistory = MissingHistory::Create);
+// Reads every survey with its cleaning dates, handing each row over as soon
+// as it is read. It only reads: without CleaningHistory, which only a
+// clean-up that records one creates, every survey reads as never cleaned.
+// A database failure leaves as a DatabaseError; the rows handed over before
+// it stay handed over.
+void LoadSurveyList(Connection& callCenter, const std::function<void(const SurveyListRow&)>& onRow);
 
 // What a selection of the list hands to the clean-up by survey: the titles,
 // and the identifiers split by storage kind.

@@ -4,6 +4,7 @@
 #include "cleanup/Databases.h"
 #include "cleanup/ErrorReport.h"
 #include "cleanup/RunRecord.h"
+#include "cleanup/SettingsCheck.h"
 #include "cleanup/SurveyList.h"
 #include "cli/ConsoleFeedback.h"
 #include "cli/StopSignals.h"
@@ -33,6 +34,7 @@ const QStringList kCommands = {QStringLiteral("by-date"),        QStringLiteral(
                                QStringLiteral("surveys"),        QStringLiteral("lists"),
                                QStringLiteral("web-interviews"), QStringLiteral("list-surveys")};
 const QStringList kSwitches = {QStringLiteral("--set"), QStringLiteral("--save"), QStringLiteral("--verbose"), QStringLiteral("--dry-run"), QStringLiteral("--report"),
+                               QStringLiteral("--allow-future"),
                                QStringLiteral("--help"), QStringLiteral("-h"), QStringLiteral("--help-all"),
                                QStringLiteral("--version"), QStringLiteral("-v")};
 
@@ -48,8 +50,8 @@ int UsageError(const QString& text)
     return kUsageError;
 }
 
-// Sets one of the eleven settings for this run; false for an unknown key or
-// an option that is not a whole number.
+// Sets one of the settings for this run; false for an unknown key or a
+// value the setting cannot take.
 bool ApplySetting(CleanupSettings& settings, const QString& assignment, QString& error)
 {
     const int eq = assignment.indexOf(QLatin1Char('='));
@@ -67,22 +69,13 @@ bool ApplySetting(CleanupSettings& settings, const QString& assignment, QString&
         error = QStringLiteral("unknown setting '%1' (the settings are %2)").arg(key, keys.join(QStringLiteral(", ")));
         return false;
     }
-    if (setting->text) {
+    error = SettingValueProblem(*setting, value);
+    if (!error.isEmpty())
+        return false;
+    if (setting->text)
         settings.*setting->text = value;
-        return true;
-    }
-    bool ok = false;
-    const int number = value.trimmed().toInt(&ok);
-    if (!ok) {
-        error = QStringLiteral("%1 takes a whole number, not '%2'").arg(QLatin1String(setting->key), value);
-        return false;
-    }
-    // A negative batch would be read as no batches at all.
-    if (setting->number == &CleanupSettings::batchSize && number < 0) {
-        error = QStringLiteral("BatchSize takes 0 (one statement per table) or a number of rows, not '%1'").arg(value);
-        return false;
-    }
-    settings.*setting->number = number;
+    else
+        settings.*setting->number = value.trimmed().toInt();
     return true;
 }
 
@@ -122,6 +115,9 @@ void PrintSurveyTable(const std::vector<SurveyListRow>& rows)
 int ListSurveys(const CleanupSettings& settings, Feedback& feedback)
 {
     std::vector<SurveyListRow> rows;
+    // The list only reads: a copy of the database without write access
+    // serves as well, and a missing history reads as never cleaned.
+    const ReadOnlyOpening readOnly;
     try {
         auto connection = OpenDatabase(settings.callCenterSrc, DatabaseRole::CallCentre);
         LoadSurveyList(*connection, [&](const SurveyListRow& row) { rows.push_back(row); });
@@ -134,9 +130,14 @@ int ListSurveys(const CleanupSettings& settings, Feedback& feedback)
     return kCompleted;
 }
 
-// What a dry run found, on standard output.
-void PrintPreview(const CleanupPreview& preview, bool statistics)
+// What a dry run found, on standard output; a run that would refuse to
+// start fails the dry run the same way, on standard error.
+void PrintPreview(const CleanupPreview& preview, bool statistics, Feedback& feedback)
 {
+    if (preview.refusal) {
+        ReportDatabaseError(feedback, QLatin1String(ReportContext::DateOrSurveyCleanup), *preview.refusal);
+        return;
+    }
     for (const CleanupPreview::Table& table : preview.tables) {
         if (table.wholeCopy)
             WriteText(stdout, QStringLiteral("%1: %2 records would be copied into the backup\n").arg(table.table).arg(table.rows));
@@ -166,8 +167,9 @@ QString HelpEpilogue(const SettingsStore& store)
                           "\nExit status:\n"
                           "  0  the clean-up completed (or the dry run, or the survey list)\n"
                           "  1  a database error was reported\n"
-                          "  2  usage error: unknown command, option or setting, bad date or identifiers; nothing "
-                          "was touched\n"
+                          "  2  usage error: unknown command, option or setting, a setting's value or backup "
+                          "target it cannot run with, bad date or identifiers, a removal date after today "
+                          "without --allow-future, by-survey without a kind to clean; nothing was touched\n"
                           "  3  stopped by Ctrl-C or SIGTERM after a whole batch; a rerun carries on\n")
         .arg(QDir::toNativeSeparators(store.location()), QDir::toNativeSeparators(RunLogPath()));
 }
@@ -228,6 +230,9 @@ int RunCommandLine(int argc, char** argv)
     const QCommandLineOption beforeOption(QStringLiteral("before"),
                                           QStringLiteral("by-date: remove data before this day (default: 90 days ago)."),
                                           QStringLiteral("YYYY-MM-DD"));
+    const QCommandLineOption allowFutureOption(QStringLiteral("allow-future"),
+                                               QStringLiteral("by-date: accept a --before day after today, which "
+                                                              "deletes today's statistics too."));
     const QCommandLineOption idsOption(QStringLiteral("ids"), QStringLiteral("by-survey: the surveys to clean."),
                                        QStringLiteral("ID,ID,..."));
     const QCommandLineOption statsOption(QStringLiteral("stats"), QStringLiteral("by-survey: delete their statistics rows."));
@@ -241,8 +246,8 @@ int RunCommandLine(int argc, char** argv)
     const QCommandLineOption reportOption(QStringLiteral("report"),
                                           QStringLiteral("Write what the run did to FILE as JSON (passwords masked)."),
                                           QStringLiteral("FILE"));
-    parser.addOptions({setOption, saveOption, verboseOption, dryRunOption, reportOption, beforeOption, idsOption,
-                       statsOption, surveysOption, webOption, listsOption});
+    parser.addOptions({setOption, saveOption, verboseOption, dryRunOption, reportOption, beforeOption, allowFutureOption,
+                       idsOption, statsOption, surveysOption, webOption, listsOption});
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("The clean-up to run (see above)."));
 
     if (!parser.parse(arguments))
@@ -264,8 +269,9 @@ int RunCommandLine(int argc, char** argv)
         return UsageError(QStringLiteral("unknown command '%1'").arg(command));
 
     const bool bySurvey = command == QLatin1String("by-survey");
-    if (parser.isSet(beforeOption) && command != QLatin1String("by-date"))
-        return UsageError(QStringLiteral("--before belongs to by-date"));
+    for (const auto* option : {&beforeOption, &allowFutureOption})
+        if (parser.isSet(*option) && command != QLatin1String("by-date"))
+            return UsageError(QStringLiteral("--%1 belongs to by-date").arg(option->names().first()));
     for (const auto* option : {&idsOption, &statsOption, &surveysOption, &webOption, &listsOption})
         if (parser.isSet(*option) && !bySurvey)
             return UsageError(QStringLiteral("--%1 belongs to by-survey").arg(option->names().first()));
@@ -302,10 +308,23 @@ int RunCommandLine(int argc, char** argv)
         if (date.year() < 1 || date.year() > 9999)
             return UsageError(QStringLiteral("--before takes a year from 1 to 9999, not '%1'").arg(text));
         state.removalDate = date;
+        // Rows of today, and of days to come, are the statistics still in
+        // use; a day after today is far more often a typing slip.
+        if (date > QDate::currentDate() && !parser.isSet(allowFutureOption))
+            return UsageError(QStringLiteral("--before %1 is after today: the clean-up would delete today's statistics "
+                                             "too; add --allow-future if that is meant")
+                                  .arg(text));
     }
     std::vector<qint32> requestedIds;
     if (bySurvey && !ParseIdentifiers(parser.value(idsOption), requestedIds))
         return UsageError(QStringLiteral("by-survey takes --ids with survey identifiers, for example --ids 1,2,3"));
+    const CleanOptions options{parser.isSet(statsOption), parser.isSet(surveysOption), parser.isSet(webOption),
+                               parser.isSet(listsOption)};
+    if (bySurvey && !options.any())
+        return UsageError(QStringLiteral("choose at least one of --stats, --surveys, --web-interviews, --lists"));
+    const bool copiesIntoBackup = bySurvey || command == QLatin1String("by-date");
+    if (const auto problem = CheckSettings(settings, copiesIntoBackup))
+        return UsageError(problem->text);
 
     ConsoleFeedback console(parser.isSet(verboseOption));
     const bool save = parser.isSet(saveOption);
@@ -363,10 +382,8 @@ int RunCommandLine(int argc, char** argv)
         // The surveys as the selection dialog lists them; every identifier
         // must be one of them before anything is changed.
         std::vector<SurveyListRow> all;
-        std::optional<ReadOnlyOpening> readOnly;
-        if (dryRun)
-            readOnly.emplace();
         try {
+            const ReadOnlyOpening readOnly; // the list only reads, as the dialog's does
             auto connection = OpenDatabase(settings.callCenterSrc, DatabaseRole::CallCentre);
             std::set<qint32> known;
             for (Result surveys(*connection, QStringLiteral("Select SurveyID From Surveys")); surveys.Next();)
@@ -374,8 +391,7 @@ int RunCommandLine(int argc, char** argv)
             for (const qint32 id : requestedIds)
                 if (!known.count(id))
                     return UsageError(QStringLiteral("there is no survey %1 in Surveys").arg(id));
-            LoadSurveyList(*connection, [&](const SurveyListRow& row) { all.push_back(row); },
-                           dryRun ? MissingHistory::ReadAsNever : MissingHistory::Create);
+            LoadSurveyList(*connection, [&](const SurveyListRow& row) { all.push_back(row); });
         } catch (const DatabaseError& e) {
             ReportDatabaseError(feedback, QLatin1String(ReportContext::SurveySelection), e);
             return finishRun();
@@ -391,15 +407,13 @@ int RunCommandLine(int argc, char** argv)
         }
         if (save)
             store.Save(settings);
-        const CleanOptions options{parser.isSet(statsOption), parser.isSet(surveysOption), parser.isSet(webOption),
-                                   parser.isSet(listsOption)};
         record.surveyIds = requestedIds;
         for (const auto* option : {&statsOption, &surveysOption, &webOption, &listsOption})
             if (parser.isSet(*option))
                 record.kinds << option->names().first();
         if (dryRun) {
             if (operations.PreviewBySurveys(TargetConnection(settings, state), selection, options, preview))
-                PrintPreview(preview, options.stats || settings.backupType != 0);
+                PrintPreview(preview, options.stats || settings.backupType != 0, feedback);
         } else {
             operations.CleanUpBySurveys(TargetConnection(settings, state), selection, options);
         }
@@ -420,7 +434,7 @@ int RunCommandLine(int argc, char** argv)
             else
                 previewed = operations.PreviewWebInterviews(preview);
             if (previewed)
-                PrintPreview(preview, byDate);
+                PrintPreview(preview, byDate, feedback);
         } else if (byDate) {
             operations.CleanUpByDate(TargetConnection(settings, state));
         } else if (command == QLatin1String("surveys")) {

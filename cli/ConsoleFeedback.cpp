@@ -80,7 +80,7 @@ void ConsoleFeedback::ShowMessage(const QString& text, MessageKind kind)
     FinishProgress();
     if (kind == MessageKind::Stopped)
         reportedStop_ = true;
-    if (kind == MessageKind::DatabaseError) {
+    if (kind == MessageKind::DatabaseError || kind == MessageKind::Refused) {
         reportedDatabaseError_ = true;
         WriteText(stderr, text + QLatin1Char('\n'));
     } else {

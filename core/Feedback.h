@@ -7,8 +7,9 @@
 namespace qel {
 
 // What a message box says: an ordinary result, the database-error report,
-// or that a run was stopped before its end.
-enum class MessageKind { Information, DatabaseError, Stopped };
+// that a run was stopped before its end, or that a command was refused
+// before it touched anything (a setting or input it cannot run with).
+enum class MessageKind { Information, DatabaseError, Stopped, Refused };
 
 // How operations reach the user: the status line, the message pump and
 // message boxes with an OK button. The main window implements it with

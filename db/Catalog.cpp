@@ -4,6 +4,7 @@
 #include "db/Connection.h"
 #include "db/DatabaseError.h"
 #include "db/Result.h"
+#include "db/SQLiteTableDefinition.h"
 #include "db/Transaction.h"
 
 #include <QStringList>
@@ -43,6 +44,30 @@ bool SaysNoSuchTable(const DatabaseError& error)
 // SQL Server's Msg 3701, "Cannot drop the table ..., because it does not
 // exist or you do not have permission": either half.
 constexpr int kCannotDropTable = 3701;
+
+// SQLite's legacy ALTER TABLE ... RENAME for as long as the object lives:
+// it renames the table alone, without reading the views and triggers that
+// name it.
+class LegacyRenaming {
+public:
+    explicit LegacyRenaming(Connection& connection) : connection_(connection)
+    {
+        connection_.Execute(QStringLiteral("PRAGMA legacy_alter_table = ON"));
+    }
+    ~LegacyRenaming()
+    {
+        try {
+            connection_.Execute(QStringLiteral("PRAGMA legacy_alter_table = OFF"));
+        } catch (const DatabaseError&) {
+            // The connection goes with its catalogue; the setting with it.
+        }
+    }
+    LegacyRenaming(const LegacyRenaming&) = delete;
+    LegacyRenaming& operator=(const LegacyRenaming&) = delete;
+
+private:
+    Connection& connection_;
+};
 
 } // namespace
 
@@ -271,6 +296,23 @@ void Catalog::CreateTable(const QString& name, const std::vector<ColumnDefinitio
         tables_->push_back(entry);
 }
 
+void Catalog::CreateTableIfMissing(const QString& name, const std::vector<ColumnDefinition>& columns)
+{
+    const TableEntry entry{defaultSchema_, name, QStringLiteral("TABLE")};
+    try {
+        connection_.Execute(CatalogStatements::CreateTableIfMissing(connection_.dialect(), QualifiedName(entry), columns));
+    } catch (const DatabaseError&) {
+        // Two runs may test for the table at once on a server, and one
+        // create then fails; the table is there all the same.
+        tables_.reset();
+        if (FindTable(name))
+            return;
+        throw;
+    }
+    if (tables_ && !FindTable(name))
+        tables_->push_back(entry);
+}
+
 void Catalog::AddColumn(const QString& table, const ColumnDefinition& column)
 {
     connection_.Execute(CatalogStatements::AddColumn(connection_.dialect(), QualifiedName(LookupTable(table)), column));
@@ -295,24 +337,67 @@ void Catalog::ChangeColumnTypes(const QString& table, const std::vector<ColumnDe
 
     // SQLite keeps a column's declared type for good: the table is built
     // again with the new types and the rows are carried over, all in one
-    // transaction, so that a failure leaves the table as it was.
+    // transaction, so that a failure leaves the table as it was. The new
+    // table is the old one's own definition with only those types changed,
+    // so its constraints, defaults and options stay; its indexes and
+    // triggers, which go with the old table, are made again from their
+    // definitions.
+    std::map<QString, QString> types;
+    QStringList changedNames;
     std::vector<ColumnDefinition> columns = Columns(table);
     for (ColumnDefinition& column : columns) {
         column.nativeType = column.typeName; // the columns not changed keep their declared types as written
         for (const ColumnDefinition& change : changed)
-            if (column.name.compare(change.name, Qt::CaseInsensitive) == 0)
+            if (column.name.compare(change.name, Qt::CaseInsensitive) == 0) {
                 column = change;
+                types[column.name.toLower()] = column.nativeType ? *column.nativeType : dialect.ColumnTypeText(column.typeInfo());
+                changedNames << column.name;
+            }
     }
     QStringList names;
     for (const ColumnDefinition& column : columns)
         names << dialect.QuoteIdentifier(column.name);
     const TableEntry rebuilt{entry.schema, entry.name + QStringLiteral("_QelRebuild"), entry.type};
+    const QString master = QStringLiteral("%1.sqlite_master").arg(dialect.QuoteIdentifier(entry.schema));
+    QString definition;
+    for (Result rows(connection_, QStringLiteral("SELECT sql FROM %1 WHERE type = 'table' AND name = %2")
+                                      .arg(master, SqlText(entry.name)));
+         rows.Next();)
+        definition = rows.Value(0).text();
+    QStringList dependents; // CREATE INDEX and CREATE TRIGGER texts, in their order
+    QStringList dependentNames;
+    for (Result rows(connection_, QStringLiteral("SELECT name, sql FROM %1 WHERE type IN ('index', 'trigger') AND "
+                                                 "tbl_name = %2 AND sql IS NOT NULL ORDER BY rowid")
+                                      .arg(master, SqlText(entry.name)));
+         rows.Next();) {
+        dependentNames << rows.Value(0).text();
+        dependents << rows.Value(1).text();
+    }
+    // Their texts name no schema; made again anywhere but in main they would
+    // land in main.
+    if (!dependents.isEmpty() && entry.schema != QLatin1String("main")) {
+        DatabaseError error = DatabaseError::Internal(
+            QStringLiteral("The columns %1 of %2.%3 must be widened, which rebuilds the table and would lose its indexes "
+                           "and triggers %4; widen them by hand. Nothing was changed.")
+                .arg(changedNames.join(QStringLiteral(", ")), entry.schema, entry.name,
+                     dependentNames.join(QStringLiteral(", "))));
+        error.setOrigin(connection_.origin());
+        throw error;
+    }
+    const std::optional<QString> rewritten = RewriteTableDefinition(definition, QualifiedName(rebuilt), types);
+
+    // Views that read the table would make SQLite refuse the renaming while
+    // the old table is gone; the legacy renaming leaves them be, and they
+    // read the rebuilt table once it has the old name again.
+    const LegacyRenaming legacy(connection_);
     Transaction transaction(connection_);
-    connection_.Execute(CatalogStatements::CreateTable(dialect, QualifiedName(rebuilt), columns));
+    connection_.Execute(rewritten ? *rewritten : CatalogStatements::CreateTable(dialect, QualifiedName(rebuilt), columns));
     connection_.Execute(QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM %3")
                             .arg(QualifiedName(rebuilt), names.join(QStringLiteral(", ")), QualifiedName(entry)));
     connection_.Execute(CatalogStatements::DropTable(QualifiedName(entry)));
     connection_.Execute(QStringLiteral("ALTER TABLE %1 RENAME TO %2").arg(QualifiedName(rebuilt), dialect.QuoteIdentifier(entry.name)));
+    for (const QString& sql : dependents)
+        connection_.Execute(sql);
     transaction.Commit();
 }
 

@@ -96,6 +96,12 @@ public:
     // Creates a table with the given columns in one statement.
     void CreateTable(const QString& name, const std::vector<ColumnDefinition>& columns);
 
+    // Creates the table unless it is there, also when another connection
+    // has created it since this catalogue read its list: a failed create
+    // after which the table is found counts as done. The table may then
+    // hold other columns than the given ones.
+    void CreateTableIfMissing(const QString& name, const std::vector<ColumnDefinition>& columns);
+
     void AddColumn(const QString& table, const ColumnDefinition& column);
     void DropColumn(const QString& table, const QString& column);
 

@@ -40,6 +40,17 @@ QString TableObjectId(const QString& qualifiedName)
     return QStringLiteral("SELECT OBJECT_ID(N'%1', N'U')").arg(literal);
 }
 
+QString CreateTableIfMissing(const Dialect& dialect, const QString& qualifiedName,
+                             const std::vector<ColumnDefinition>& columns)
+{
+    const QString create = CreateTable(dialect, qualifiedName, columns);
+    if (dialect.isSQLite())
+        return QStringLiteral("CREATE TABLE IF NOT EXISTS") + create.mid(12);
+    if (dialect.isSqlServer())
+        return QStringLiteral("IF OBJECT_ID(%1, N'U') IS NULL\n").arg(dialect.TextLiteral(qualifiedName)) + create;
+    return create;
+}
+
 QString DropTable(const QString& qualifiedName)
 {
     return QStringLiteral("DROP TABLE %1;").arg(qualifiedName);

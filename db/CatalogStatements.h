@@ -29,6 +29,11 @@ QString ColumnText(const Dialect& dialect, const ColumnDefinition& column);
 QString TableObjectId(const QString& qualifiedName);
 
 QString CreateTable(const Dialect& dialect, const QString& qualifiedName, const std::vector<ColumnDefinition>& columns);
+// The same, creating nothing when the table is there: CREATE TABLE IF NOT
+// EXISTS on SQLite, a test of OBJECT_ID before it on SQL Server; elsewhere
+// the plain statement.
+QString CreateTableIfMissing(const Dialect& dialect, const QString& qualifiedName,
+                             const std::vector<ColumnDefinition>& columns);
 QString DropTable(const QString& qualifiedName);
 QString AddColumn(const Dialect& dialect, const QString& qualifiedName, const ColumnDefinition& column);
 QString DropColumn(const Dialect& dialect, const QString& qualifiedName, const QString& column);

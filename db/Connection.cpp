@@ -1,6 +1,7 @@
 #include "db/Connection.h"
 
 #include "db/ConnectionString.h"
+#include "db/DataSources.h"
 #include "db/DatabaseError.h"
 #include "db/DriverConnect.h"
 #include "db/DriverEncryption.h"
@@ -102,18 +103,11 @@ SQLiteKeys WithSQLiteKeys(const QString& connection, std::optional<int> commandT
     return keys;
 }
 
-bool NamesSQLiteDriver(const QString& connection)
-{
-    const auto driver = ConnectionString::Parse(connection).value(QStringLiteral("Driver"));
-    return driver && driver->contains(QLatin1String("sqlite"), Qt::CaseInsensitive);
-}
-
 // SQLite says no more than "connect failed" when it cannot open its file;
 // a missing file or folder is the usual reason, and worth saying.
-DatabaseError ExplainSQLiteConnectFailure(const DatabaseError& error, const QString& connection)
+DatabaseError ExplainSQLiteConnectFailure(const DatabaseError& error, const std::optional<QString>& path)
 {
     constexpr int kSqliteCantOpen = 14;
-    const auto path = ConnectionString::Parse(connection).value(QStringLiteral("Database"));
     if (error.nativeError() != kSqliteCantOpen || !path || path->isEmpty())
         return error;
     const QFileInfo file(*path);
@@ -150,7 +144,10 @@ std::unique_ptr<Connection> Connection::Open(const QString& connectionString, st
     if (odbcString.trimmed().startsWith(QLatin1String("Provider="), Qt::CaseInsensitive))
         odbcString = TranslateConnectionString(odbcString, InstalledOdbcDrivers());
     odbcString = WithDriverEncryption(odbcString);
-    const bool namesSQLite = NamesSQLiteDriver(odbcString);
+    // A SQLite file named through a data source gets the same keys as one
+    // named by its driver: the driver manager says which driver a DSN names.
+    const ReachedDatabase reached = DatabaseReachedBy(odbcString);
+    const bool namesSQLite = reached.isSQLite();
     if (namesSQLite) {
         const SQLiteKeys keys = WithSQLiteKeys(odbcString, commandTimeout, missing);
         odbcString = keys.connection;
@@ -162,12 +159,13 @@ std::unique_ptr<Connection> Connection::Open(const QString& connectionString, st
         c->Connect(odbcString);
     } catch (const DatabaseError& e) {
         if (namesSQLite)
-            throw ExplainSQLiteConnectFailure(e, odbcString);
+            throw ExplainSQLiteConnectFailure(e, reached.database);
         throw;
     }
     if (c->dialect_.isSQLite() && !namesSQLite) {
-        // Reached through a data source name: reconnect with the keys. The
-        // file is there by now, so whether it may be created is moot.
+        // Reached through a data source the driver manager could not tell
+        // about beforehand: reconnect with the keys. The file is there by
+        // now, so whether it may be created is moot.
         const SQLiteKeys keys = WithSQLiteKeys(odbcString, commandTimeout, MissingDatabase::Create);
         if (keys.connection != odbcString) {
             c->Disconnect();

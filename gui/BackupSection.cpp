@@ -90,6 +90,15 @@ void BackupSection::UpdateData(CleanupSettings& settings, bool save)
     syntax_->setCurrentIndex(settings.sourceSQL != 0 ? 0 : 1);
 }
 
+QLineEdit* BackupSection::targetEdit(const QString& key) const
+{
+    if (key == QLatin1String("StatTgt"))
+        return statTgt_;
+    if (key == QLatin1String("AccessTgt"))
+        return accessTgt_;
+    return nullptr;
+}
+
 void BackupSection::EnableTargets()
 {
     statTgt_->setEnabled(sql_->isChecked());

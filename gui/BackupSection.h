@@ -29,6 +29,8 @@ public:
     void UpdateData(CleanupSettings& settings, bool save);
 
     QPushButton* browseButton() const { return browse_; }
+    // The field of StatTgt or AccessTgt; null for another key.
+    QLineEdit* targetEdit(const QString& key) const;
 
 private:
     // Only the target of the chosen kind can be edited.

@@ -7,7 +7,9 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
+#include <QHBoxLayout>
 #include <QPushButton>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -38,6 +40,19 @@ QString Count(long long rows)
     return QLocale().toString(static_cast<qlonglong>(rows));
 }
 
+// A line of its own with a message box's icon before it.
+QHBoxLayout* IconLine(QStyle::StandardPixmap icon, QLabel* text, const char* iconName, QWidget* parent)
+{
+    auto* row = new QHBoxLayout;
+    auto* picture = Named(new QLabel(parent), iconName);
+    const int size = parent->style()->pixelMetric(QStyle::PM_SmallIconSize, nullptr, parent);
+    picture->setPixmap(parent->style()->standardIcon(icon, nullptr, parent).pixmap(size, size));
+    picture->setAlignment(Qt::AlignTop);
+    row->addWidget(picture, 0, Qt::AlignTop);
+    row->addWidget(text, 1);
+    return row;
+}
+
 } // namespace
 
 ConfirmationDialog::ConfirmationDialog(const QString& command, const CleanupPreview& preview, QWidget* parent)
@@ -51,6 +66,9 @@ ConfirmationDialog::ConfirmationDialog(const QString& command, const CleanupPrev
     page->setContentsMargins(units_.x(7), units_.y(7), units_.x(7), units_.y(7));
     page->setSpacing(units_.y(4));
     page->addWidget(Line(command, "commandLine", this));
+    // What the user should weigh before choosing, each on a line of its own.
+    for (const QString& warning : preview.warnings)
+        page->addLayout(IconLine(QStyle::SP_MessageBoxWarning, Line(warning, "warningLine", this), "warningIcon", this));
 
     // One row per statistics table, in the order the clean-up takes them;
     // the total under the list, where it shows however long the list is.
@@ -109,6 +127,14 @@ ConfirmationDialog::ConfirmationDialog(const QString& command, const CleanupPrev
                                              .arg(QLocale().createSeparatedList(copiedWhole));
     }
     page->addWidget(Line(backup, "backupLine", this));
+    // A run that would refuse to start is not offered: the dialog says why
+    // and only Cancel remains.
+    if (preview.refusal) {
+        const QString why = preview.refusal->origin().isEmpty()
+            ? preview.refusal->description()
+            : preview.refusal->description() + QLatin1Char('\n') + preview.refusal->origin();
+        page->addLayout(IconLine(QStyle::SP_MessageBoxCritical, Line(why, "refusalLine", this), "refusalIcon", this));
+    }
 
     auto* buttons = new QDialogButtonBox(this);
     delete_ = Named(buttons->addButton(QLatin1String(ConfirmationText::Delete), QDialogButtonBox::AcceptRole),
@@ -117,6 +143,10 @@ ConfirmationDialog::ConfirmationDialog(const QString& command, const CleanupPrev
                     "cancelButton");
     for (QPushButton* button : {delete_, cancel_})
         button->setMinimumWidth(units_.x(50));
+    if (preview.refusal) {
+        delete_->setEnabled(false);
+        delete_->hide();
+    }
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     page->addWidget(buttons);

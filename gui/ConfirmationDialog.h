@@ -14,9 +14,12 @@ namespace qel {
 // Asks before a clean-up by date or by survey deletes anything, showing its
 // preview: the clean-up and its selection (`command`, one line), the rows
 // each statistics table loses and their total, the tables it drops, and the
-// backup the rows are copied into first. Cancel is the default button and
+// backup the rows are copied into first; the preview's warnings each on a
+// line of its own with the warning icon. Cancel is the default button and
 // has the focus, so Enter or Escape at once changes nothing; only "Delete"
-// starts the clean-up.
+// starts the clean-up. When the preview says the run would refuse to start
+// (its backup's driver is missing), the dialog says why with the critical
+// icon and offers no Delete.
 class ConfirmationDialog : public QDialog {
     Q_OBJECT
 public:
@@ -44,6 +47,8 @@ inline constexpr const char* TablesToDrop = "Tables to drop:";
 inline constexpr const char* NoBackup = "No backup: the deleted rows cannot be restored.";
 inline constexpr const char* BackupInto = "Every row is copied into the backup before it is deleted:\n%1";
 inline constexpr const char* CopiedWhole = "It also receives whole copies of %1.";
+inline constexpr const char* FutureCutoff =
+    "The removal date %1 is after today: statistics of today, still in use, are deleted too.";
 inline constexpr const char* Delete = "Delete";
 inline constexpr const char* Cancel = "Cancel";
 } // namespace ConfirmationText

@@ -1,5 +1,6 @@
 #include "gui/MainWindow.h"
 
+#include "cleanup/SettingsCheck.h"
 #include "core/StringTable.h"
 #include "gui/AboutDialog.h"
 #include "gui/Artwork.h"
@@ -147,13 +148,31 @@ void MainWindow::SaveSettings()
     store_.Save(settings_);
 }
 
-bool MainWindow::BeginCleanupCommand()
+bool MainWindow::BeginCleanupCommand(bool copiesIntoBackup)
 {
     if (state_.busy)
         return false;
     UpdateData(true);
+    if (!AcceptSettings(copiesIntoBackup))
+        return false;
     SaveSettings();
     return true;
+}
+
+bool MainWindow::AcceptSettings(bool copiesIntoBackup)
+{
+    const std::optional<SettingProblem> problem = CheckSettings(settings_, copiesIntoBackup);
+    if (!problem)
+        return true;
+    feedback_.ShowMessage(problem->text, MessageKind::Refused);
+    // The field that holds the refused value takes the focus, its text
+    // selected for typing over.
+    QLineEdit* field = problem->key == QLatin1String("Timeout") ? timeout_ : backup_->targetEdit(problem->key);
+    if (field && field->isEnabled()) {
+        field->setFocus();
+        field->selectAll();
+    }
+    return false;
 }
 
 template <typename Operation>
@@ -203,7 +222,8 @@ bool MainWindow::Confirm(const QString& command, const std::optional<CleanupPrev
     if (!preview)
         return false;
     ConfirmationDialog dialog(command, *preview, this);
-    if (RunConfirmation(dialog) == QDialog::Accepted)
+    // A run that would refuse to start is shown, never started.
+    if (RunConfirmation(dialog) == QDialog::Accepted && !preview->refusal)
         return true;
     // The preview's last status ("Opening databases") would read as if a
     // run were on its way.
@@ -213,12 +233,15 @@ bool MainWindow::Confirm(const QString& command, const std::optional<CleanupPrev
 
 void MainWindow::CleanUpByDate()
 {
-    if (!BeginCleanupCommand())
+    if (!BeginCleanupCommand(true))
         return;
     const QString target = TargetConnection(settings_, state_);
     // Busy from the preview on: nothing else starts while the question is open.
     BusyScope busy(state_.busy);
-    if (!Confirm(DateCommandText(state_.removalDate), DatePreview(target)))
+    std::optional<CleanupPreview> preview = DatePreview(target);
+    if (preview && state_.removalDate > QDate::currentDate())
+        preview->warnings << FutureCutoffText(state_.removalDate);
+    if (!Confirm(DateCommandText(state_.removalDate), preview))
         return;
     RunRecord record = BeginRunRecord(QStringLiteral("by-date"), kFrontEnd, settings_);
     record.cutoff = state_.removalDate;
@@ -230,6 +253,8 @@ void MainWindow::CleanUpBySurvey()
     if (state_.busy)
         return;
     UpdateData(true);
+    if (!AcceptSettings(true))
+        return;
 
     SurveySelectionDialog selection(settings_.callCenterSrc, feedback_, this);
     if (RunSurveySelection(selection) != QDialog::Accepted)
@@ -238,6 +263,8 @@ void MainWindow::CleanUpBySurvey()
         return;
 
     UpdateData(true);
+    if (!AcceptSettings(true))
+        return;
     SaveSettings();
     const QString target = TargetConnection(settings_, state_);
     BusyScope busy(state_.busy);

@@ -98,8 +98,13 @@ protected:
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
 
 private:
-    // The first steps of every clean-up command; false while one runs.
-    bool BeginCleanupCommand();
+    // The first steps of every clean-up command: the controls into the
+    // settings, their check, and the save; false while one runs or when a
+    // setting is refused.
+    bool BeginCleanupCommand(bool copiesIntoBackup = false);
+    // Checks the settings (and the backup target, for a clean-up that copies
+    // into it); a refused one is shown in a message, its field focused.
+    bool AcceptSettings(bool copiesIntoBackup);
 
     // Runs a clean-up with the busy flag raised and the progress bar going;
     // a stoppable one offers Stop.

@@ -1,5 +1,6 @@
 #include "gui/PreviewTexts.h"
 
+#include "gui/ConfirmationDialog.h"
 #include "gui/DialogBuilder.h"
 
 #include <QLocale>
@@ -10,6 +11,11 @@ namespace qel {
 QString DateCommandText(const QDate& cutoff)
 {
     return QStringLiteral("Clean-up by date: statistics rows before %1").arg(QLocale().toString(cutoff, ShortDateFormat()));
+}
+
+QString FutureCutoffText(const QDate& cutoff)
+{
+    return QString::fromLatin1(ConfirmationText::FutureCutoff).arg(QLocale().toString(cutoff, ShortDateFormat()));
 }
 
 QString SurveyCommandText(const SurveySelection& selection, const CleanOptions& options)

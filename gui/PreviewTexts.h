@@ -14,6 +14,9 @@ namespace qel {
 // window's date picker shows it.
 QString DateCommandText(const QDate& cutoff);
 
+// The confirmation's warning that the cut-off lies after today.
+QString FutureCutoffText(const QDate& cutoff);
+
 // "Clean-up by survey of 2 surveys (Alpha, Beta): statistics, survey data".
 QString SurveyCommandText(const SurveySelection& selection, const CleanOptions& options);
 

@@ -39,7 +39,12 @@ SurveySelectionDialog::SurveySelectionDialog(const QString& connection, Feedback
     const char* checkNames[] = {"statsCheck", "surveysCheck", "webInterviewsCheck", "listsCheck"};
     for (int i = 0; i < 4; ++i)
         checks_[i] = findChild<QCheckBox*>(QLatin1String(checkNames[i]));
-    connect(findChild<QPushButton*>(QStringLiteral("okButton")), &QPushButton::clicked, this, &SurveySelectionDialog::OnOK);
+    ok_ = findChild<QPushButton*>(QStringLiteral("okButton"));
+    connect(ok_, &QPushButton::clicked, this, &SurveySelectionDialog::OnOK);
+    // A clean-up with no kind chosen would clean nothing.
+    for (QCheckBox* check : checks_)
+        connect(check, &QCheckBox::toggled, this, &SurveySelectionDialog::EnableOK);
+    EnableOK();
     connect(findChild<QPushButton*>(QStringLiteral("cancelButton")), &QPushButton::clicked, this, &QDialog::reject);
 }
 
@@ -60,6 +65,14 @@ void SurveySelectionDialog::UpdateData(bool save)
     }
 }
 
+void SurveySelectionDialog::EnableOK()
+{
+    bool chosen = false;
+    for (const QCheckBox* check : checks_)
+        chosen = chosen || check->isChecked();
+    ok_->setEnabled(chosen);
+}
+
 void SurveySelectionDialog::LoadSurveys()
 {
     UpdateData(false);
@@ -72,6 +85,7 @@ void SurveySelectionDialog::LoadSurveys()
     surveyList_->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
     try {
+        const ReadOnlyOpening readOnly; // the list only reads
         auto connection = OpenDatabase(connection_, DatabaseRole::CallCentre);
         LoadSurveyList(*connection, [this](const SurveyListRow& row) {
             auto* item = new QTreeWidgetItem(surveyList_, row.cells);
@@ -102,6 +116,8 @@ void SurveySelectionDialog::FitColumns()
 void SurveySelectionDialog::OnOK()
 {
     UpdateData(true);
+    if (!options_.any())
+        return;
     // The selected rows in list order, from the top down.
     std::vector<SurveyListRow> selected;
     for (int i = 0; i < surveyList_->topLevelItemCount(); ++i) {

@@ -8,14 +8,16 @@
 #include <QString>
 
 class QCheckBox;
+class QPushButton;
 class QTreeWidget;
 
 namespace qel {
 
 // The survey selection shown before a clean-up by survey: every survey of
 // the call-centre database with the dates its data was last cleaned,
-// several rows selectable, and the four kinds of data to clean. On opening
-// it makes sure the CleaningHistory table exists.
+// several rows selectable, and the four kinds of data to clean; OK takes a
+// choice of at least one kind. It only reads: a database without
+// CleaningHistory lists every survey as never cleaned.
 class SurveySelectionDialog : public QDialog {
     Q_OBJECT
 public:
@@ -31,7 +33,8 @@ public:
     // Takes the check boxes into the options (save = true), or back.
     void UpdateData(bool save);
 
-    // Takes the selected rows into the selection and closes with OK.
+    // Takes the selected rows into the selection and closes with OK; with
+    // no kind chosen it does nothing.
     void OnOK();
 
     QTreeWidget* surveyList() const { return surveyList_; }
@@ -44,6 +47,8 @@ public:
 private:
     // Widens the columns to their titles and texts.
     void FitColumns();
+    // OK only with a kind to clean.
+    void EnableOK();
 
     QString connection_;
     Feedback& feedback_;
@@ -51,6 +56,7 @@ private:
     CleanOptions options_;
     QTreeWidget* surveyList_ = nullptr;
     QCheckBox* checks_[4] = {};
+    QPushButton* ok_ = nullptr;
 };
 
 } // namespace qel

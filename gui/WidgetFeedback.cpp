@@ -49,8 +49,8 @@ void WidgetFeedback::ShowMessage(const QString& text, MessageKind kind)
     }
     // Database texts may hold '<' or '&': they are shown as written.
     const QMessageBox::Icon icon = kind == MessageKind::DatabaseError ? QMessageBox::Critical
-        : kind == MessageKind::Stopped                                ? QMessageBox::Warning
-                                                                      : QMessageBox::NoIcon;
+        : kind == MessageKind::Stopped || kind == MessageKind::Refused ? QMessageBox::Warning
+                                                                       : QMessageBox::NoIcon;
     QMessageBox box(icon, QCoreApplication::applicationName(), text, QMessageBox::Ok, owner_);
     box.setTextFormat(Qt::PlainText);
     box.exec();

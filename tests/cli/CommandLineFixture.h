@@ -1,15 +1,34 @@
 #pragma once
 
 #include "fixtures/ProductDatabases.h"
+#include "tests/support/OperatingSystem.h"
 #include "tests/support/TempDatabases.h"
 
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 namespace qel::test {
+
+// Every file of a folder with a digest of its bytes: equal digests, files
+// untouched.
+inline std::map<QString, QByteArray> FolderDigest(const QString& folder)
+{
+    std::map<QString, QByteArray> digest;
+    for (const QString& name : QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name)) {
+        QFile file(QDir(folder).filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
+        digest[name] = QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+    }
+    return digest;
+}
 
 struct Result {
     int exitCode = -1;
@@ -31,7 +50,9 @@ protected:
                 "--set", "StatTgt=" + product.backup(),           "--set", "Timeout=30"};
     }
 
-    Result Run(const QStringList& arguments)
+    // Runs the program in a working folder of its own (workFolder()), with
+    // `environment` added to its own and the limits set.
+    Result Run(const QStringList& arguments, const QProcessEnvironment& environment = {}, const ChildLimits& limits = {})
     {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -39,7 +60,13 @@ protected:
         env.insert(QStringLiteral("XDG_DATA_HOME"), dataHome()); // the run log
         for (const char* display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             env.remove(QLatin1String(display)); // no window can open
+        for (const QString& key : environment.keys())
+            env.insert(key, environment.value(key));
         process.setProcessEnvironment(env);
+        QDir().mkpath(workFolder());
+        process.setWorkingDirectory(workFolder());
+        if (limits.maxFileBytes >= 0 || limits.honourFileModes)
+            LimitChild(process, limits);
         process.start(QStringLiteral(QELCLEANUP_BINARY), arguments);
         EXPECT_TRUE(process.waitForFinished(120000));
         return {process.exitCode(), QString::fromLocal8Bit(process.readAllStandardOutput()),
@@ -47,6 +74,7 @@ protected:
     }
 
     QString configHome() const { return temp.path(QStringLiteral("config")); }
+    QString workFolder() const { return temp.path(QStringLiteral("work")); }
     QString dataHome() const { return temp.path(QStringLiteral("data")); }
     QString settingsFile() const { return configHome() + QStringLiteral("/Marvolen/QelBackup.conf"); }
     long long Count(const QString& connection, const QString& sql) { return CountRows(connection, sql); }

@@ -23,18 +23,6 @@ using namespace qel::test;
 
 namespace {
 
-// Every file of a folder with a digest of its bytes.
-std::map<QString, QByteArray> FolderDigest(const QString& folder)
-{
-    std::map<QString, QByteArray> digest;
-    for (const QString& name : QDir(folder).entryList(QDir::Files, QDir::Name)) {
-        QFile file(QDir(folder).filePath(name));
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
-        digest[name] = QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
-    }
-    return digest;
-}
-
 QJsonObject ReadJson(const QString& path)
 {
     QFile file(path);

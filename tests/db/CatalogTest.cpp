@@ -175,6 +175,35 @@ TEST_F(CatalogTest, NamesMatchAsSQLiteMatchesThemAndOnlyAMissingTableIsPassedOve
 // column an Access target is given, named as the Access ODBC driver reports
 // it back, reads as the type it was created with, so that a second backup
 // into the same file finds every column matching.
+TEST_F(CatalogTest, AWidenedColumnKeepsEveryOtherPartOfAnAwkwardlyWrittenTable)
+{
+    // Quoted names holding commas and quotes, a comment, a column without a
+    // type, constraints of columns and of the table, a rowid alias.
+    c->Execute(QStringLiteral("CREATE TABLE \"we\"\"ird\" ( -- the administrator's own\n"
+                              "  [Id] INTEGER PRIMARY KEY,\n"
+                              "  \"Na,me\" varchar (10) NOT NULL DEFAULT ('a,b') CHECK (length(\"Na,me\") > 0),\n"
+                              "  `x`, Amount numeric(8, 2) /* money */,\n"
+                              "  CONSTRAINT once UNIQUE (\"Na,me\", x))"));
+    c->Execute(QStringLiteral("INSERT INTO \"we\"\"ird\" (Id, \"Na,me\", x, Amount) VALUES (7, 'seven', X'00', 12.5)"));
+    ColumnDefinition name = Column("Na,me", ColumnType::VarChar, 300);
+    name.nullable = false;
+    ColumnDefinition x = Column("x", ColumnType::VarBinary, 50);
+    catalog->ChangeColumnTypes(QStringLiteral("we\"ird"), {name, x});
+
+    Result stored(*c, QStringLiteral("SELECT sql FROM sqlite_master WHERE name = 'we\"ird'"));
+    ASSERT_TRUE(stored.Next());
+    const QString sql = stored.Value(0).text();
+    for (const char* kept : {"[Id] INTEGER PRIMARY KEY", "varchar(300) NOT NULL DEFAULT ('a,b') CHECK (length(\"Na,me\") > 0)",
+                             "`x` varbinary(50)", "Amount numeric(8, 2) /* money */", "CONSTRAINT once UNIQUE (\"Na,me\", x)"})
+        EXPECT_TRUE(sql.contains(QLatin1String(kept))) << kept << " in " << sql.toStdString();
+    Result row(*c, QStringLiteral("SELECT rowid, \"Na,me\", quote(x), Amount FROM \"we\"\"ird\""));
+    ASSERT_TRUE(row.Next());
+    EXPECT_EQ(row.Value(0).toInt64(), 7) << "the rowid alias keeps its values";
+    EXPECT_EQ(row.Value(1).text(), QStringLiteral("seven"));
+    EXPECT_EQ(row.Value(2).text(), QStringLiteral("X'00'"));
+    EXPECT_THROW(c->Execute(QStringLiteral("INSERT INTO \"we\"\"ird\" (\"Na,me\", x) VALUES ('seven', X'00')")), DatabaseError);
+}
+
 TEST(AccessColumnTypes, ReadBackAsTheyWereCreated)
 {
     using T = ColumnType;

@@ -419,6 +419,8 @@ TEST_F(WindowTest, SurveyCleanupSavesOnlyAfterAConfirmedSelectionWithSurveys)
         item->setData(0, Qt::UserRole, 7u);
         d.surveyList()->addTopLevelItem(item);
         item->setSelected(true);
+        d.setOptions({false, true, false, false});
+        d.UpdateData(false);
         d.OnOK();
         return int(QDialog::Accepted);
     };

@@ -1,6 +1,7 @@
 #include "cleanup/RunRecord.h"
 #include "gui/ConfirmationDialog.h"
 #include "gui/MainWindow.h"
+#include "gui/PreviewTexts.h"
 #include "gui/RunProgressPanel.h"
 #include "gui/SurveySelectionDialog.h"
 
@@ -20,6 +21,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -412,4 +414,91 @@ TEST_F(RunControlTest, TheConfirmationShowsTheCountsTheRunThenDeletes)
         const QString name = table[QStringLiteral("table")].toString();
         EXPECT_EQ(table[QStringLiteral("deleted")].toInteger(), before.at(name) - after.at(name)) << name.toStdString();
     }
+}
+
+TEST_F(RunControlTest, ARefusedSettingIsShownAndNothingStartsNorIsSaved)
+{
+    ScriptedWindow w(&recorder);
+    Prepare(w);
+    const auto before = FolderBytes(temp.path(QStringLiteral("product")));
+    struct Case {
+        const char* field;
+        QString text;
+        QString named;
+    };
+    const Case cases[] = {
+        {"timeoutEdit", QStringLiteral("12x"), QStringLiteral("Timeout takes a whole number of seconds from 0 up")},
+        {"statTgtEdit", QStringLiteral("Driver=SQLite3;Database=file::memory:"), QStringLiteral("StatTgt names an in-memory")},
+    };
+    for (const Case& c : cases) {
+        QLineEdit* field = w.findChild<QLineEdit*>(QLatin1String(c.field));
+        const QString kept = field->text();
+        field->setText(c.text);
+        for (const char* button : {"byDateButton", "bySurveyButton"}) {
+            recorder.messages.clear();
+            Button(w, button)->click();
+            ASSERT_EQ(recorder.messages.size(), 1u) << button;
+            EXPECT_EQ(recorder.messages[0].kind, MessageKind::Refused);
+            EXPECT_TRUE(recorder.messages[0].text.startsWith(c.named)) << recorder.messages[0].text.toStdString();
+        }
+        field->setText(kept);
+    }
+    EXPECT_EQ(w.confirmations + w.selectionRuns, 0);
+    EXPECT_FALSE(QFile::exists(SettingsFilePath())) << "a refused command saves nothing";
+    EXPECT_EQ(FolderBytes(temp.path(QStringLiteral("product"))), before);
+    EXPECT_FALSE(w.runState().busy);
+}
+
+TEST_F(RunControlTest, TheConfirmationWarnsOfACutOffAfterTodayOnALineOfItsOwn)
+{
+    ScriptedWindow w(&recorder);
+    Prepare(w);
+    QStringList warnings;
+    bool icon = false;
+    w.confirm = [&](ConfirmationDialog& dialog) {
+        warnings.clear();
+        for (const QLabel* line : dialog.findChildren<QLabel*>(QStringLiteral("warningLine")))
+            warnings << line->text();
+        const QLabel* picture = dialog.findChild<QLabel*>(QStringLiteral("warningIcon"));
+        icon = picture && !picture->pixmap().isNull();
+        return int(QDialog::Rejected);
+    };
+    Button(w, "byDateButton")->click(); // the cut-off of the fixture, long past
+    EXPECT_TRUE(warnings.isEmpty()) << warnings.join('\n').toStdString();
+
+    const QDate tomorrow = QDate::currentDate().addDays(1);
+    w.runState().removalDate = tomorrow;
+    w.UpdateData(false);
+    Button(w, "byDateButton")->click();
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_EQ(warnings[0], FutureCutoffText(tomorrow));
+    EXPECT_TRUE(warnings[0].contains(QStringLiteral("after today")));
+    EXPECT_TRUE(icon) << "with the warning icon";
+}
+
+TEST_F(RunControlTest, AnAccessBackupWithoutItsDriverIsNamedInTheConfirmationWhichOffersNoDelete)
+{
+    ScriptedWindow w(&recorder);
+    Prepare(w);
+    const QString file = temp.path(QStringLiteral("backup.mdb"));
+    w.settings().backupType = 2;
+    w.settings().accessTgt = file;
+    w.UpdateData(false);
+    const QString folder = temp.path(QStringLiteral("product"));
+    const auto before = FolderBytes(folder);
+    QString refusal;
+    bool offersDelete = true;
+    w.confirm = [&](ConfirmationDialog& dialog) {
+        const QLabel* line = dialog.findChild<QLabel*>(QStringLiteral("refusalLine"));
+        refusal = line ? line->text() : QString();
+        offersDelete = dialog.deleteButton()->isVisibleTo(&dialog) || dialog.deleteButton()->isEnabled();
+        return int(QDialog::Accepted); // as if Delete had been there after all
+    };
+    Button(w, "byDateButton")->click();
+    EXPECT_EQ(w.confirmations, 1);
+    EXPECT_TRUE(refusal.contains(QStringLiteral("The ODBC driver 'Microsoft Access Driver (*.mdb"))) << refusal.toStdString();
+    EXPECT_TRUE(refusal.contains(QStringLiteral("Database of AccessTgt: the Access file %1").arg(file))) << refusal.toStdString();
+    EXPECT_FALSE(offersDelete);
+    EXPECT_EQ(FolderBytes(folder), before);
+    EXPECT_FALSE(QFile::exists(file));
 }

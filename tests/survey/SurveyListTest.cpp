@@ -24,7 +24,7 @@ protected:
     ProductDatabases product{temp.path(QStringLiteral("product"))};
 };
 
-TEST_F(SurveyListTest, CreatesTheHistoryWhenMissingAndListsEverySurveyInOrder)
+TEST_F(SurveyListTest, ReadsAMissingHistoryAsNeverWithoutCreatingItAndListsEverySurveyInOrder)
 {
     product.CreateCallCenter({{7, QStringLiteral("Seven"), 2, true}, {3, QStringLiteral("Three"), 1, false},
                               {5, QStringLiteral("Five"), 0, std::nullopt}, {9, QString(), 3, false}},
@@ -36,10 +36,13 @@ TEST_F(SurveyListTest, CreatesTheHistoryWhenMissingAndListsEverySurveyInOrder)
     EXPECT_EQ(rows[2].cells, (QStringList{"7", "Seven", "New", "Yes", "Never", "Never", "Never", "Never"}));
     EXPECT_EQ(rows[3].cells.mid(0, 3), (QStringList{"9", "", "None"}));
     EXPECT_EQ(rows[2].id, 7u);
-    EXPECT_TRUE(TableNames(product.callCenter()).contains(QStringLiteral("CleaningHistory")));
+    EXPECT_FALSE(TableNames(product.callCenter()).contains(QStringLiteral("CleaningHistory")));
 
-    // A second opening finds the table and leaves its rows alone.
-    ExecuteAll(product.callCenter(), {QStringLiteral("INSERT INTO CleaningHistory VALUES (7, '2024-03-05 14:30:00', NULL, NULL, NULL)")});
+    // Once a clean-up has recorded one, the list reads its dates.
+    auto callCenter = Connection::Open(product.callCenter());
+    callCenter->Execute(CreateCleaningHistorySql(callCenter->dialect()));
+    callCenter->Execute(QStringLiteral("INSERT INTO CleaningHistory VALUES (7, '2024-03-05 14:30:00', NULL, NULL, NULL)"));
+    callCenter.reset();
     const auto again = Load();
     EXPECT_EQ(again[2].cells[4], QLocale::system().toString(QDateTime(QDate(2024, 3, 5), QTime(14, 30)), QLocale::ShortFormat));
     EXPECT_EQ(again[2].cells[5], QStringLiteral("Never"));

@@ -1,5 +1,6 @@
 #include "gui/MainWindow.h"
 #include "cleanup/CleaningHistory.h"
+#include "db/Connection.h"
 #include "gui/SurveySelectionDialog.h"
 
 #include "fixtures/ProductDatabases.h"
@@ -48,7 +49,7 @@ protected:
     RecordingFeedback feedback;
 };
 
-TEST_F(SurveySelectionDialogTest, ListsEverySurveyWithItsColumnsAndCreatesTheHistory)
+TEST_F(SurveySelectionDialogTest, ListsEverySurveyWithItsColumnsAndOnlyReads)
 {
     SurveySelectionDialog dialog(product.callCenter(), feedback);
     dialog.LoadSurveys();
@@ -74,7 +75,9 @@ TEST_F(SurveySelectionDialogTest, ListsEverySurveyWithItsColumnsAndCreatesTheHis
     EXPECT_EQ(list->topLevelItem(0)->text(3), QStringLiteral("Yes"));
     EXPECT_EQ(list->topLevelItem(0)->text(4), QStringLiteral("Never"));
     EXPECT_EQ(list->topLevelItem(7)->data(0, Qt::UserRole).toUInt(), 42u);
-    EXPECT_TRUE(TableNames(product.callCenter()).contains(QStringLiteral("CleaningHistory")));
+    // Without a history every survey reads as never cleaned; only a clean-up
+    // that records one creates it.
+    EXPECT_FALSE(TableNames(product.callCenter()).contains(QStringLiteral("CleaningHistory")));
     EXPECT_TRUE(feedback.messages.empty());
     for (const char* name : {"statsCheck", "surveysCheck", "webInterviewsCheck", "listsCheck"}) // the options start unchecked
         EXPECT_FALSE(dialog.findChild<QCheckBox*>(QLatin1String(name))->isChecked()) << name;
@@ -87,9 +90,15 @@ TEST_F(SurveySelectionDialogTest, OkSplitsTheSelectionByStorageAndKeepsTitlesOnc
     dialog.LoadSurveys();
     // 2 and 7 share the title "Brand Tracker"; 5 keeps no interview data.
     SelectSurveys(dialog, {42, 2, 7, 5, 1});
+    // OK waits for a kind to clean.
+    QPushButton* ok = dialog.findChild<QPushButton*>(QStringLiteral("okButton"));
+    EXPECT_FALSE(ok->isEnabled());
+    dialog.OnOK();
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
     Check(dialog, "statsCheck");
+    EXPECT_TRUE(ok->isEnabled());
     Check(dialog, "listsCheck");
-    dialog.findChild<QPushButton*>(QStringLiteral("okButton"))->click();
+    ok->click();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.selection().legacySurveyIds, (IdentifierArray{1, 2}));
     EXPECT_EQ(dialog.selection().newSurveyIds, (IdentifierArray{7, 42}));
@@ -113,22 +122,23 @@ TEST_F(SurveySelectionDialogTest, AFailureWhileLoadingIsReportedAndTheDialogStil
     EXPECT_TRUE(dialog.selection().newSurveyIds.empty());
 }
 
-TEST_F(SurveySelectionDialogTest, ASurveysTableWithoutTitlesIsReportedAfterTheHistoryIsMade)
+TEST_F(SurveySelectionDialogTest, ASurveysTableWithoutTitlesIsReported)
 {
     ExecuteAll(product.callCenter(), {QStringLiteral("ALTER TABLE Surveys RENAME COLUMN SurveyTitle TO Title")});
     SurveySelectionDialog dialog(product.callCenter(), feedback);
     dialog.LoadSurveys();
     ASSERT_EQ(feedback.messages.size(), 1u);
     EXPECT_TRUE(feedback.messages[0].text.startsWith(QStringLiteral("ADO error in CSelectSurveysDlg (")));
-    EXPECT_TRUE(TableNames(product.callCenter()).contains(QStringLiteral("CleaningHistory")));
 }
 
 TEST_F(SurveySelectionDialogTest, CleaningDatesShowTheYearInFourDigitsInTheUsersFormat)
 {
     SurveySelectionDialog dialog(product.callCenter(), feedback);
-    dialog.LoadSurveys(); // makes the history
-    ExecuteAll(product.callCenter(),
-               {QStringLiteral("INSERT INTO CleaningHistory (SurveyID, StatsCleaned) VALUES (1, '2024-03-05 14:30:00')")});
+    {
+        auto callCenter = Connection::Open(product.callCenter());
+        callCenter->Execute(CreateCleaningHistorySql(callCenter->dialect()));
+        callCenter->Execute(QStringLiteral("INSERT INTO CleaningHistory (SurveyID, StatsCleaned) VALUES (1, '2024-03-05 14:30:00')"));
+    }
     const QLocale before;
     // Short formats with two-digit years: M/d/yy and dd.MM.yy.
     for (const auto& [locale, date] : {std::pair{QLocale(QLocale::English, QLocale::UnitedStates), "3/5/2024"},

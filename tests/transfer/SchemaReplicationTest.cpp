@@ -7,6 +7,7 @@
 #include "fixtures/ProductDatabases.h"
 #include "tests/support/RecordingFeedback.h"
 #include "tests/support/Rows.h"
+#include "tests/support/TableContents.h"
 #include "tests/support/TempDatabases.h"
 
 #include <gtest/gtest.h>
@@ -158,6 +159,66 @@ TEST_F(SchemaReplicationTest, ALongerTextColumnIsWidenedAndAShorterOneLeftWide)
     EXPECT_EQ(ReadRows(*target, QStringLiteral("SELECT Id, CAST(Name AS TEXT) FROM T ORDER BY Id")), before);
     target->Execute(QStringLiteral("INSERT INTO T VALUES (51, 51)"));
     EXPECT_EQ(Scalar(*target, QStringLiteral("SELECT typeof(Name) = 'integer' FROM T WHERE Id = 51")), 1);
+}
+
+TEST_F(SchemaReplicationTest, AWidenedBackupTableKeepsItsConstraintsIndexesTriggersAndViews)
+{
+    // The administrator's own backup table, with what a table may carry
+    // besides its columns.
+    source->Execute(QStringLiteral("CREATE TABLE T (Id int, Name nvarchar(300), Stamp datetime)"));
+    const QStringList administrators = {
+        QStringLiteral("CREATE TABLE T (Id int NOT NULL UNIQUE, Name nvarchar(20) DEFAULT 'none' COLLATE NOCASE, "
+                       "Stamp datetime, CHECK (Id > 0))"),
+        QStringLiteral("CREATE INDEX T_Name ON T (Name)"),
+        QStringLiteral("CREATE INDEX T_Stamp ON T (Stamp DESC) WHERE Stamp IS NOT NULL"),
+        QStringLiteral("CREATE TABLE Audit (Id int)"),
+        QStringLiteral("CREATE TRIGGER T_Audit AFTER INSERT ON T BEGIN INSERT INTO Audit VALUES (new.Id); END"),
+        QStringLiteral("CREATE VIEW T_View AS SELECT Id, Name FROM T"),
+        QStringLiteral("INSERT INTO T VALUES (1, 'kept', '2024-03-05 10:00:00')"),
+    };
+    for (const QString& sql : administrators)
+        target->Execute(sql);
+    const QString dependents = QStringLiteral("SELECT type, name, sql FROM sqlite_master WHERE type IN ('index', 'trigger', 'view') "
+                                              "ORDER BY name");
+    const auto before = ReadRows(*target, dependents);
+    ASSERT_EQ(before.size(), 5u); // the UNIQUE constraint's index, two indexes, the trigger and the view
+
+    FieldNameList names;
+    ASSERT_TRUE(Replicate(QStringLiteral("T"), names)) << feedback.messageTexts().join('\n').toStdString();
+    const QString definition = StoredDefinition(*target, QStringLiteral("T"));
+    EXPECT_TRUE(definition.contains(QLatin1String("nvarchar(300)"))) << definition.toStdString();
+    for (const char* kept : {"NOT NULL UNIQUE", "DEFAULT 'none' COLLATE NOCASE", "CHECK (Id > 0)"})
+        EXPECT_TRUE(definition.contains(QLatin1String(kept))) << kept << " in " << definition.toStdString();
+    EXPECT_EQ(ReadRows(*target, dependents), before);
+    EXPECT_EQ(Scalar(*target, QStringLiteral("SELECT COUNT(*) FROM T_View WHERE Name = 'KEPT'")), 1) << "the view reads the table";
+
+    // The trigger fires, the constraints hold.
+    target->Execute(QStringLiteral("INSERT INTO T (Id) VALUES (2)"));
+    EXPECT_EQ(Scalar(*target, QStringLiteral("SELECT COUNT(*) FROM Audit WHERE Id = 2")), 1);
+    EXPECT_EQ(ReadRows(*target, QStringLiteral("SELECT Name FROM T WHERE Id = 2")).at(0).at(0).text(), QStringLiteral("none"));
+    EXPECT_THROW(target->Execute(QStringLiteral("INSERT INTO T (Id) VALUES (1)")), DatabaseError);
+    EXPECT_THROW(target->Execute(QStringLiteral("INSERT INTO T (Id) VALUES (-5)")), DatabaseError);
+    EXPECT_EQ(IntegrityOf(temp.connection(QStringLiteral("target.db"))), QStringLiteral("ok"));
+}
+
+TEST_F(SchemaReplicationTest, TwoRunsCreatingTheSameBackupTableAtOnceBothSucceed)
+{
+    // Both runs read the backup's table list before either creates the
+    // table; the second one's source has a column more.
+    source->Execute(QStringLiteral("CREATE TABLE T (Id int, Name nvarchar(20))"));
+    auto secondSource = Connection::Open(temp.connection(QStringLiteral("second.db")));
+    secondSource->Execute(QStringLiteral("CREATE TABLE T (Id int, Name nvarchar(20), Added datetime)"));
+    auto secondTarget = Connection::Open(temp.connection(QStringLiteral("target.db")));
+    auto firstCatalog = BindCatalog(*target);
+    auto secondCatalog = BindCatalog(*secondTarget);
+    ASSERT_FALSE(firstCatalog->FindTable(QStringLiteral("T")));
+    ASSERT_FALSE(secondCatalog->FindTable(QStringLiteral("T")));
+
+    std::vector<ColumnDefinition> columns;
+    EXPECT_TRUE(SchemaReplication(state, feedback).ReplicateTable(*BindCatalog(*source), *firstCatalog, QStringLiteral("T"), columns));
+    EXPECT_TRUE(SchemaReplication(state, feedback).ReplicateTable(*BindCatalog(*secondSource), *secondCatalog, QStringLiteral("T"), columns));
+    EXPECT_TRUE(feedback.messages.empty()) << feedback.messageTexts().join('\n').toStdString();
+    EXPECT_EQ(ColumnsOf(temp.connection(QStringLiteral("target.db")), QStringLiteral("T")), (QStringList{"Id", "Name", "Added"}));
 }
 
 TEST_F(SchemaReplicationTest, AMissingSourceTableIsReportedAndTheTargetStaysUnchanged)

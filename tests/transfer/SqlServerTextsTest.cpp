@@ -408,6 +408,9 @@ TEST(SqlServerSchemaTexts, TheBackupTableTakesTheSourcesColumns)
          QStringLiteral("CREATE TABLE [Statistic_Call] ([CallID] int NULL, [Start_Time] datetime NULL, "
                         "[Ended] datetime2(7) NULL, [Caller] nvarchar(50) NULL, [Notes] varchar(max) NULL, "
                         "[Cost] numeric(18,4) NULL, [Done] bit NULL, [Memo]]x] nvarchar(max) NULL)")},
+        {"create unless there", CreateTableIfMissing(kSqlServer, QualifiedName(kSqlServer, QStringLiteral("hist"), QStringLiteral("T'x"), QStringLiteral("dbo")),
+                                                     {source[0]}),
+         QStringLiteral("IF OBJECT_ID(N'[hist].[T''x]', N'U') IS NULL\nCREATE TABLE [hist].[T'x] ([CallID] int NULL)")},
         {"add", AddColumn(kSqlServer, table, source[5]), QStringLiteral("ALTER TABLE [Statistic_Call] ADD [Cost] numeric(18,4) NULL")},
         {"add not null", AddColumn(kSqlServer, table, keyColumn), QStringLiteral("ALTER TABLE [Statistic_Call] ADD [ID] bigint NOT NULL")},
         {"widen", AlterColumn(kSqlServer, table, *widened),
