@@ -68,7 +68,7 @@ void BackupLedger::EnsureTable(Catalog& targetCatalog)
         }
         targetCatalog.DropTable(existing->name);
     }
-    targetCatalog.CreateTable(name, LedgerColumns());
+    targetCatalog.CreateTableIfMissing(name, LedgerColumns()); // another run may create it at the same moment
 }
 
 std::vector<BackupLedger::Entry> BackupLedger::Pending(const QString& table)
