@@ -59,9 +59,7 @@ QStringList SqlServerLiterals(const WalkKey& key, const QStringList& texts)
 
 DatabaseError Refusal(const Connection& source, const QString& text)
 {
-    DatabaseError error = DatabaseError::Internal(text);
-    error.setOrigin(source.origin());
-    return error;
+    return DatabaseError::Internal(text, source.origin());
 }
 
 } // namespace
@@ -111,7 +109,7 @@ RowBatch LedgerMove::TakeRange(const KeyRange& range)
     if (!count.Fetch(take, {ValueForm::Integer}, 1) || count.column(0).integers[0] != static_cast<long long>(columns_.size()))
         throw ColumnsChanged();
     if (!take.NextResult())
-        throw DatabaseError::Internal(QStringLiteral("The rows of a batch of %1 were not handed back.").arg(move_.table));
+        throw Refusal(move_.source, QStringLiteral("The rows of a batch of %1 were not handed back.").arg(move_.table));
     RowBatch batch;
     batch.Fetch(take, reads_.forms, kWholeResult);
     take.DrainResults();

@@ -237,6 +237,7 @@ long long RecordTransfer::Move(const StepRows& step, const std::vector<ColumnDef
     MoveResult result;
     switch (databases_.route) {
     case BackupRoute::Attached:
+        move.backupOrigin = databases_.target->origin();
         result = MoveRowsAttached(move, QLatin1String(CleanupDatabases::kAttachedTarget), names);
         break;
     case BackupRoute::SameServer:

@@ -45,6 +45,25 @@ std::optional<QStringList> FirstRowTexts(Connection& connection, const QString& 
     return texts;
 }
 
+// The words of an error that may lie in the source or in the backup
+// attached to it (a commit writes both files).
+QString BothOrigins(const TableMove& move)
+{
+    return move.backupOrigin.isEmpty() ? move.source.origin()
+                                       : QStringLiteral("%1; and its backup, %2").arg(move.source.origin(), move.backupOrigin);
+}
+
+// Commits a transaction, naming both files when the commit fails.
+void CommitNamingBoth(const TableMove& move, Transaction& transaction)
+{
+    try {
+        transaction.Commit();
+    } catch (DatabaseError& e) {
+        e.setOrigin(BothOrigins(move));
+        throw;
+    }
+}
+
 // Walks a SQLite table along its key. Each transaction holds the write lock
 // for a bounded time, taking batches of at most batchSize rows one after
 // another; `work` deletes (and copies) the rows of one range that the
@@ -78,7 +97,7 @@ MoveResult WalkSQLite(const TableMove& move, const std::function<long long(const
             if (end)
                 reached = *end;
         } while (!finished && held.elapsed() < budgetMs);
-        transaction.Commit();
+        CommitNamingBoth(move, transaction);
         after = reached;
         result.rows += rows;
         AfterBatch(move, rows, result.rows, finished ? 1.0 : progress.ShareAfter(after));
@@ -191,18 +210,27 @@ MoveResult DeleteRows(const TableMove& move)
 MoveResult MoveRowsAttached(const TableMove& move, const QString& attachedTarget, const QStringList& columns)
 {
     const auto moveRange = [&](const KeyRange& range) {
-        const long long copied = move.source.Execute(
-            Sql::SQLiteCopyRange(attachedTarget, move.table, columns, move.key, move.condition, range));
+        long long copied = 0;
+        try {
+            copied = move.source.Execute(
+                Sql::SQLiteCopyRange(attachedTarget, move.table, columns, move.key, move.condition, range));
+        } catch (DatabaseError& e) {
+            // The copy writes only the backup: what refused it is there (a
+            // column it alone has, its own rule, a folder it cannot write).
+            if (!move.backupOrigin.isEmpty())
+                e.setOrigin(move.backupOrigin);
+            throw;
+        }
         const long long deleted = move.source.Execute(Sql::SQLiteDeleteRange(move.table, move.key, move.condition, range));
         // One transaction holds the write lock on the source: the two
         // statements see the same rows. Anything else is rolled back.
         if (copied != deleted)
-            throw DatabaseError::Internal(
-                QStringLiteral("%1 rows of %2 were copied into the backup but %3 deleted from the statistics "
-                               "database; the batch was undone.")
-                    .arg(copied)
-                    .arg(move.table)
-                    .arg(deleted));
+            throw DatabaseError::Internal(QStringLiteral("%1 rows of %2 were copied into the backup but %3 deleted from the "
+                                                         "statistics database; the batch was undone.")
+                                              .arg(copied)
+                                              .arg(move.table)
+                                              .arg(deleted),
+                                          BothOrigins(move));
         return deleted;
     };
     if (move.batchSize > 0)
@@ -214,7 +242,7 @@ MoveResult MoveRowsAttached(const TableMove& move, const QString& attachedTarget
     if (move.checkColumns)
         move.checkColumns();
     result.rows = moveRange(KeyRange{});
-    whole.Commit();
+    CommitNamingBoth(move, whole);
     AfterBatch(move, result.rows, result.rows, 1.0);
     return result;
 }

@@ -33,6 +33,9 @@ struct TableMove {
     // throws when the table's columns are no longer those the step read
     // (see SchemaChange), so that no batch loses a column added meanwhile.
     std::function<void()> checkColumns;
+    // The attached route's backup, in the words of an error report: a
+    // statement that writes to it failed in it, not in the source.
+    QString backupOrigin;
 };
 
 struct MoveResult {

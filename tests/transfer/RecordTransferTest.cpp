@@ -186,6 +186,10 @@ TEST_P(RecordTransferTest, BatchesAreWholeAndAFailingBatchCopiesAndDeletesNothin
     EXPECT_EQ(deleted, 0) << "a failed step adds nothing to the count";
     ASSERT_EQ(feedback.messages.size(), 1u);
     EXPECT_TRUE(feedback.messages[0].text.startsWith(QStringLiteral("ADO error in Statistic_Agent ('"))) << feedback.messages[0].text.toStdString();
+    // The backup refused the row, whichever connection sent it there.
+    EXPECT_TRUE(feedback.messages[0].text.contains(QStringLiteral("Database of StatTgt: the SQLite file")))
+        << feedback.messages[0].text.toStdString();
+    EXPECT_FALSE(feedback.messages[0].text.contains(QStringLiteral("StatSrc"))) << feedback.messages[0].text.toStdString();
     // The first batch went whole: copied and deleted. The second went not at all.
     EXPECT_EQ(ReadRows(settings.statTgt, QStringLiteral("SELECT CallID, AgentID FROM Statistic_Agent ORDER BY AgentID")),
               ReadRows(temp.connection(QStringLiteral("expected.db")), QStringLiteral("SELECT 1, 10 UNION ALL SELECT 3, 11")));
