@@ -95,7 +95,7 @@ std::unique_ptr<CleanupDatabases> CleanupDatabases::Open(const CleanupSettings& 
     }
     d->sourceCatalog = std::make_unique<Catalog>(*d->source);
     if (d->source->dialect().isSQLite()) {
-        d->pacing = WriterPacing::ForSQLite();
+        d->pacing = WriterPacing::ForSQLite(options.transactionMilliseconds);
         d->keepsJournal = KeepJournalFile(*d->source, QStringLiteral("main"));
     }
     if (settings.backupType == 0)

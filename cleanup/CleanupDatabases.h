@@ -9,6 +9,7 @@
 #include "db/DatabaseIdentity.h"
 
 #include <memory>
+#include <optional>
 
 namespace qel {
 
@@ -30,6 +31,10 @@ struct CleanupDatabases {
         bool timeoutOnTarget = false; // the clean-up by date times the target's statements out too
         bool sendDateFormatPreamble = false;
         bool rowByRow = false; // always copy through this program, as into another server
+        // How long a SQLite transaction may take batches; unset lets the
+        // pacing decide (see WriterPacing), 0 takes one batch per
+        // transaction.
+        std::optional<qint64> transactionMilliseconds;
     };
 
     ~CleanupDatabases();

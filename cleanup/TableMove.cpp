@@ -65,20 +65,22 @@ void CommitNamingBoth(const TableMove& move, Transaction& transaction)
 }
 
 // Walks a SQLite table along its key. Each transaction holds the write lock
-// for a bounded time, taking batches of at most batchSize rows one after
-// another; `work` deletes (and copies) the rows of one range that the
-// condition picks and answers how many there were.
+// for a bounded time (see WriterPacing), taking batches of at most
+// batchSize rows one after another, each sized by how fast the rows went so
+// far to end within that time; `work` deletes (and copies) the rows of one
+// range that the condition picks and answers how many there were.
 MoveResult WalkSQLite(const TableMove& move, const std::function<long long(const KeyRange&)>& work)
 {
     MoveResult result;
     const WalkProgress progress(move.source, move.table, move.key);
-    const qint64 budgetMs = move.pacing ? move.pacing->TransactionMilliseconds() : 0;
+    double rowsPerMs = 0; // how fast batches have gone, once one has
     QStringList after;
     for (bool finished = false; !finished;) {
         if (StopRequested(move)) {
             result.stopped = true;
             return result;
         }
+        const qint64 budgetMs = move.pacing ? move.pacing->TransactionMilliseconds() : 0;
         QElapsedTimer held;
         held.start();
         Transaction transaction(move.source);
@@ -87,15 +89,24 @@ MoveResult WalkSQLite(const TableMove& move, const std::function<long long(const
         long long rows = 0;
         QStringList reached = after;
         do {
+            const qint64 startedMs = held.elapsed();
+            int size = move.batchSize;
+            if (rowsPerMs > 0 && budgetMs > 0) {
+                const double fits = rowsPerMs * static_cast<double>(std::max<qint64>(budgetMs - startedMs, 1));
+                size = static_cast<int>(std::clamp(fits, 100.0, static_cast<double>(move.batchSize)));
+            }
             KeyRange range{reached, {}};
-            const auto end = FirstRowTexts(move.source, Sql::SQLiteBatchEnd(move.table, move.key, move.condition,
-                                                                             reached, move.batchSize));
+            const auto end = FirstRowTexts(move.source, Sql::SQLiteBatchEnd(move.table, move.key, move.condition, reached, size));
             if (end)
                 range.through = *end;
-            rows += work(range);
+            const long long taken = work(range);
+            rows += taken;
             finished = !end;
             if (end)
                 reached = *end;
+            const qint64 tookMs = held.elapsed() - startedMs;
+            if (taken > 0 && tookMs > 0)
+                rowsPerMs = static_cast<double>(taken) / static_cast<double>(tookMs);
         } while (!finished && held.elapsed() < budgetMs);
         CommitNamingBoth(move, transaction);
         after = reached;

@@ -9,17 +9,21 @@ namespace qel {
 
 namespace {
 
-// A writer waiting in the SQLite driver's busy handler tries again every
-// 10 ms, so a pause a little longer always lets it in; its wait stays well
-// under a quarter of a second: at most a stretch of batches and a pause.
-constexpr qint64 kBusyWorkMs = 70;   // while writers are about
-constexpr qint64 kQuietWorkMs = 150; // while none has written for a while
-constexpr unsigned long kBusyPauseMs = 15;
-constexpr unsigned long kQuietPauseMs = 12;
+// While writers are about: a transaction of 25 ms, then 30 ms for them. A
+// waiting writer tries again at least every 25 ms during its first 128 ms,
+// so one of its tries falls into the pause: it waits at most about 55 ms.
+constexpr qint64 kBusyTransactionMs = 25;
+constexpr unsigned long kBusyPauseMs = 30;
+// While none is: transactions of 100 ms, and once a second a pause as long
+// as a writer's longest early spacing, in which a newcomer is found.
+constexpr qint64 kQuietTransactionMs = 100;
+constexpr qint64 kQuietWorkMs = 1000;
+constexpr unsigned long kQuietPauseMs = 30;
+// A writer seen within this long counts as about.
 constexpr qint64 kWritersAboutMs = 2000;
 
-// SQLite's count of commits other connections made to the file.
-qint64 DataVersion(Connection& source)
+// SQLite's count of the commits other connections made to the file.
+long long DataVersion(Connection& source)
 {
     Result version(source, QStringLiteral("PRAGMA data_version"));
     return version.Next() ? version.Value(0).toInt64() : 0;
@@ -27,32 +31,55 @@ qint64 DataVersion(Connection& source)
 
 } // namespace
 
-WriterPacing::WriterPacing(bool enabled) : enabled_(enabled)
+WriterPacing::WriterPacing(bool enabled, std::optional<qint64> transactionMilliseconds)
+    : enabled_(enabled), transactionMilliseconds_(transactionMilliseconds)
 {
     sincePause_.start();
 }
 
-WriterPacing WriterPacing::ForSQLite()
+WriterPacing WriterPacing::ForSQLite(std::optional<qint64> transactionMilliseconds)
 {
-    return WriterPacing(true);
+    return WriterPacing(true, transactionMilliseconds);
 }
 
 WriterPacing WriterPacing::None()
 {
-    return WriterPacing(false);
+    return WriterPacing(false, std::nullopt);
+}
+
+bool WriterPacing::writersAbout() const
+{
+    return sinceWriterSeen_.isValid() && sinceWriterSeen_.elapsed() < kWritersAboutMs;
+}
+
+qint64 WriterPacing::TransactionMilliseconds() const
+{
+    if (!enabled_)
+        return 0;
+    if (transactionMilliseconds_)
+        return *transactionMilliseconds_;
+    return writersAbout() ? kBusyTransactionMs : kQuietTransactionMs;
+}
+
+void WriterPacing::LookForWriters(Connection& source)
+{
+    const long long version = DataVersion(source);
+    if (dataVersion_ >= 0 && version != dataVersion_)
+        sinceWriterSeen_.start();
+    dataVersion_ = version;
 }
 
 void WriterPacing::AfterTransaction(Connection& source)
 {
     if (!enabled_)
         return;
-    const bool writersAbout = sinceWriterSeen_.isValid() && sinceWriterSeen_.elapsed() < kWritersAboutMs;
-    if (sincePause_.elapsed() < (writersAbout ? kBusyWorkMs : kQuietWorkMs))
+    LookForWriters(source);
+    const bool busy = writersAbout();
+    if (!busy && sincePause_.elapsed() < kQuietWorkMs)
         return;
-    const qint64 before = DataVersion(source);
-    QThread::msleep(writersAbout ? kBusyPauseMs : kQuietPauseMs);
-    if (DataVersion(source) != before)
-        sinceWriterSeen_.start();
+    QThread::msleep(busy ? kBusyPauseMs : kQuietPauseMs);
+    // What was written in the pause is seen now, not counted again later.
+    LookForWriters(source);
     sincePause_.restart();
 }
 

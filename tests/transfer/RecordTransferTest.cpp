@@ -97,6 +97,7 @@ protected:
         CleanupDatabases::Options options;
         options.commandTimeout = CommandTimeout(settings.timeout);
         options.rowByRow = rowByRow();
+        options.transactionMilliseconds = 0; // a transaction per batch, so that batches can be told apart
         databases = CleanupDatabases::Open(settings, settings.statTgt, options);
         EXPECT_EQ(databases->route, settings.backupType == 0 ? BackupRoute::None
                                     : rowByRow()             ? BackupRoute::Ledger
