@@ -64,16 +64,19 @@ void CommitNamingBoth(const TableMove& move, Transaction& transaction)
     }
 }
 
-// Walks a SQLite table along its key. Each transaction holds the write lock
-// for a bounded time (see WriterPacing), taking batches of at most
-// batchSize rows one after another, each sized by how fast the rows went so
-// far to end within that time; `work` deletes (and copies) the rows of one
-// range that the condition picks and answers how many there were.
+// Walks a SQLite table along its key in windows of at most batchSize rows
+// of the table, each window one batch: a batch thus takes at most batchSize
+// rows, and each row is read once by the statements that take the rows, as
+// by one statement over the whole table. Each transaction holds the write
+// lock for a bounded time (see WriterPacing), taking windows one after
+// another, each sized by how fast the rows went so far to end within that
+// time; `work` deletes (and copies) the rows of one range that the
+// condition picks and answers how many there were.
 MoveResult WalkSQLite(const TableMove& move, const std::function<long long(const KeyRange&)>& work)
 {
     MoveResult result;
     const WalkProgress progress(move.source, move.table, move.key);
-    double rowsPerMs = 0; // how fast batches have gone, once one has
+    double rowsPerMs = 0; // how fast windows have gone, in rows of the table, once one has
     QStringList after;
     for (bool finished = false; !finished;) {
         if (StopRequested(move)) {
@@ -96,17 +99,16 @@ MoveResult WalkSQLite(const TableMove& move, const std::function<long long(const
                 size = static_cast<int>(std::clamp(fits, 100.0, static_cast<double>(move.batchSize)));
             }
             KeyRange range{reached, {}};
-            const auto end = FirstRowTexts(move.source, Sql::SQLiteBatchEnd(move.table, move.key, move.condition, reached, size));
+            const auto end = FirstRowTexts(move.source, Sql::SQLiteWindowEnd(move.table, move.key, reached, size));
             if (end)
                 range.through = *end;
-            const long long taken = work(range);
-            rows += taken;
+            rows += work(range);
             finished = !end;
             if (end)
                 reached = *end;
             const qint64 tookMs = held.elapsed() - startedMs;
-            if (taken > 0 && tookMs > 0)
-                rowsPerMs = static_cast<double>(taken) / static_cast<double>(tookMs);
+            if (end && tookMs > 0)
+                rowsPerMs = static_cast<double>(size) / static_cast<double>(tookMs);
         } while (!finished && held.elapsed() < budgetMs);
         CommitNamingBoth(move, transaction);
         after = reached;

@@ -154,13 +154,11 @@ QStringList SQLiteKeyLiterals(const WalkKey& key)
 
 } // namespace
 
-QString SQLiteBatchEnd(const QString& table, const WalkKey& key, const QString& condition, const QStringList& after,
-                       int batchSize)
+QString SQLiteWindowEnd(const QString& table, const WalkKey& key, const QStringList& after, int rowCount)
 {
     return QStringLiteral("SELECT %1 FROM %2 WHERE %3 ORDER BY %4 LIMIT 1 OFFSET %5")
-        .arg(SQLiteKeyLiterals(key).join(QStringLiteral(", ")), table,
-             Where({WalkStatements::After(SQLite(), key, after), SQLiteCondition(condition)}), WalkStatements::OrderBy(key),
-             QString::number(std::max(batchSize, 1) - 1));
+        .arg(SQLiteKeyLiterals(key).join(QStringLiteral(", ")), table, Where({WalkStatements::After(SQLite(), key, after)}),
+             WalkStatements::OrderBy(key), QString::number(std::max(rowCount, 1) - 1));
 }
 
 QString SQLiteKeyBounds(const QString& table, const WalkKey& key)

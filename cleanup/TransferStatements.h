@@ -46,15 +46,17 @@ QString AddToCallSet(const Dialect& dialect, const QString& callSelection);
 QString CallSetSelection(const Dialect& dialect); // the subquery that reads it
 
 // The batches of a table walk along its key (see WalkKey): each batch takes
-// the rows of one range of keys, found as the next batchSize rows the
-// condition picks after the range before. A condition is wrapped in +( )
-// on SQLite so that the walk goes along the key and not along an index of
-// the condition's columns. `where` parts that are empty are left out.
+// the rows of one range of keys, after the range before. A condition is
+// wrapped in +( ) on SQLite so that the walk goes along the key and not
+// along an index of the condition's columns. `where` parts that are empty
+// are left out.
 
-// SQLite: the key, as literals, of the batchSize-th row the condition
-// picks after `after`; no row when fewer are left.
-QString SQLiteBatchEnd(const QString& table, const WalkKey& key, const QString& condition, const QStringList& after,
-                       int batchSize);
+// SQLite: the key, as literals, of the rowCount-th row of the table after
+// `after`, whatever the condition; no row when fewer are left. A range ends
+// there: it holds at most that many rows the condition picks, and the
+// condition is read once per row by the statement that takes them, as in
+// a single statement over the whole table.
+QString SQLiteWindowEnd(const QString& table, const WalkKey& key, const QStringList& after, int rowCount);
 // The smallest and largest value of a one-column integer key, as texts.
 QString SQLiteKeyBounds(const QString& table, const WalkKey& key);
 QString SQLiteDeleteRange(const QString& table, const WalkKey& key, const QString& condition, const KeyRange& range);

@@ -14,10 +14,12 @@ namespace {
 // so one of its tries falls into the pause: it waits at most about 55 ms.
 constexpr qint64 kBusyTransactionMs = 25;
 constexpr unsigned long kBusyPauseMs = 30;
-// While none is: transactions of 100 ms, and once a second a pause as long
-// as a writer's longest early spacing, in which a newcomer is found.
+// While none is: transactions of 100 ms, and twice a second a pause a
+// little longer than a writer's early spacing, in which a newcomer that
+// began to wait less than about 100 ms before is found; one that waited
+// longer tries every 50 to 100 ms and is found within a few pauses.
 constexpr qint64 kQuietTransactionMs = 100;
-constexpr qint64 kQuietWorkMs = 1000;
+constexpr qint64 kQuietWorkMs = 500;
 constexpr unsigned long kQuietPauseMs = 30;
 // A writer seen within this long counts as about.
 constexpr qint64 kWritersAboutMs = 2000;
