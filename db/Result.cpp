@@ -33,29 +33,6 @@ Result Result::Columns(Connection& connection, const QString& schema, const QStr
     return result;
 }
 
-Result Result::PrimaryKeys(Connection& connection, const QString& schema, const QString& table)
-{
-    Result result(std::make_unique<Statement>(connection));
-    SQLWCHAR* schemaText = schema.isEmpty() ? nullptr : ToSqlWChar(schema);
-    result.statement_->Check(SQLPrimaryKeysW(result.statement_->handle(), nullptr, 0, schemaText,
-                                             schema.isEmpty() ? 0 : SQL_NTS, ToSqlWChar(table), SQL_NTS),
-                             "SQLPrimaryKeys");
-    result.Describe();
-    return result;
-}
-
-Result Result::UniqueIndexes(Connection& connection, const QString& schema, const QString& table)
-{
-    Result result(std::make_unique<Statement>(connection));
-    SQLWCHAR* schemaText = schema.isEmpty() ? nullptr : ToSqlWChar(schema);
-    result.statement_->Check(SQLStatisticsW(result.statement_->handle(), nullptr, 0, schemaText,
-                                            schema.isEmpty() ? 0 : SQL_NTS, ToSqlWChar(table), SQL_NTS, SQL_INDEX_UNIQUE,
-                                            SQL_QUICK),
-                             "SQLStatistics");
-    result.Describe();
-    return result;
-}
-
 Result::Result(Result&&) noexcept = default;
 Result& Result::operator=(Result&&) noexcept = default;
 Result::~Result() = default;
