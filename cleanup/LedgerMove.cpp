@@ -66,10 +66,10 @@ DatabaseError Refusal(const Connection& source, const QString& text)
 
 } // namespace
 
-LedgerMove::LedgerMove(const TableMove& move, Connection& target, BackupLedger& ledger,
+LedgerMove::LedgerMove(const TableMove& move, Connection& target, QString targetTable, BackupLedger& ledger,
                        const std::vector<ColumnDefinition>& columns, QString selection)
-    : move_(move), target_(target), ledger_(ledger), columns_(columns), reads_(ReadsFor(move.source.dialect(), columns)),
-      selection_(std::move(selection))
+    : move_(move), target_(target), targetTable_(std::move(targetTable)), ledger_(ledger), columns_(columns),
+      reads_(ReadsFor(move.source.dialect(), columns)), selection_(std::move(selection))
 {
 }
 
@@ -145,7 +145,7 @@ void LedgerMove::Save(const RowBatch& batch, int firstColumn, const BackupLedger
         // goes with this save, which spares the backup a commit per batch.
         if (deletedBatch_)
             ledger_.Forget(*deletedBatch_);
-        BatchInsert insert(target_, move_.table, names);
+        BatchInsert insert(target_, targetTable_, names);
         insert.Insert(batch, firstColumn);
         ledger_.Record(entry);
         save.Commit();
