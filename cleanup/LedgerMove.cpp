@@ -334,16 +334,22 @@ MoveResult LedgerMove::MoveSqlServer()
         for (int attempt = 1;; ++attempt) {
             Transaction hold(move_.source);
             RowBatch batch;
+            BackupLedger::Entry entry;
             try {
+                // A save the backup gave up is undone there: the batch is taken again.
                 batch = TakeRange(range);
+                if (batch.rowCount() > 0) {
+                    entry = EntryFor(batch, 0, after, *end);
+                    Save(batch, 0, entry);
+                }
             } catch (const DatabaseError& e) {
-                if (attempt < kBatchAttempts && IsTransientBatchFailure(move_.source, e))
+                if (!IsTransientBatchFailure(move_.source, e))
+                    throw;
+                if (attempt < kBatchAttempts)
                     continue;
-                throw;
+                throw BatchGivenUp(e, move_.table);
             }
             if (batch.rowCount() > 0) {
-                BackupLedger::Entry entry = EntryFor(batch, 0, after, *end);
-                Save(batch, 0, entry);
                 hold.Commit();
                 deletedBatch_ = std::move(entry);
                 result.rows += batch.rowCount();
