@@ -42,7 +42,8 @@ std::vector<ColumnDefinition> LedgerColumns()
 } // namespace
 
 BackupLedger::BackupLedger(Connection& target, QString sourceDatabase)
-    : target_(target), sourceDatabase_(std::move(sourceDatabase))
+    : target_(target), sourceDatabase_(std::move(sourceDatabase)),
+      ledgerTable_(target.dialect().QuoteIdentifier(QLatin1String(kTableName)))
 {
 }
 
@@ -53,10 +54,12 @@ void BackupLedger::EnsureTable(Catalog& targetCatalog)
         bool current = false;
         for (const ColumnDefinition& column : targetCatalog.Columns(existing->name))
             current = current || column.name.compare(QLatin1String("KeyThrough"), Qt::CaseInsensitive) == 0;
-        if (current)
+        if (current) {
+            ledgerTable_ = targetCatalog.StatementName(existing->name);
             return;
+        }
         // A ledger of an earlier version names its batches another way.
-        Result entries(target_, QStringLiteral("SELECT COUNT(*) FROM %1").arg(target_.dialect().QuoteIdentifier(existing->name)));
+        Result entries(target_, QStringLiteral("SELECT COUNT(*) FROM %1").arg(targetCatalog.StatementName(existing->name)));
         if (entries.Next() && entries.Value(0).toInt64() > 0) {
             DatabaseError error = DatabaseError::Internal(
                 QStringLiteral("The backup's table %1 holds batches that an earlier version of QelCleanup copied and "
@@ -69,12 +72,13 @@ void BackupLedger::EnsureTable(Catalog& targetCatalog)
         targetCatalog.DropTable(existing->name);
     }
     targetCatalog.CreateTableIfMissing(name, LedgerColumns()); // another run may create it at the same moment
+    ledgerTable_ = targetCatalog.StatementName(name);
 }
 
 std::vector<BackupLedger::Entry> BackupLedger::Pending(const QString& table)
 {
     std::vector<Entry> entries;
-    for (Result rows(target_, PendingQuery(target_.dialect(), sourceDatabase_, table)); rows.Next();) {
+    for (Result rows(target_, PendingQuery(target_.dialect(), ledgerTable_, sourceDatabase_, table)); rows.Next();) {
         Entry entry;
         entry.table = table;
         entry.batchId = rows.Value(0).toInt64();
@@ -100,12 +104,12 @@ qint64 BackupLedger::NextBatchId()
 
 void BackupLedger::Record(const Entry& entry)
 {
-    target_.Execute(RecordStatement(target_.dialect(), sourceDatabase_, entry));
+    target_.Execute(RecordStatement(target_.dialect(), ledgerTable_, sourceDatabase_, entry));
 }
 
 void BackupLedger::Forget(const Entry& entry)
 {
-    target_.Execute(ForgetStatement(target_.dialect(), sourceDatabase_, entry));
+    target_.Execute(ForgetStatement(target_.dialect(), ledgerTable_, sourceDatabase_, entry));
 }
 
 QString BackupLedger::EncodeValues(const QStringList& values)
@@ -128,14 +132,16 @@ QStringList BackupLedger::DecodeValues(const QString& text)
     return values;
 }
 
-QString BackupLedger::PendingQuery(const Dialect& target, const QString& sourceDatabase, const QString& table)
+QString BackupLedger::PendingQuery(const Dialect& target, const QString& ledgerTable, const QString& sourceDatabase,
+                                   const QString& table)
 {
     return QStringLiteral("SELECT BatchId, KeyColumns, KeyAfter, KeyThrough, Selection, RowsCopied, RowFingerprint "
                           "FROM %1 WHERE SourceDatabase = %2 AND TableName = %3 ORDER BY BatchId")
-        .arg(QLatin1String(kTableName), target.TextLiteral(sourceDatabase), target.TextLiteral(table));
+        .arg(ledgerTable, target.TextLiteral(sourceDatabase), target.TextLiteral(table));
 }
 
-QString BackupLedger::RecordStatement(const Dialect& target, const QString& sourceDatabase, const Entry& entry)
+QString BackupLedger::RecordStatement(const Dialect& target, const QString& ledgerTable, const QString& sourceDatabase,
+                                      const Entry& entry)
 {
     const QStringList values = {target.TextLiteral(sourceDatabase),
                                 target.TextLiteral(entry.table),
@@ -149,13 +155,14 @@ QString BackupLedger::RecordStatement(const Dialect& target, const QString& sour
                                 target.CurrentTimeExpression()};
     return QStringLiteral("INSERT INTO %1 (SourceDatabase, TableName, BatchId, KeyColumns, KeyAfter, KeyThrough, "
                           "Selection, RowsCopied, RowFingerprint, CopiedAt) VALUES (%2)")
-        .arg(QLatin1String(kTableName), values.join(QStringLiteral(", ")));
+        .arg(ledgerTable, values.join(QStringLiteral(", ")));
 }
 
-QString BackupLedger::ForgetStatement(const Dialect& target, const QString& sourceDatabase, const Entry& entry)
+QString BackupLedger::ForgetStatement(const Dialect& target, const QString& ledgerTable, const QString& sourceDatabase,
+                                      const Entry& entry)
 {
     return QStringLiteral("DELETE FROM %1 WHERE SourceDatabase = %2 AND TableName = %3 AND BatchId = %4")
-        .arg(QLatin1String(kTableName), target.TextLiteral(sourceDatabase), target.TextLiteral(entry.table),
+        .arg(ledgerTable, target.TextLiteral(sourceDatabase), target.TextLiteral(entry.table),
              QString::number(entry.batchId));
 }
 

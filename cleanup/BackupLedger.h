@@ -51,7 +51,8 @@ public:
 
     // Creates the table in the backup when it has none. A table that an
     // earlier version of this program left is replaced when it holds no
-    // entry, and refused when it does.
+    // entry, and refused when it does. The ledger's statements then name
+    // the table found or created, with its schema.
     void EnsureTable(Catalog& targetCatalog);
 
     // The batches of this source's table that were copied and whose source
@@ -71,14 +72,19 @@ public:
     static QString EncodeValues(const QStringList& values);
     static QStringList DecodeValues(const QString& text);
 
-    // The statements on the ledger table, in the backup's dialect.
-    static QString PendingQuery(const Dialect& target, const QString& sourceDatabase, const QString& table);
-    static QString RecordStatement(const Dialect& target, const QString& sourceDatabase, const Entry& entry);
-    static QString ForgetStatement(const Dialect& target, const QString& sourceDatabase, const Entry& entry);
+    // The statements on the ledger table, named as the backup's statements
+    // write it (Catalog::StatementName), in the backup's dialect.
+    static QString PendingQuery(const Dialect& target, const QString& ledgerTable, const QString& sourceDatabase,
+                                const QString& table);
+    static QString RecordStatement(const Dialect& target, const QString& ledgerTable, const QString& sourceDatabase,
+                                   const Entry& entry);
+    static QString ForgetStatement(const Dialect& target, const QString& ledgerTable, const QString& sourceDatabase,
+                                   const Entry& entry);
 
 private:
     Connection& target_;
     QString sourceDatabase_;
+    QString ledgerTable_; // as statements name it
     qint64 lastBatchId_ = 0;
 };
 

@@ -12,4 +12,15 @@ bool IsTransientBatchFailure(const Connection& connection, const DatabaseError& 
         || error.nativeError() == kLockTimeout;
 }
 
+DatabaseError BatchGivenUp(const DatabaseError& last, const QString& table)
+{
+    DatabaseError failed(last.source(),
+                         QStringLiteral("%1 (a batch of %2 failed so %3 times; nothing of it was lost)")
+                             .arg(last.description(), table)
+                             .arg(kBatchAttempts),
+                         last.sqlState(), last.nativeError());
+    failed.setOrigin(last.origin());
+    return failed;
+}
+
 } // namespace qel

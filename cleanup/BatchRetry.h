@@ -24,6 +24,11 @@ bool IsTransientBatchFailure(const Connection& connection, const DatabaseError& 
 // How often a batch is tried in all before its failure ends the step.
 inline constexpr int kBatchAttempts = 4;
 
+// The failure that ends a step after its batch failed transiently
+// kBatchAttempts times: the last one, naming the table; it keeps the
+// database it came from.
+DatabaseError BatchGivenUp(const DatabaseError& last, const QString& table);
+
 // Runs one batch, again after a transient failure, up to kBatchAttempts
 // times; the last failure names the table.
 template <typename Batch>
@@ -35,15 +40,8 @@ auto RetryBatch(Connection& connection, const QString& table, Batch batch) -> de
         } catch (DatabaseError& e) {
             if (!IsTransientBatchFailure(connection, e))
                 throw;
-            if (attempt >= kBatchAttempts) {
-                DatabaseError failed(e.source(),
-                                     QStringLiteral("%1 (a batch of %2 failed so %3 times; nothing of it was lost)")
-                                         .arg(e.description(), table)
-                                         .arg(kBatchAttempts),
-                                     e.sqlState(), e.nativeError());
-                failed.setOrigin(e.origin());
-                throw failed;
-            }
+            if (attempt >= kBatchAttempts)
+                throw BatchGivenUp(e, table);
         }
     }
 }

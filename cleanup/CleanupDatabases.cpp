@@ -1,6 +1,7 @@
 #include "cleanup/CleanupDatabases.h"
 
 #include "cleanup/Databases.h"
+#include "cleanup/TransferStatements.h"
 #include "db/DatabaseError.h"
 #include "db/Result.h"
 
@@ -40,6 +41,36 @@ bool KeepJournalFile(Connection& connection, const QString& schema)
     return true;
 }
 
+// Whether the statistics login may insert into the backup tables the run
+// moves rows into: those there already, each as itself (a grant or a
+// denial may name the table), and, when one is still to be created, any
+// table of the schema the backup's connection creates it in. A server that
+// cannot answer, such as one where the login may not enter the backup
+// database at all, answers no.
+bool StatisticsLoginMayInsert(CleanupDatabases& d, const QStringList& movedTables)
+{
+    QStringList existing;
+    bool missing = movedTables.isEmpty();
+    for (const QString& table : movedTables) {
+        if (d.targetCatalog->FindTable(table))
+            existing << d.targetCatalog->StatementName(table);
+        else
+            missing = true;
+    }
+    QString schema;
+    if (missing) {
+        schema = d.targetCatalog->DefaultSchema();
+        if (schema.isEmpty())
+            schema = QStringLiteral("dbo");
+    }
+    try {
+        Result granted(*d.source, TransferStatements::SqlServerMayInsert(d.targetIdentity.database, schema, existing));
+        return granted.Next() && granted.Value(0).toInt64() == 1;
+    } catch (const DatabaseError&) {
+        return false;
+    }
+}
+
 BackupRoute ChooseRoute(CleanupDatabases& d, const CleanupDatabases::Options& options)
 {
     if (options.rowByRow)
@@ -53,8 +84,15 @@ BackupRoute ChooseRoute(CleanupDatabases& d, const CleanupDatabases::Options& op
                               .arg(SqlText(d.targetIdentity.shown), QLatin1String(CleanupDatabases::kAttachedTarget)));
         return BackupRoute::Attached;
     }
-    if (source.isSqlServer() && target.isSqlServer() && d.sourceIdentity.sameServerAs(d.targetIdentity))
-        return BackupRoute::SameServer;
+    if (source.isSqlServer() && target.isSqlServer() && d.sourceIdentity.sameServerAs(d.targetIdentity)) {
+        // The move runs under the statistics login. Without the right it
+        // would fail at the first batch; through this program the backup's
+        // own login writes the rows.
+        if (StatisticsLoginMayInsert(d, options.movedTables))
+            return BackupRoute::SameServer;
+        d.ledgerReason = QStringLiteral("the statistics login may not insert into the backup database %1")
+                             .arg(d.targetIdentity.shown);
+    }
     return BackupRoute::Ledger;
 }
 

@@ -35,13 +35,20 @@ struct CleanupDatabases {
         // pacing decide (see WriterPacing), 0 takes one batch per
         // transaction.
         std::optional<qint64> transactionMilliseconds;
+        // The statistics tables whose rows the run moves: into a backup of
+        // the same server they go under the statistics login, which must
+        // then be allowed to insert into their backup tables.
+        QStringList movedTables;
     };
 
     ~CleanupDatabases();
 
-    // Opens what the settings ask for and chooses the backup's route. A
-    // failure, or a backup target that is one of the sources however it is
-    // named, is a DatabaseError, raised before anything is changed.
+    // Opens what the settings ask for and chooses the backup's route: into
+    // a backup of the same SQL Server only when the statistics login may
+    // insert into its tables (see Options::movedTables), else through this
+    // program. A failure, or a backup target that is one of the sources
+    // however it is named, is a DatabaseError, raised before anything is
+    // changed.
     static std::unique_ptr<CleanupDatabases> Open(const CleanupSettings& settings, const QString& targetConnection,
                                                   const Options& options);
 
@@ -63,6 +70,9 @@ struct CleanupDatabases {
     std::unique_ptr<Catalog> targetCatalog;
 
     BackupRoute route = BackupRoute::None;
+    // Why the rows go through this program although the backup is on the
+    // statistics database's server; empty otherwise.
+    QString ledgerReason;
     DatabaseIdentity sourceIdentity;
     DatabaseIdentity targetIdentity;
     std::unique_ptr<BackupLedger> ledger; // the Ledger route's, or one an earlier run left in the backup

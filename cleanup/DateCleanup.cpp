@@ -27,10 +27,12 @@ bool CleanupOperations::CleanUpByDate(const QString& targetConnection)
         options.commandTimeout = CommandTimeout(settings_.timeout);
         options.timeoutOnTarget = true;
         options.sendDateFormatPreamble = true;
+        options.movedTables = MovedTables(DateCleanupSteps(), settings_.sourceSQL != 0);
         const auto databases = CleanupDatabases::Open(settings_, targetConnection, options);
         CheckStepTables(*databases, DateCleanupSteps(), settings_.sourceSQL != 0);
         CheckWalkKeys(*databases, DateCleanupSteps(), settings_.sourceSQL != 0, settings_.batchSize,
                       databases->route == BackupRoute::Ledger);
+        CheckBackupTables(*databases, DateCleanupSteps(), settings_.sourceSQL != 0);
 
         // The old calls: those that started before the removal date, written
         // as the statistics database compares dates.

@@ -64,10 +64,10 @@ DatabaseError Refusal(const Connection& source, const QString& text)
 
 } // namespace
 
-LedgerMove::LedgerMove(const TableMove& move, Connection& target, BackupLedger& ledger,
+LedgerMove::LedgerMove(const TableMove& move, Connection& target, QString targetTable, BackupLedger& ledger,
                        const std::vector<ColumnDefinition>& columns, QString selection)
-    : move_(move), target_(target), ledger_(ledger), columns_(columns), reads_(ReadsFor(move.source.dialect(), columns)),
-      selection_(std::move(selection))
+    : move_(move), target_(target), targetTable_(std::move(targetTable)), ledger_(ledger), columns_(columns),
+      reads_(ReadsFor(move.source.dialect(), columns)), selection_(std::move(selection))
 {
 }
 
@@ -143,7 +143,7 @@ void LedgerMove::Save(const RowBatch& batch, int firstColumn, const BackupLedger
         // goes with this save, which spares the backup a commit per batch.
         if (deletedBatch_)
             ledger_.Forget(*deletedBatch_);
-        BatchInsert insert(target_, move_.table, names);
+        BatchInsert insert(target_, targetTable_, names);
         insert.Insert(batch, firstColumn);
         ledger_.Record(entry);
         save.Commit();
@@ -332,16 +332,22 @@ MoveResult LedgerMove::MoveSqlServer()
         for (int attempt = 1;; ++attempt) {
             Transaction hold(move_.source);
             RowBatch batch;
+            BackupLedger::Entry entry;
             try {
+                // A save the backup gave up is undone there: the batch is taken again.
                 batch = TakeRange(range);
+                if (batch.rowCount() > 0) {
+                    entry = EntryFor(batch, 0, after, *end);
+                    Save(batch, 0, entry);
+                }
             } catch (const DatabaseError& e) {
-                if (attempt < kBatchAttempts && IsTransientBatchFailure(move_.source, e))
+                if (!IsTransientBatchFailure(move_.source, e))
+                    throw;
+                if (attempt < kBatchAttempts)
                     continue;
-                throw;
+                throw BatchGivenUp(e, move_.table);
             }
             if (batch.rowCount() > 0) {
-                BackupLedger::Entry entry = EntryFor(batch, 0, after, *end);
-                Save(batch, 0, entry);
                 hold.Commit();
                 deletedBatch_ = std::move(entry);
                 result.rows += batch.rowCount();

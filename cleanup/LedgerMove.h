@@ -26,10 +26,11 @@ class Connection;
 // whatever ended that run. The table needs no key of its own.
 class LedgerMove {
 public:
+    // `targetTable` is the backup's table as its statements name it;
     // `columns` are the source's columns in order; `selection` says what
     // chose the rows, so that a batch is settled only by a run that chooses
     // rows the same way.
-    LedgerMove(const TableMove& move, Connection& target, BackupLedger& ledger,
+    LedgerMove(const TableMove& move, Connection& target, QString targetTable, BackupLedger& ledger,
                const std::vector<ColumnDefinition>& columns, QString selection);
 
     // Settles the ledger's batches of the table: a batch whose rows are all
@@ -58,6 +59,7 @@ private:
 
     const TableMove& move_;
     Connection& target_;
+    QString targetTable_;
     BackupLedger& ledger_;
     std::vector<ColumnDefinition> columns_;
     ColumnReads reads_;

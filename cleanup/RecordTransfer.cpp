@@ -223,7 +223,8 @@ long long RecordTransfer::Move(const StepRows& step, const std::vector<ColumnDef
     std::optional<LedgerMove> ledgerMove;
     long long settled = 0;
     if (databases_.ledger) {
-        ledgerMove.emplace(move, *databases_.target, *databases_.ledger, columns, step.selection);
+        ledgerMove.emplace(move, *databases_.target, databases_.targetCatalog->StatementName(step.table), *databases_.ledger,
+                           columns, step.selection);
         settled = ledgerMove->SettlePendingBatches();
         movedInStep_ = settled;
     }
@@ -264,7 +265,8 @@ bool RecordTransfer::BackupWholeTable(const QString& table)
     try {
         // The target copy of a reference table always equals the source.
         const int stage = state_.stage;
-        const long long copied = CopyWholeTable(databases_.referenceSource(), *databases_.target, table, columns, [this, stage](long long copied) {
+        const long long copied = CopyWholeTable(databases_.referenceSource(), *databases_.target, table,
+                                                databases_.targetCatalog->StatementName(table), columns, [this, stage](long long copied) {
             feedback_.PumpMessages();
             feedback_.ShowStatus(RecordsCopiedText(stage, copied, copied));
         });

@@ -16,14 +16,14 @@ constexpr int kRowsPerBatch = 4000;
 
 } // namespace
 
-long long CopyWholeTable(Connection& source, Connection& target, const QString& table,
+long long CopyWholeTable(Connection& source, Connection& target, const QString& table, const QString& targetTable,
                          const std::vector<ColumnDefinition>& sourceColumns,
                          const std::function<void(long long copied)>& onBatch)
 {
     const ColumnReads reads = ReadsFor(source.dialect(), sourceColumns);
     Transaction save(target);
-    target.Execute(TransferStatements::EmptyTable(target.dialect(), table));
-    BatchInsert insert(target, table, NamesOf(sourceColumns));
+    target.Execute(TransferStatements::EmptyTable(targetTable));
+    BatchInsert insert(target, targetTable, NamesOf(sourceColumns));
     Statement read(source);
     read.ExecDirect(TransferStatements::ReadTable(table, reads.expressions));
     long long copied = 0;

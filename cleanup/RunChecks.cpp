@@ -16,6 +16,17 @@ namespace qel {
 
 namespace Sql = TransferStatements;
 
+namespace {
+
+DatabaseError Refusal(const Connection& connection, const QString& text)
+{
+    DatabaseError error = DatabaseError::Internal(text);
+    error.setOrigin(connection.origin());
+    return error;
+}
+
+} // namespace
+
 void CheckStepTables(CleanupDatabases& databases, const std::vector<CleanupStep>& steps, bool sqlOnlySteps)
 {
     QStringList missingStatistics;
@@ -57,7 +68,7 @@ void CheckWalkKeys(CleanupDatabases& databases, const std::vector<CleanupStep>& 
         if (ledger && !dialect.isSQLite() && !key.walked())
             unwalkable << step.table;
     }
-    if (!unwalkable.isEmpty()) {
+    if (!unwalkable.isEmpty() && databases.ledgerReason.isEmpty()) {
         DatabaseError error = DatabaseError::Internal(
             QStringLiteral("%1: no clustered index and no unique index of numbers, dates or texts, and the column the "
                            "rows are chosen by is of another type. A backup into another server needs one to know "
@@ -67,9 +78,84 @@ void CheckWalkKeys(CleanupDatabases& databases, const std::vector<CleanupStep>& 
         error.setOrigin(databases.source->origin());
         throw error;
     }
+    if (!unwalkable.isEmpty())
+        throw Refusal(*databases.source,
+                      QStringLiteral("%1: no clustered index and no unique index of numbers, dates or texts, and the "
+                                     "column the rows are chosen by is of another type. The rows go through this "
+                                     "program, because %2, and it needs one to know which rows it copied. Nothing was "
+                                     "copied or deleted; allow the statistics login to insert into the backup, or give "
+                                     "these tables such an index.")
+                          .arg(unwalkable.join(QStringLiteral(", ")), databases.ledgerReason));
 }
 
 namespace {
+
+// What makes a backup table refuse a row (see SqlServerBackupObstacles),
+// in words; empty for a kind that refuses nothing on this route.
+QString Obstacle(const QString& kind, const QString& table, const QString& name, const QString& column, bool withinServer)
+{
+    if (kind == QLatin1String("identity"))
+        return QStringLiteral("%1.%2 is an IDENTITY column").arg(table, name);
+    if (kind == QLatin1String("computed"))
+        return QStringLiteral("%1.%2 is a computed column").arg(table, name);
+    if (kind == QLatin1String("rowversion"))
+        return QStringLiteral("%1.%2 is a rowversion column").arg(table, name);
+    if (kind == QLatin1String("instead of"))
+        return QStringLiteral("%1 has the INSTEAD OF trigger %2, which takes the rows in their place").arg(table, name);
+    if (!withinServer)
+        return {};
+    if (kind == QLatin1String("rule"))
+        return QStringLiteral("%1.%2 has a rule bound to it").arg(table, name);
+    if (kind == QLatin1String("trigger"))
+        return QStringLiteral("%1 has the enabled trigger %2").arg(table, name);
+    if (kind == QLatin1String("check"))
+        return column.isEmpty() ? QStringLiteral("%1 has the CHECK constraint %2").arg(table, name)
+                                : QStringLiteral("%1.%3 has the CHECK constraint %2").arg(table, name, column);
+    if (kind == QLatin1String("foreign key"))
+        return QStringLiteral("%1 has the foreign key %2").arg(table, name);
+    if (kind == QLatin1String("referenced"))
+        return QStringLiteral("%1 is referenced by the foreign key %2 of %3").arg(table, name, column);
+    return {};
+}
+
+bool Holds(const QStringList& tables, const QString& table)
+{
+    return tables.contains(table, Qt::CaseInsensitive);
+}
+
+// The backup's tables that are there already and would refuse rows.
+QStringList BackupObstacles(CleanupDatabases& databases, const QStringList& moved, const QStringList& whole)
+{
+    Catalog& catalog = *databases.targetCatalog;
+    QStringList names;
+    for (const QString& table : moved + whole)
+        if (catalog.FindTable(table) && !names.contains(catalog.StatementName(table)))
+            names << catalog.StatementName(table);
+    QStringList obstacles;
+    if (names.isEmpty())
+        return obstacles;
+    for (Result rows(*databases.target, Sql::SqlServerBackupObstacles(names)); rows.Next();) {
+        const QString table = rows.Value(0).text();
+        // The reference tables are always copied through this program.
+        const bool withinServer = databases.route == BackupRoute::SameServer && Holds(moved, table);
+        const QString obstacle =
+            Obstacle(rows.Value(1).text(), table, rows.Value(2).text(), rows.Value(3).text(), withinServer);
+        if (!obstacle.isEmpty() && !obstacles.contains(obstacle))
+            obstacles << obstacle;
+    }
+    return obstacles;
+}
+
+// The columns of a SQL Server source that cannot travel through this program.
+QStringList UntravelledColumns(Connection& source, const QStringList& tables)
+{
+    QStringList columns;
+    if (tables.isEmpty() || !source.dialect().isSqlServer())
+        return columns;
+    for (Result rows(source, Sql::SqlServerUntravelledColumns(tables)); rows.Next();)
+        columns << QStringLiteral("%1.%2 (%3)").arg(rows.Value(0).text(), rows.Value(1).text(), rows.Value(2).text());
+    return columns;
+}
 
 bool ComparesDates(const CleanupStep& step, bool sqlOnlySteps)
 {
@@ -77,6 +163,55 @@ bool ComparesDates(const CleanupStep& step, bool sqlOnlySteps)
 }
 
 } // namespace
+
+void CheckBackupTables(CleanupDatabases& databases, const std::vector<CleanupStep>& steps, bool sqlOnlySteps)
+{
+    if (databases.route == BackupRoute::None)
+        return;
+    const QStringList moved = MovedTables(steps, sqlOnlySteps);
+    QStringList whole;
+    for (const CleanupStep& step : steps)
+        if (step.rule == StepRule::Whole && !Holds(whole, step.table))
+            whole << step.table;
+
+    if (databases.target->dialect().isSqlServer()) {
+        const QStringList obstacles = BackupObstacles(databases, moved, whole);
+        if (!obstacles.isEmpty())
+            throw Refusal(*databases.target,
+                          QStringLiteral("The backup's tables would refuse the rows copied into them: %1. %2Change "
+                                         "these tables, or back up into another database; nothing was copied or "
+                                         "deleted.")
+                              .arg(obstacles.join(QStringLiteral("; ")),
+                                   databases.route == BackupRoute::SameServer
+                                       ? QStringLiteral("Within one server the rows are moved by DELETE ... OUTPUT ... "
+                                                        "INTO, which writes only into a table without enabled "
+                                                        "triggers, CHECK constraints, foreign keys or rules. ")
+                                       : QString()));
+    }
+
+    // Rows that come through this program: the statistics tables' on the
+    // ledger's route, the reference tables' on every route.
+    if (databases.route == BackupRoute::Ledger) {
+        const QStringList columns = UntravelledColumns(*databases.source, moved);
+        if (!columns.isEmpty())
+            throw Refusal(*databases.source,
+                          QStringLiteral("%1: values of these types cannot travel through this program, which copies "
+                                         "the rows into the backup because %2. %3; nothing was copied or deleted.")
+                              .arg(columns.join(QStringLiteral(", ")),
+                                   databases.ledgerReason.isEmpty() ? QStringLiteral("it is not on the statistics "
+                                                                                     "database's server")
+                                                                    : databases.ledgerReason,
+                                   databases.ledgerReason.isEmpty()
+                                       ? QStringLiteral("Back these tables up into a database of the same server")
+                                       : QStringLiteral("Allow the statistics login to insert into the backup")));
+    }
+    const QStringList references = UntravelledColumns(databases.referenceSource(), whole);
+    if (!references.isEmpty())
+        throw Refusal(databases.referenceSource(),
+                      QStringLiteral("%1: values of these types cannot travel through this program, which copies the "
+                                     "reference tables into the backup; nothing was copied or deleted.")
+                          .arg(references.join(QStringLiteral(", "))));
+}
 
 void CheckDateColumns(const CleanupSettings& settings, const std::vector<CleanupStep>& steps, const QDate& cutoff)
 {

@@ -26,6 +26,20 @@ void CheckStepTables(CleanupDatabases& databases, const std::vector<CleanupStep>
 void CheckWalkKeys(CleanupDatabases& databases, const std::vector<CleanupStep>& steps, bool sqlOnlySteps, int batchSize,
                    bool throughThisProgram);
 
+// Checks, before the first row is deleted, that every row the steps take
+// can arrive in the backup as it is (SQL Server): a backup table that is
+// there already and would refuse rows written into it by name, or lose
+// them, is a DatabaseError that names its table and column, trigger or
+// constraint: an IDENTITY, computed or rowversion column, an enabled
+// INSTEAD OF trigger; and on the route within one server, whose DELETE ...
+// OUTPUT ... INTO writes only into a plain table, also an enabled trigger,
+// a CHECK constraint, a foreign key on either side or a rule. So is, where
+// rows travel through this program (the reference tables always, the
+// statistics tables into a backup on another server), a source column of a
+// type that cannot (sql_variant, CLR types). Tables the backup lacks are
+// created by the run and refuse nothing. One catalogue query per database.
+void CheckBackupTables(CleanupDatabases& databases, const std::vector<CleanupStep>& steps, bool sqlOnlySteps);
+
 // Checks, before the first row is deleted, that a SQLite statistics
 // database holds in the date columns the steps compare with the cut-off
 // (the by-date tables' columns, Statistic_Call.Start_Time among them, which

@@ -82,4 +82,13 @@ const std::vector<CleanupStep>& SurveyCleanupSteps()
     return steps;
 }
 
+QStringList MovedTables(const std::vector<CleanupStep>& steps, bool sqlOnlySteps)
+{
+    QStringList tables;
+    for (const CleanupStep& step : steps)
+        if (step.rule != StepRule::Whole && (!step.sqlOnly || sqlOnlySteps) && !tables.contains(step.table))
+            tables << step.table;
+    return tables;
+}
+
 } // namespace qel

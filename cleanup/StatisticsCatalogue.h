@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -31,5 +32,9 @@ const std::vector<CleanupStep>& SurveyCleanupSteps();
 
 // The reference tables copied whole into a backup by both clean-ups.
 const std::vector<CleanupStep>& ReferenceTableSteps();
+
+// The tables of the steps whose rows are deleted (and moved into a backup),
+// each once, in order; the SQL-only steps only when they are taken.
+QStringList MovedTables(const std::vector<CleanupStep>& steps, bool sqlOnlySteps);
 
 } // namespace qel

@@ -25,13 +25,18 @@ bool CleanupOperations::CleanUpBySurveys(const QString& targetConnection, const 
         CheckBackupDriver(settings_, targetConnection);
         CleanupDatabases::Options databaseOptions = databaseOptions_;
         databaseOptions.commandTimeout = CommandTimeout(settings_.timeout);
+        if (options.stats)
+            databaseOptions.movedTables = MovedTables(SurveyCleanupSteps(), settings_.sourceSQL != 0);
         const auto databases = CleanupDatabases::Open(settings_, targetConnection, databaseOptions);
         CheckStepTables(*databases, options.stats ? SurveyCleanupSteps() : ReferenceTableSteps(), settings_.sourceSQL != 0);
+        std::vector<CleanupStep> copied = ReferenceTableSteps();
         if (options.stats) {
             CheckStepTables(*databases, ReferenceTableSteps(), true);
             CheckWalkKeys(*databases, SurveyCleanupSteps(), settings_.sourceSQL != 0, settings_.batchSize,
                       databases->route == BackupRoute::Ledger);
+            copied.insert(copied.begin(), SurveyCleanupSteps().begin(), SurveyCleanupSteps().end());
         }
+        CheckBackupTables(*databases, copied, settings_.sourceSQL != 0);
         CheckRemovalDatabases(options);
 
         // Many surveys go in parts, each a condition of its own.

@@ -213,9 +213,12 @@ MoveResult DeleteRows(const TableMove& move)
     }
     // One statement for the table, as the tool always sent it.
     MoveResult result;
-    result.rows = dialect.isSqlServer()
-        ? SelectedCount(move.source, Sql::SqlServerCounted(Sql::Delete(move.table, move.condition)))
-        : move.source.Execute(Sql::Delete(move.table, move.condition));
+    const QString statement = Sql::Delete(move.table, move.condition);
+    if (dialect.isSqlServer())
+        result.rows = RetryBatch(move.source, move.table,
+                                 [&] { return SelectedCount(move.source, Sql::SqlServerCounted(statement)); });
+    else
+        result.rows = move.source.Execute(statement);
     AfterBatch(move, result.rows, result.rows, 1.0);
     return result;
 }

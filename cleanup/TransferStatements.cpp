@@ -67,9 +67,9 @@ QString SurveyCondition(const QString& column, const IdentifierArray& ids)
     return condition;
 }
 
-QString EmptyTable(const Dialect& target, const QString& table)
+QString EmptyTable(const QString& targetTable)
 {
-    return QStringLiteral("DELETE FROM ") + target.QuoteIdentifier(table);
+    return QStringLiteral("DELETE FROM ") + targetTable;
 }
 
 QString ReadTable(const QString& table, const QStringList& columnReads)
@@ -294,6 +294,62 @@ QString SqlServerColumnCount(const QString& table)
 {
     return QStringLiteral("SELECT COUNT(*) FROM sys.columns WHERE object_id = OBJECT_ID(%1)")
         .arg(SqlServer().TextLiteral(table));
+}
+
+QString SqlServerMayInsert(const QString& backupDatabase, const QString& schema, const QStringList& tables)
+{
+    // A schema names one of the database a statement runs in, so the test
+    // runs in the backup database: a USE inside EXECUTE lasts as long as
+    // the EXECUTE.
+    const Dialect& server = SqlServer();
+    QStringList rights;
+    if (!schema.isEmpty())
+        rights << QStringLiteral("(HAS_PERMS_BY_NAME(%1, N'SCHEMA', N'INSERT'))").arg(server.TextLiteral(schema));
+    for (const QString& table : tables)
+        rights << QStringLiteral("(HAS_PERMS_BY_NAME(%1, N'OBJECT', N'INSERT'))").arg(server.TextLiteral(table));
+    const QString test = QStringLiteral("USE %1; SELECT MIN(ISNULL(Granted, 0)) FROM (VALUES %2) AS Rights (Granted)")
+                             .arg(server.QuoteIdentifier(backupDatabase), rights.join(QStringLiteral(", ")));
+    return QStringLiteral("EXECUTE (%1)").arg(server.TextLiteral(test));
+}
+
+namespace {
+
+// "OBJECT_ID(N'a'), OBJECT_ID(N'b')": the tables as the server finds them.
+QString ObjectIds(const QStringList& tables)
+{
+    QStringList ids;
+    for (const QString& table : tables)
+        ids << QStringLiteral("OBJECT_ID(%1)").arg(SqlServer().TextLiteral(table));
+    return ids.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+QString SqlServerBackupObstacles(const QStringList& tables)
+{
+    const QString ids = ObjectIds(tables);
+    return QStringLiteral(
+               "SELECT OBJECT_NAME(c.object_id), CASE WHEN c.is_identity = 1 THEN N'identity' WHEN c.is_computed = 1 "
+               "THEN N'computed' WHEN c.system_type_id = 189 THEN N'rowversion' ELSE N'rule' END, c.name, c.name "
+               "FROM sys.columns AS c WHERE c.object_id IN (%1) AND (c.is_identity = 1 OR c.is_computed = 1 OR "
+               "c.system_type_id = 189 OR c.rule_object_id <> 0) "
+               "UNION ALL SELECT OBJECT_NAME(t.parent_id), CASE WHEN t.is_instead_of_trigger = 1 THEN N'instead of' "
+               "ELSE N'trigger' END, t.name, NULL FROM sys.triggers AS t WHERE t.parent_id IN (%1) AND t.is_disabled = 0 "
+               "UNION ALL SELECT OBJECT_NAME(k.parent_object_id), N'check', k.name, COL_NAME(k.parent_object_id, "
+               "k.parent_column_id) FROM sys.check_constraints AS k WHERE k.parent_object_id IN (%1) "
+               "UNION ALL SELECT OBJECT_NAME(f.parent_object_id), N'foreign key', f.name, NULL FROM sys.foreign_keys AS f "
+               "WHERE f.parent_object_id IN (%1) "
+               "UNION ALL SELECT OBJECT_NAME(f.referenced_object_id), N'referenced', f.name, OBJECT_NAME(f.parent_object_id) "
+               "FROM sys.foreign_keys AS f WHERE f.referenced_object_id IN (%1)")
+        .arg(ids);
+}
+
+QString SqlServerUntravelledColumns(const QStringList& tables)
+{
+    return QStringLiteral("SELECT OBJECT_NAME(c.object_id), c.name, TYPE_NAME(c.user_type_id) FROM sys.columns AS c "
+                          "JOIN sys.types AS t ON t.user_type_id = c.user_type_id WHERE c.object_id IN (%1) AND "
+                          "(c.system_type_id = 98 OR t.is_assembly_type = 1) ORDER BY c.object_id, c.column_id")
+        .arg(ObjectIds(tables));
 }
 
 } // namespace qel::TransferStatements

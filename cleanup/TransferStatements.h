@@ -34,8 +34,9 @@ QString Count(const Dialect& dialect, const QString& table, const QString& condi
 QString SurveyCondition(const QString& column, const IdentifierArray& ids);
 
 // A reference table copied whole: the backup's copy is emptied, then
-// filled with the source's rows, read column by column.
-QString EmptyTable(const Dialect& target, const QString& table);
+// filled with the source's rows, read column by column. The backup's table
+// is named as its statements write it (Catalog::StatementName).
+QString EmptyTable(const QString& targetTable);
 QString ReadTable(const QString& table, const QStringList& columnReads);
 
 // The calls a batched clean-up takes, kept once per run in a temporary
@@ -104,6 +105,26 @@ QString SqlServerTakeRange(const QString& table, const QStringList& columns, con
 QString SqlServerEmptyMovedTable();
 // The count of a table's columns as the server has them now.
 QString SqlServerColumnCount(const QString& table);
+
+// 1 when this login may insert into every one of the backup tables named
+// (schema and name, quoted) of the database `backupDatabase` and, when
+// `schema` is not empty, into any table that schema will hold; 0
+// otherwise. Evaluated in the backup database, where the login's user,
+// its roles and their grants and denials there decide.
+QString SqlServerMayInsert(const QString& backupDatabase, const QString& schema, const QStringList& tables);
+
+// What in the backup's tables (schema and name, quoted) would refuse rows
+// written into them: per row the table, the kind (identity, computed,
+// rowversion, rule, instead of, trigger, check, foreign key, referenced),
+// the column, trigger or constraint, and the column a CHECK is on (or, for
+// a foreign key that references the table, the table it is defined on).
+QString SqlServerBackupObstacles(const QStringList& tables);
+
+// The columns of the tables whose values cannot be read and written again
+// through this program: sql_variant and the CLR types (hierarchyid,
+// geometry, geography, user-defined ones). Per row the table, the column
+// and its type.
+QString SqlServerUntravelledColumns(const QStringList& tables);
 
 } // namespace TransferStatements
 

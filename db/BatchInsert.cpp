@@ -159,7 +159,7 @@ BatchInsert::BatchInsert(Connection& target, const QString& table, const QString
         quoted << dialect.QuoteIdentifier(c);
     Statement describe(target_);
     describe.ExecDirect(QStringLiteral("SELECT %1 FROM %2 WHERE 1=0").arg(quoted.join(QStringLiteral(", ")),
-                                                                          dialect.QuoteIdentifier(table_)));
+                                                                          table_));
     for (const ResultColumn& c : DescribeResult(describe.handle()))
         targetColumns_.push_back({c.sqlType, c.size, c.digits});
 }
@@ -180,7 +180,7 @@ QString BatchInsert::InsertText(int rowsPerStatement) const
     for (int i = 0; i < rowsPerStatement; ++i)
         rows << row;
     return QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
-        .arg(dialect.QuoteIdentifier(table_), quoted.join(QStringLiteral(", ")), rows.join(QLatin1Char(',')));
+        .arg(table_, quoted.join(QStringLiteral(", ")), rows.join(QLatin1Char(',')));
 }
 
 void BatchInsert::Insert(const RowBatch& rows, int firstColumn)
