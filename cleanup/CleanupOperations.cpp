@@ -1,23 +1,28 @@
 #include "cleanup/CleanupOperations.h"
 
+#include "cleanup/ErrorReport.h"
 #include "core/Format.h"
 #include "core/StringTable.h"
 
 namespace qel {
 
-bool CleanupOperations::ReportStopped(long long deletedRecords)
+void CleanupOperations::Begin()
+{
+    outcome_ = RunOutcome();
+}
+
+RunOutcome CleanupOperations::Stopped(long long deletedRecords)
 {
     // Every batch before the stop is whole: deleted (and backed up), and
     // counted here; a rerun goes on from where this one stopped.
+    outcome_.Stop();
     feedback_.ShowMessage(Format(LoadText(StringId::Stopped), {deletedRecords}), MessageKind::Stopped);
-    return false;
+    return outcome_;
 }
 
-void CleanupOperations::setRunRecord(RunRecord* record)
+void CleanupOperations::Failed(const char* context, const DatabaseError& error)
 {
-    record_ = record;
-    if (!previewing_)
-        droppedNames_ = record ? &record->droppedTables : nullptr;
+    ReportFailure(feedback_, outcome_, QLatin1String(context), error);
 }
 
 void CleanupOperations::PrepareDrops(Catalog& catalog)

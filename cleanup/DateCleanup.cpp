@@ -12,8 +12,9 @@
 
 namespace qel {
 
-bool CleanupOperations::CleanUpByDate(const QString& targetConnection)
+RunOutcome CleanupOperations::CleanUpByDate(const QString& targetConnection)
 {
+    Begin();
     try {
         // The cut-off is a calendar day; one that is no day at all takes no
         // row, rather than every row.
@@ -38,7 +39,7 @@ bool CleanupOperations::CleanUpByDate(const QString& targetConnection)
         // as the statistics database compares dates.
         RecordTransfer transfer(settings_, state_, feedback_, *databases);
         transfer.setStopRequested(stopRequested_);
-        transfer.setRunRecord(record_);
+        transfer.setOutcome(outcome_);
         StepSelection selection;
         selection.cutoff = state_.removalDate;
         const QString oldCalls = TransferStatements::CallSelectionBeforeDate(
@@ -52,18 +53,17 @@ bool CleanupOperations::CleanUpByDate(const QString& targetConnection)
             if (step.sqlOnly && settings_.sourceSQL == 0)
                 continue;
             if (StopAsked())
-                return ReportStopped(deletedRecords);
+                return Stopped(deletedRecords);
             if (!RunCleanupStep(transfer, step, selection, deletedRecords))
-                return false;
+                return outcome_;
             if (transfer.stopped())
-                return ReportStopped(deletedRecords);
+                return Stopped(deletedRecords);
         }
         feedback_.ShowMessage(Format(LoadText(StringId::CleanupSuccessful), {deletedRecords}), MessageKind::Information);
-        return true;
     } catch (const DatabaseError& e) {
-        ReportDatabaseError(feedback_, QLatin1String(ReportContext::DateOrSurveyCleanup), e);
-        return false;
+        Failed(ReportContext::DateOrSurveyCleanup, e);
     }
+    return outcome_;
 }
 
 } // namespace qel

@@ -50,20 +50,22 @@ bool CleanupOperations::DropListTablesOfSurveys(const IdentifierArray& surveyIds
                                [this](Catalog& catalog) { PrepareDrops(catalog); });
         return true;
     } catch (const DatabaseError& e) {
-        ReportDatabaseError(feedback_, QLatin1String(ReportContext::TableRemoval), e);
+        Failed(ReportContext::TableRemoval, e);
         return false;
     }
 }
 
-void CleanupOperations::CleanUpDeletedLists()
+RunOutcome CleanupOperations::CleanUpDeletedLists()
 {
+    Begin();
     try {
         auto callCenter = OpenDatabase(settings_.callCenterSrc, DatabaseRole::CallCentre, CommandTimeout(settings_.timeout));
         DropTablesOfListsFound(settings_, feedback_, *callCenter, RemovalStatements::DeletedLists(),
                                [this](Catalog& catalog) { PrepareDrops(catalog); });
     } catch (const DatabaseError& e) {
-        ReportDatabaseError(feedback_, QLatin1String(ReportContext::TableRemoval), e);
+        Failed(ReportContext::TableRemoval, e);
     }
+    return outcome_;
 }
 
 } // namespace qel

@@ -65,7 +65,7 @@ bool RecordTransfer::BackupAndDelete(const StepRows& step, long long& deletedRec
     for (int shape = 1;; ++shape) {
         std::vector<ColumnDefinition> columns;
         if (databases_.route != BackupRoute::None) {
-            SchemaReplication replication(state_, feedback_);
+            SchemaReplication replication(state_, feedback_, *outcome_);
             if (!replication.ReplicateTable(*databases_.sourceCatalog, *databases_.targetCatalog, step.table, columns)) {
                 Record(step.table, stepRows, clock.nsecsElapsed());
                 return false;
@@ -90,12 +90,12 @@ bool RecordTransfer::BackupAndDelete(const StepRows& step, long long& deletedRec
                                "stopped before the next batch. Run it again when the table has its final columns.")
                     .arg(step.table));
             error.setOrigin(databases_.source->origin());
-            ReportDatabaseError(feedback_, step.table, error);
+            ReportFailure(feedback_, *outcome_, step.table, error);
             return false;
         } catch (const DatabaseError& e) {
             // The batches committed before the failure have left the table.
             Record(step.table, stepRows + movedInStep_, clock.nsecsElapsed());
-            ReportDatabaseError(feedback_, step.table, e);
+            ReportFailure(feedback_, *outcome_, step.table, e);
             return false;
         }
     }
@@ -129,9 +129,7 @@ std::function<void()> RecordTransfer::ColumnCheck(const QString& table, const st
 
 void RecordTransfer::Record(const QString& table, long long moved, qint64 nanoseconds)
 {
-    if (!record_)
-        return;
-    RunRecord::Table& entry = record_->TableEntry(table);
+    RunOutcome::Table& entry = outcome_->TableEntry(table);
     entry.deleted += moved;
     if (databases_.route != BackupRoute::None)
         entry.copied += moved;
@@ -259,7 +257,7 @@ bool RecordTransfer::BackupWholeTable(const QString& table)
     if (databases_.route == BackupRoute::None)
         return true;
     std::vector<ColumnDefinition> columns;
-    SchemaReplication replication(state_, feedback_);
+    SchemaReplication replication(state_, feedback_, *outcome_);
     if (!replication.ReplicateTable(databases_.referenceCatalog(), *databases_.targetCatalog, table, columns))
         return false;
     try {
@@ -270,11 +268,10 @@ bool RecordTransfer::BackupWholeTable(const QString& table)
             feedback_.PumpMessages();
             feedback_.ShowStatus(RecordsCopiedText(stage, copied, copied));
         });
-        if (record_)
-            record_->TableEntry(table).copied += copied;
+        outcome_->TableEntry(table).copied += copied;
         return true;
     } catch (const DatabaseError& e) {
-        ReportDatabaseError(feedback_, table, e);
+        ReportFailure(feedback_, *outcome_, table, e);
         return false;
     }
 }

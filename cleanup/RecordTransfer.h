@@ -2,7 +2,7 @@
 
 #include "cleanup/CleanupDatabases.h"
 #include "cleanup/Identifiers.h"
-#include "cleanup/RunRecord.h"
+#include "cleanup/RunOutcome.h"
 #include "cleanup/StatisticsCatalogue.h"
 #include "core/CleanupSettings.h"
 #include "core/Feedback.h"
@@ -52,8 +52,9 @@ public:
     void setStopRequested(std::function<bool()> stopRequested) { stopRequested_ = std::move(stopRequested); }
     bool stopped() const { return stopped_; }
 
-    // Where each table's rows, seconds and copies are added; none by default.
-    void setRunRecord(RunRecord* record) { record_ = record; }
+    // The outcome each table's rows, seconds and copies, and a failure, are
+    // added to: the operation's.
+    void setOutcome(RunOutcome& outcome) { outcome_ = &outcome; }
 
     // The call selections the run's call set was built from, joined: what
     // the by-call steps choose, in words that stay the same from one run to
@@ -78,7 +79,7 @@ private:
     std::function<void()> ColumnCheck(const QString& table, const std::vector<ColumnDefinition>& columns);
     // Shows the step's final count where the last batch only estimated it.
     void EndProgress(const MoveResult& result);
-    // Adds a step's rows and time to the run record, if there is one.
+    // Adds a step's rows and time to the outcome.
     void Record(const QString& table, long long moved, qint64 nanoseconds);
     // The batch callback of a step, which shows where the step stands.
     std::function<void(long long, double)> ProgressReport(Connection& source, const QString& table, const QString& condition,
@@ -90,7 +91,8 @@ private:
     CleanupDatabases& databases_;
     std::function<bool()> stopRequested_;
     bool stopped_ = false;
-    RunRecord* record_ = nullptr;
+    RunOutcome ownOutcome_;
+    RunOutcome* outcome_ = &ownOutcome_;
     QString callSelectionOrigin_;
     long long movedInStep_ = 0;                                // rows of the step in flight whose batches have committed
     TableProgress lastProgress_;                               // shown last for the step in flight

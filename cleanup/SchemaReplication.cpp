@@ -100,7 +100,7 @@ bool SchemaReplication::ReplicateTable(Catalog& source, Catalog& target, const Q
     try {
         sourceName = source.LookupTable(table).name;
     } catch (const DatabaseError& e) {
-        ReportDatabaseError(feedback_, QLatin1String(ReportContext::SourceTable), e);
+        ReportFailure(feedback_, *outcome_, QLatin1String(ReportContext::SourceTable), e);
         return false;
     }
 
@@ -136,7 +136,7 @@ bool SchemaReplication::ReplicateTable(Catalog& source, Catalog& target, const Q
             target.CreateTableIfMissing(table, wanted);
             existing = target.LookupTable(table);
         } catch (const DatabaseError& e) {
-            ReportDatabaseError(feedback_, QLatin1String(ReportContext::NewTargetTable), e);
+            ReportFailure(feedback_, *outcome_, QLatin1String(ReportContext::NewTargetTable), e);
             return false;
         }
     }
@@ -160,7 +160,7 @@ bool SchemaReplication::ReplicateTable(Catalog& source, Catalog& target, const Q
         }
         target.ChangeColumnTypes(existing->name, widened);
     } catch (const DatabaseError& e) {
-        ReportDatabaseError(feedback_, QLatin1String(ReportContext::CreateField), e);
+        ReportFailure(feedback_, *outcome_, QLatin1String(ReportContext::CreateField), e);
         return false;
     }
     return true;

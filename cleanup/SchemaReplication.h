@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cleanup/RunOutcome.h"
 #include "core/Feedback.h"
 #include "core/RunState.h"
 #include "db/Catalog.h"
@@ -30,7 +31,10 @@ ColumnDefinition MapColumnForTarget(const ColumnDefinition& source, bool accessT
 // failures through the feedback and answers false.
 class SchemaReplication {
 public:
+    // Failures are added to the outcome given, or to one of its own.
     SchemaReplication(RunState& state, Feedback& feedback) : state_(state), feedback_(feedback) {}
+    SchemaReplication(RunState& state, Feedback& feedback, RunOutcome& outcome)
+        : state_(state), feedback_(feedback), outcome_(&outcome) {}
 
     // Makes the target table carry every column of the source table;
     // sourceColumns receives the source's columns in order.
@@ -40,6 +44,8 @@ public:
 private:
     RunState& state_;
     Feedback& feedback_;
+    RunOutcome ownOutcome_;
+    RunOutcome* outcome_ = &ownOutcome_;
 };
 
 } // namespace qel

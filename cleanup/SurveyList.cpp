@@ -1,10 +1,15 @@
 #include "cleanup/SurveyList.h"
 
+#include "cleanup/Databases.h"
+#include "cleanup/ErrorReport.h"
 #include "core/Format.h"
 #include "core/StringTable.h"
 #include "db/Catalog.h"
 #include "db/Connection.h"
+#include "db/DatabaseError.h"
 #include "db/Result.h"
+
+#include <algorithm>
 
 #include <QDateTime>
 #include <QLocale>
@@ -82,6 +87,37 @@ void LoadSurveyList(Connection& callCenter, const std::function<void(const Surve
         }
         onRow(row);
     }
+}
+
+RunOutcome ReadSurveyList(const CleanupSettings& settings, Feedback& feedback,
+                          const std::function<void(const SurveyListRow&)>& onRow)
+{
+    RunOutcome outcome;
+    try {
+        const ReadOnlyOpening readOnly; // the list only reads
+        auto connection = OpenDatabase(settings.callCenterSrc, DatabaseRole::CallCentre);
+        LoadSurveyList(*connection, onRow);
+    } catch (const DatabaseError& e) {
+        ReportFailure(feedback, outcome, QLatin1String(ReportContext::SurveySelection), e);
+    }
+    return outcome;
+}
+
+SurveyChoice ChooseSurveys(const std::vector<SurveyListRow>& list, const std::vector<qint32>& ids)
+{
+    SurveyChoice choice;
+    std::vector<SurveyListRow> chosen;
+    for (const SurveyListRow& row : list)
+        if (std::find(ids.begin(), ids.end(), static_cast<qint32>(row.id)) != ids.end())
+            chosen.push_back(row);
+    for (const qint32 id : ids) {
+        const bool known = std::any_of(chosen.begin(), chosen.end(),
+                                       [id](const SurveyListRow& row) { return static_cast<qint32>(row.id) == id; });
+        if (!known)
+            choice.unknownIds.push_back(id);
+    }
+    choice.selection = SelectionOf(chosen);
+    return choice;
 }
 
 SurveySelection SelectionOf(const std::vector<SurveyListRow>& selectedRows)

@@ -2,6 +2,9 @@
 
 #include "cleanup/CleaningHistory.h"
 #include "cleanup/Identifiers.h"
+#include "cleanup/RunOutcome.h"
+#include "core/CleanupSettings.h"
+#include "core/Feedback.h"
 #include "db/FieldValue.h"
 
 #include <QString>
@@ -39,6 +42,13 @@ QString StorageKindText(const FieldValue& interviewStorage);
 // it stay handed over.
 void LoadSurveyList(Connection& callCenter, const std::function<void(const SurveyListRow&)>& onRow);
 
+// The survey list of the call-centre database the settings name, read as
+// LoadSurveyList reads it, over a connection that only reads (a read-only
+// copy of the database serves). A failure is reported through the feedback
+// with the survey list's context word, and answers a failed outcome.
+RunOutcome ReadSurveyList(const CleanupSettings& settings, Feedback& feedback,
+                          const std::function<void(const SurveyListRow&)>& onRow);
+
 // What a selection of the list hands to the clean-up by survey: the titles,
 // and the identifiers split by storage kind.
 struct SurveySelection {
@@ -52,5 +62,13 @@ struct SurveySelection {
 // The selection of the given rows, taken in list order. A survey of storage
 // "None" gives its title but no identifier.
 SurveySelection SelectionOf(const std::vector<SurveyListRow>& selectedRows);
+
+// The surveys of the given identifiers, as the list shows them: their
+// selection, and the identifiers that name no survey at all.
+struct SurveyChoice {
+    SurveySelection selection;
+    std::vector<qint32> unknownIds;
+};
+SurveyChoice ChooseSurveys(const std::vector<SurveyListRow>& list, const std::vector<qint32>& ids);
 
 } // namespace qel

@@ -46,8 +46,9 @@ void CleanupOperations::DropSurveyTables(const IdentifierSet& legacySurveys, con
     feedback_.ShowMessage(Format(LoadText(StringId::SurveyTablesDeleted), {removed}), MessageKind::Information);
 }
 
-void CleanupOperations::CleanUpDeletedSurveys()
+RunOutcome CleanupOperations::CleanUpDeletedSurveys()
 {
+    Begin();
     try {
         auto callCenter = OpenDatabase(settings_.callCenterSrc, DatabaseRole::CallCentre, CommandTimeout(settings_.timeout));
         IdentifierSet legacySurveys;
@@ -75,8 +76,9 @@ void CleanupOperations::CleanUpDeletedSurveys()
         if (rows != 0)
             DropSurveyTables(legacySurveys, newSurveys);
     } catch (const DatabaseError& e) {
-        ReportDatabaseError(feedback_, QLatin1String(ReportContext::TableRemoval), e);
+        Failed(ReportContext::TableRemoval, e);
     }
+    return outcome_;
 }
 
 } // namespace qel

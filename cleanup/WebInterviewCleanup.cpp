@@ -25,8 +25,9 @@ void CleanupOperations::DropWebInterviewTables(const TableNameSet& names)
     qel::DropWebInterviewTables(settings_, feedback_, names, [this](Catalog& catalog) { PrepareDrops(catalog); });
 }
 
-void CleanupOperations::CleanUpWebInterviews()
+RunOutcome CleanupOperations::CleanUpWebInterviews()
 {
+    Begin();
     try {
         const int timeout = CommandTimeout(settings_.timeout);
 
@@ -53,8 +54,9 @@ void CleanupOperations::CleanUpWebInterviews()
         if (!doomedTitles.empty())
             DropWebInterviewTables(doomedTitles);
     } catch (const DatabaseError& e) {
-        ReportDatabaseError(feedback_, QLatin1String(ReportContext::WebInterviewRemoval), e);
+        Failed(ReportContext::WebInterviewRemoval, e);
     }
+    return outcome_;
 }
 
 TableNameSet CleanupOperations::WebTitlesNoLongerInUse(const SurveySelection& selection)

@@ -71,7 +71,7 @@ int main(int argc, char** argv)
     CleanupDatabases::Options options;
     options.rowByRow = true;
     operations.setDatabaseOptions(options);
-    const bool ok = operations.CleanUpByDate(TargetConnection(settings, state));
+    const bool ok = operations.CleanUpByDate(TargetConnection(settings, state)).completed();
     feedback.FinishProgress();
     return ok ? 0 : 1;
 }

@@ -60,7 +60,8 @@ protected:
         selection.legacySurveyIds = legacy;
         selection.newSurveyIds = newer;
         return CleanupOperations(settings, state, feedback)
-            .CleanUpBySurveys(TargetConnection(settings, state), selection, CleanOptions{stats, surveys, web, lists});
+            .CleanUpBySurveys(TargetConnection(settings, state), selection, CleanOptions{stats, surveys, web, lists})
+            .completed();
     }
 
     long long Count(const QString& connection, const QString& sql) { return CountRows(connection, sql); }

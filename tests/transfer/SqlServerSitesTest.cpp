@@ -115,7 +115,7 @@ protected:
         options.rowByRow = route == Route::ThroughThisProgram;
         CleanupOperations run(settings, state, feedback);
         run.setDatabaseOptions(options);
-        return run.CleanUpByDate(TargetConnection(settings, state));
+        return run.CleanUpByDate(TargetConnection(settings, state)).completed();
     }
 
     // The run counted every old row, and ExpectTables.
