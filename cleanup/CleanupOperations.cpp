@@ -6,6 +6,19 @@
 
 namespace qel {
 
+CleanupOperations::CleanupOperations(const CleanupSettings& settings, RunState& state, Feedback& feedback)
+    : settings_(settings), state_(state), feedback_(feedback), drops_(TableDrops::Dropping(outcome_.droppedTables))
+{
+}
+
+CleanupOperations::CleanupOperations(const CleanupSettings& settings, RunState& state, Feedback& feedback,
+                                     QStringList& dropped)
+    : settings_(settings), state_(state), feedback_(feedback), drops_(TableDrops::ListingOnly(dropped))
+{
+}
+
+CleanupOperations::~CleanupOperations() = default;
+
 void CleanupOperations::Begin()
 {
     outcome_ = RunOutcome();
@@ -23,13 +36,6 @@ RunOutcome CleanupOperations::Stopped(long long deletedRecords)
 void CleanupOperations::Failed(const char* context, const DatabaseError& error)
 {
     ReportFailure(feedback_, outcome_, QLatin1String(context), error);
-}
-
-void CleanupOperations::PrepareDrops(Catalog& catalog)
-{
-    catalog.setDropsListOnly(previewing_);
-    if (droppedNames_)
-        catalog.setOnDropped([names = droppedNames_](const QString& name) { names->append(name); });
 }
 
 } // namespace qel

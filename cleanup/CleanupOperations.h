@@ -6,6 +6,7 @@
 #include "cleanup/CleanupPreview.h"
 #include "cleanup/Identifiers.h"
 #include "cleanup/RunOutcome.h"
+#include "cleanup/TableDrops.h"
 #include "cleanup/SurveyList.h"
 #include "core/CleanupSettings.h"
 #include "core/Feedback.h"
@@ -27,8 +28,8 @@ struct StepSelection;
 // ended.
 class CleanupOperations {
 public:
-    CleanupOperations(const CleanupSettings& settings, RunState& state, Feedback& feedback)
-        : settings_(settings), state_(state), feedback_(feedback) {}
+    CleanupOperations(const CleanupSettings& settings, RunState& state, Feedback& feedback);
+    ~CleanupOperations();
     CleanupOperations(const CleanupOperations&) = delete;
     CleanupOperations& operator=(const CleanupOperations&) = delete;
 
@@ -97,9 +98,9 @@ private:
     void Failed(const char* context, const DatabaseError& error);
     bool StopAsked() const { return stopRequested_ && stopRequested_(); }
 
-    // What a removal does with the catalogue it drops from: in a preview
-    // the drops only list the tables; either way the names are noted.
-    void PrepareDrops(Catalog& catalog);
+    // The operations of a preview's removals: their drops only list the
+    // tables, into `dropped`.
+    CleanupOperations(const CleanupSettings& settings, RunState& state, Feedback& feedback, QStringList& dropped);
     // A removal run in preview, with its results kept off the feedback.
     RunOutcome PreviewRemoval(CleanupPreview& preview, const std::function<void(CleanupOperations&)>& removal);
     // Counts the rows of each step of a statistics clean-up; false after a
@@ -113,8 +114,9 @@ private:
     std::function<bool()> stopRequested_;
     CleanupDatabases::Options databaseOptions_;
     RunOutcome outcome_;
-    bool previewing_ = false;
-    QStringList* droppedNames_ = &outcome_.droppedTables; // the outcome's, or in a preview the preview's
+    // How the removals drop: for real, noting into the outcome, or in a
+    // preview only listing.
+    std::unique_ptr<TableDrops> drops_;
 };
 
 } // namespace qel

@@ -176,9 +176,7 @@ RunOutcome CleanupOperations::PreviewBySurveys(const QString& targetConnection, 
         CheckRemovalDatabases(options);
 
         PreviewFeedback quiet(feedback_);
-        CleanupOperations removals(settings_, state_, quiet);
-        removals.previewing_ = true;
-        removals.droppedNames_ = &preview.droppedTables;
+        CleanupOperations removals(settings_, state_, quiet, preview.droppedTables);
         if (options.surveys)
             removals.DropSurveyTables(IdentifierSet(surveys.legacySurveyIds.begin(), surveys.legacySurveyIds.end()),
                                       IdentifierSet(surveys.newSurveyIds.begin(), surveys.newSurveyIds.end()));
@@ -201,9 +199,7 @@ RunOutcome CleanupOperations::PreviewRemoval(CleanupPreview& preview, const std:
     if (StopAsked())
         return Stopped(0);
     PreviewFeedback quiet(feedback_);
-    CleanupOperations removals(settings_, state_, quiet);
-    removals.previewing_ = true;
-    removals.droppedNames_ = &preview.droppedTables;
+    CleanupOperations removals(settings_, state_, quiet, preview.droppedTables);
     removal(removals);
     if (!removals.outcome_.error.isEmpty())
         outcome_.Fail(removals.outcome_.error);

@@ -16,7 +16,7 @@ namespace {
 // Drops the three tables of every list the query finds. Nothing is shown,
 // and the list database is not opened, when it finds none.
 void DropTablesOfListsFound(const CleanupSettings& settings, Feedback& feedback, Connection& callCenter,
-                            const QString& listQuery, const std::function<void(Catalog&)>& prepareDrops)
+                            const QString& listQuery, TableDrops& drops)
 {
     IdentifierSet listIds;
     int rows = 0;
@@ -27,11 +27,10 @@ void DropTablesOfListsFound(const CleanupSettings& settings, Feedback& feedback,
 
     auto listDatabase = OpenDatabase(settings.listDB, DatabaseRole::Lists, CommandTimeout(settings.timeout));
     Catalog catalog(*listDatabase);
-    prepareDrops(catalog);
     int removed = 0;
     for (const qint32 listId : listIds)
         for (const char* format : {"ZEBCall%d", "ZEBList%d", "ZEBEmail%d"})
-            if (catalog.DropTableIfPresent(Format(QString::fromLatin1(format), {listId})))
+            if (drops.DropIfPresent(catalog, Format(QString::fromLatin1(format), {listId})))
                 ++removed;
     feedback.ShowMessage(Format(LoadText(StringId::ListTablesDeleted), {removed}), MessageKind::Information);
 }
@@ -47,7 +46,7 @@ bool CleanupOperations::DropListTablesOfSurveys(const IdentifierArray& surveyIds
     try {
         auto callCenter = OpenDatabase(settings_.callCenterSrc, DatabaseRole::CallCentre, CommandTimeout(settings_.timeout));
         DropTablesOfListsFound(settings_, feedback_, *callCenter, *listQuery,
-                               [this](Catalog& catalog) { PrepareDrops(catalog); });
+                               *drops_);
         return true;
     } catch (const DatabaseError& e) {
         Failed(ReportContext::TableRemoval, e);
@@ -61,7 +60,7 @@ RunOutcome CleanupOperations::CleanUpDeletedLists()
     try {
         auto callCenter = OpenDatabase(settings_.callCenterSrc, DatabaseRole::CallCentre, CommandTimeout(settings_.timeout));
         DropTablesOfListsFound(settings_, feedback_, *callCenter, RemovalStatements::DeletedLists(),
-                               [this](Catalog& catalog) { PrepareDrops(catalog); });
+                               *drops_);
     } catch (const DatabaseError& e) {
         Failed(ReportContext::TableRemoval, e);
     }

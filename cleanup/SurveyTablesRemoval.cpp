@@ -15,7 +15,6 @@ void CleanupOperations::DropSurveyTables(const IdentifierSet& legacySurveys, con
 {
     auto connection = OpenDatabase(settings_.surveyDB, DatabaseRole::Surveys, CommandTimeout(settings_.timeout));
     Catalog catalog(*connection);
-    PrepareDrops(catalog);
 
     int removed = 0;
     for (const qint32 surveyId : legacySurveys) {
@@ -27,20 +26,20 @@ void CleanupOperations::DropSurveyTables(const IdentifierSet& legacySurveys, con
         for (int position = 0; position < catalog.TableCount();) {
             const QString name = catalog.TableName(position);
             if (name.size() > prefix.size() && name.startsWith(prefix, Qt::CaseSensitive)) {
-                catalog.DropTable(name);
+                drops_->Drop(catalog, name);
                 ++removed;
             } else {
                 ++position;
             }
         }
         for (const char* format : {"ZEBDataStructure%d", "ZebSemiOpen%d"})
-            if (catalog.DropTableIfPresent(Format(QLatin1String(format), {surveyId})))
+            if (drops_->DropIfPresent(catalog, Format(QLatin1String(format), {surveyId})))
                 ++removed;
     }
 
     for (const qint32 surveyId : newSurveys)
         for (const char* format : {"Vorto%04ldData", "Vorto%04ldInterview", "Vorto%04ldSemiOpen"})
-            if (catalog.DropTableIfPresent(Format(QLatin1String(format), {surveyId})))
+            if (drops_->DropIfPresent(catalog, Format(QLatin1String(format), {surveyId})))
                 ++removed;
 
     feedback_.ShowMessage(Format(LoadText(StringId::SurveyTablesDeleted), {removed}), MessageKind::Information);

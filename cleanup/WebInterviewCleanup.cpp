@@ -22,7 +22,7 @@ bool MarkedDeleted(const FieldValue& deleted)
 
 void CleanupOperations::DropWebInterviewTables(const TableNameSet& names)
 {
-    qel::DropWebInterviewTables(settings_, feedback_, names, [this](Catalog& catalog) { PrepareDrops(catalog); });
+    qel::DropWebInterviewTables(settings_, feedback_, names, *drops_);
 }
 
 RunOutcome CleanupOperations::CleanUpWebInterviews()

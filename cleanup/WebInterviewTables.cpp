@@ -25,12 +25,10 @@ QString MatchKey(const QString& tableName)
 } // namespace
 
 void DropWebInterviewTables(const CleanupSettings& settings, Feedback& feedback, const TableNameSet& names,
-                            const std::function<void(Catalog&)>& prepareDrops)
+                            TableDrops& drops)
 {
     auto connection = OpenDatabase(settings.webInterviewDB, DatabaseRole::WebInterviews, CommandTimeout(settings.timeout));
     Catalog catalog(*connection);
-    if (prepareDrops)
-        prepareDrops(catalog);
 
     QStringList dropList;
     for (const TableEntry& table : catalog.Tables())
@@ -40,7 +38,7 @@ void DropWebInterviewTables(const CleanupSettings& settings, Feedback& feedback,
     // The name goes between the dialect's quotes with its quote characters
     // doubled, so no table name can end the statement early.
     for (const QString& name : dropList)
-        catalog.DropTable(name);
+        drops.Drop(catalog, name);
 
     feedback.ShowMessage(Format(LoadText(StringId::WebTablesDeleted), {static_cast<int>(dropList.size())}),
                          MessageKind::Information);

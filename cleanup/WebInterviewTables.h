@@ -3,9 +3,7 @@
 #include "cleanup/Identifiers.h"
 #include "core/CleanupSettings.h"
 #include "core/Feedback.h"
-#include "db/Catalog.h"
-
-#include <functional>
+#include "cleanup/TableDrops.h"
 
 namespace qel {
 
@@ -14,10 +12,9 @@ namespace qel {
 // name of "_" followed by a digit is looked up without that underscore
 // ("_2019Survey" goes for "2019Survey"). The whole table list is read
 // before the first drop. Database errors are left to the caller; tables
-// dropped before one stay dropped and no count is shown.
-// prepareDrops readies the catalogue before the first drop (a preview's
-// only lists them).
+// dropped before one stay dropped and no count is shown. The drops are
+// made (or in a preview only listed) through `drops`.
 void DropWebInterviewTables(const CleanupSettings& settings, Feedback& feedback, const TableNameSet& names,
-                            const std::function<void(Catalog&)>& prepareDrops = {});
+                            TableDrops& drops);
 
 } // namespace qel

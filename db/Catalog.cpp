@@ -191,10 +191,7 @@ QString Catalog::StatementName(const QString& table)
 void Catalog::DropTable(const QString& name)
 {
     const TableEntry table = LookupTable(name);
-    if (!dropsListOnly_)
-        connection_.Execute(CatalogStatements::DropTable(QualifiedName(table)));
-    if (onDropped_)
-        onDropped_(table.name);
+    connection_.Execute(CatalogStatements::DropTable(QualifiedName(table)));
     Forget(table);
 }
 

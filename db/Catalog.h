@@ -76,11 +76,9 @@ public:
     // Drops the table; a missing table is a DatabaseError.
     void DropTable(const QString& name);
 
-    // A preview's catalogue drops nothing: the drops only take the tables
-    // off its list, as a real drop would, so that a walk over the list
-    // picks the same tables. Either way each dropped name is passed on.
-    void setDropsListOnly(bool listOnly) { dropsListOnly_ = listOnly; }
-    void setOnDropped(std::function<void(const QString& name)> onDropped) { onDropped_ = std::move(onDropped); }
+    // Takes a table off this catalogue's list, as a drop does, without
+    // dropping it (a preview's walk over the list picks the same tables).
+    void Forget(const TableEntry& table);
 
     // Drops the table when it is there; a missing table, or a view of that
     // name, is passed over, also one that another program dropped after the
@@ -129,13 +127,10 @@ private:
     std::vector<ColumnDefinition> ReadListedColumns(const TableEntry& table);
     QString QualifiedName(const TableEntry& table) const;
     QString ExplicitName(const TableEntry& table) const;
-    void Forget(const TableEntry& table);
     bool IsGone(const TableEntry& table, const DatabaseError& dropFailure);
 
     Connection& connection_;
     std::optional<std::vector<TableEntry>> tables_;
-    bool dropsListOnly_ = false;
-    std::function<void(const QString&)> onDropped_;
     QString defaultSchema_;
 };
 
