@@ -1,13 +1,13 @@
 #pragma once
 
-#include "cleanup/BackupTarget.h"
-#include "cleanup/CleaningHistory.h"
-#include "cleanup/CleanupDatabases.h"
+#include "cleanup/checks/BackupTarget.h"
+#include "cleanup/surveys/CleaningHistory.h"
+#include "cleanup/transfer/CleanupDatabases.h"
 #include "cleanup/CleanupPreview.h"
 #include "cleanup/Identifiers.h"
 #include "cleanup/RunOutcome.h"
-#include "cleanup/TableDrops.h"
-#include "cleanup/SurveyList.h"
+#include "cleanup/removal/TableDrops.h"
+#include "cleanup/surveys/SurveyList.h"
 #include "core/CleanupSettings.h"
 #include "core/Feedback.h"
 #include "core/RunState.h"

@@ -1,10 +1,10 @@
 #include "cli/CommandLine.h"
 
 #include "cleanup/CleanupOperations.h"
-#include "cleanup/BackupTarget.h"
+#include "cleanup/checks/BackupTarget.h"
 #include "cleanup/RunRecord.h"
-#include "cleanup/SettingsCheck.h"
-#include "cleanup/SurveyList.h"
+#include "cleanup/checks/SettingsCheck.h"
+#include "cleanup/surveys/SurveyList.h"
 #include "cli/ConsoleFeedback.h"
 #include "cli/StopSignals.h"
 #include "cli/Terminal.h"

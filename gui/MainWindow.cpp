@@ -1,6 +1,6 @@
 #include "gui/MainWindow.h"
 
-#include "cleanup/SettingsCheck.h"
+#include "cleanup/checks/SettingsCheck.h"
 #include "core/StringTable.h"
 #include "gui/AboutDialog.h"
 #include "gui/Artwork.h"

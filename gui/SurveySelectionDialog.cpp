@@ -1,6 +1,6 @@
 #include "gui/SurveySelectionDialog.h"
 
-#include "cleanup/SurveyList.h"
+#include "cleanup/surveys/SurveyList.h"
 #include "core/StringTable.h"
 #include "gui/DialogBuilder.h"
 #include "gui/DialogLayouts.h"

@@ -1,7 +1,7 @@
 // A preview's removals are given drops that only list: on a database
 // opened for writing, they still change nothing, and their walk over the
 // catalogue picks the tables a real run drops.
-#include "cleanup/TableDrops.h"
+#include "cleanup/removal/TableDrops.h"
 #include "db/Catalog.h"
 #include "db/Connection.h"
 #include "fixtures/ProductDatabases.h"

@@ -1,4 +1,4 @@
-#include "cleanup/CleaningHistory.h"
+#include "cleanup/surveys/CleaningHistory.h"
 #include "cleanup/CleanupOperations.h"
 #include "db/Connection.h"
 #include "db/Result.h"

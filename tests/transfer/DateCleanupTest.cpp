@@ -1,7 +1,7 @@
 #include "cleanup/CleanupOperations.h"
 #include "db/Connection.h"
 #include "db/Result.h"
-#include "cleanup/StatisticsCatalogue.h"
+#include "cleanup/transfer/StatisticsCatalogue.h"
 #include "fixtures/StatisticsSchema.h"
 
 #include "fixtures/ProductDatabases.h"

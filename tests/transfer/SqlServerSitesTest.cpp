@@ -4,15 +4,15 @@
 // deadlocks, backup tables changed by hand. Each case needs the server of
 // QEL_TEST_SQLSERVER; those that make logins of their own also need a
 // server that takes SQL Server logins and a login that may create them.
-#include "cleanup/BackupTarget.h"
-#include "cleanup/CleanupDatabases.h"
+#include "cleanup/checks/BackupTarget.h"
+#include "cleanup/transfer/CleanupDatabases.h"
 #include "cleanup/CleanupOperations.h"
-#include "cleanup/RecordTransfer.h"
-#include "cleanup/RunChecks.h"
-#include "cleanup/StatisticsCatalogue.h"
-#include "cleanup/TableMove.h"
-#include "cleanup/TransferStatements.h"
-#include "cleanup/WalkKey.h"
+#include "cleanup/transfer/RecordTransfer.h"
+#include "cleanup/checks/RunChecks.h"
+#include "cleanup/transfer/StatisticsCatalogue.h"
+#include "cleanup/transfer/TableMove.h"
+#include "cleanup/transfer/TransferStatements.h"
+#include "cleanup/transfer/WalkKey.h"
 #include "db/Catalog.h"
 #include "db/Connection.h"
 #include "db/DatabaseError.h"

@@ -1,13 +1,13 @@
 // No SQL Server answers here, so every statement the statistics clean-ups
 // send to one is checked as text, whole and to the character: a blank too
 // many or too few is a different statement.
-#include "cleanup/BackupLedger.h"
-#include "cleanup/CleaningHistory.h"
-#include "cleanup/ColumnUnion.h"
-#include "cleanup/RecordTransfer.h"
-#include "cleanup/SchemaReplication.h"
-#include "cleanup/StatisticsCatalogue.h"
-#include "cleanup/TransferStatements.h"
+#include "cleanup/transfer/BackupLedger.h"
+#include "cleanup/surveys/CleaningHistory.h"
+#include "cleanup/transfer/ColumnUnion.h"
+#include "cleanup/transfer/RecordTransfer.h"
+#include "cleanup/transfer/SchemaReplication.h"
+#include "cleanup/transfer/StatisticsCatalogue.h"
+#include "cleanup/transfer/TransferStatements.h"
 #include "db/CatalogStatements.h"
 #include "db/DatabaseIdentity.h"
 #include "db/Dialect.h"

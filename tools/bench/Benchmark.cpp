@@ -13,8 +13,8 @@
 #include "PeakMemory.h"
 
 #include "cleanup/CleanupOperations.h"
-#include "cleanup/StatisticsCatalogue.h"
-#include "cleanup/TransferStatements.h"
+#include "cleanup/transfer/StatisticsCatalogue.h"
+#include "cleanup/transfer/TransferStatements.h"
 #include "core/Dates.h"
 #include "fixtures/ProductDatabases.h"
 
