@@ -252,7 +252,7 @@ void CheckDateColumns(Connection& source, const std::vector<CleanupStep>& steps,
                                            "'[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*') LIMIT 1")
                                 .arg(column, dialect.QuoteIdentifier(step.table),
                                      dialect.TextLiteral(dialect.DateLiteral(cutoff)));
-        Result offender(source, sql);
+        Result offender(source, sql, Duration::Long);
         if (!offender.Next())
             continue;
         QString example = offender.Value(0).text();
@@ -301,7 +301,7 @@ QStringList PrepareCallSelections(CleanupDatabases& databases, int batchSize, co
     for (const QString& sql : Sql::CreateCallSet(dialect))
         source.Execute(sql);
     for (const QString& selection : selections)
-        source.Execute(Sql::AddToCallSet(dialect, selection));
+        source.Execute(Sql::AddToCallSet(dialect, selection), Duration::Long);
     return {Sql::CallSetSelection(dialect)};
 }
 
