@@ -98,17 +98,17 @@ std::unique_ptr<Connection> OpenDatabase(const QString& connectionString, Databa
     return OpenDatabase(ConnectionSpec(connectionString), role, commandTimeout);
 }
 
-std::unique_ptr<Connection> OpenDatabase(const ConnectionSpec& connection, DatabaseRole role,
+std::unique_ptr<Connection> OpenDatabase(const ConnectionSpec& setting, DatabaseRole role,
                                          std::optional<int> commandTimeout)
 {
     // The driver manager would answer "Data source name not found".
-    if (connection.isBlank())
+    if (setting.isBlank())
         throw EmptySettingError(role);
 
-    const QString origin = DatabaseOrigin(connection, role);
+    const QString origin = DatabaseOrigin(setting, role);
     const MissingDatabase missing = role == DatabaseRole::BackupTarget ? MissingDatabase::Create : MissingDatabase::Refuse;
     try {
-        const ConnectionSpec opened = readOnlyOpenings > 0 ? ReadOnlyConnection(connection) : connection;
+        const ConnectionSpec opened = readOnlyOpenings > 0 ? ReadOnlyConnection(setting) : setting;
         auto connection = Connection::Open(opened, commandTimeout, missing);
         connection->setOrigin(origin);
         return connection;

@@ -269,14 +269,14 @@ QString ConnectionSpec::description() const
 
 QString ConnectionSpec::masked() const
 {
-    bool masked = false;
+    bool anySecret = false;
     QStringList pairs;
     for (const auto& [key, value] : keys_.pairs()) {
         const bool secret = IsPasswordKey(key);
-        masked = masked || secret;
+        anySecret = anySecret || secret;
         pairs << OdbcPair(key, secret ? QStringLiteral("***") : value);
     }
-    return masked ? pairs.join(QLatin1Char(';')) : text_;
+    return anySecret ? pairs.join(QLatin1Char(';')) : text_;
 }
 
 DatabaseIdentity ConnectionSpec::identity() const
