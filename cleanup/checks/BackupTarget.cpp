@@ -22,7 +22,8 @@ QString TargetConnection(const CleanupSettings& settings, RunState& state)
 {
     state.accessTarget = settings.backupType == 2;
     if (state.accessTarget)
-        return ConnectionSpec::AccessFile(settings.accessTgt, InstalledOdbcDrivers()).text();
+        // Blanks around the path are no part of the file's name.
+        return ConnectionSpec::AccessFile(settings.accessTgt.trimmed(), InstalledOdbcDrivers()).text();
     return settings.statTgt;
 }
 

@@ -28,6 +28,10 @@ TEST(BackupTargetSetting, AnAccessTargetIsOpenedThroughTheAccessDriverAndNamedAs
     EXPECT_EQ(target.value(QStringLiteral("DBQ")), settings.accessTgt) << "the setting is the file's path, carried intact";
     EXPECT_EQ(DatabaseOrigin(access, DatabaseRole::BackupTarget),
               QStringLiteral("Database of AccessTgt: the Access file %1").arg(settings.accessTgt));
+    const QString path = settings.accessTgt;
+    settings.accessTgt = QStringLiteral("  ") + path + QStringLiteral(" ");
+    EXPECT_EQ(ConnectionSpec(TargetConnection(settings, state)).value(QStringLiteral("DBQ")), path);
+    settings.accessTgt = path;
 
     settings.backupType = 1;
     const QString sql = TargetConnection(settings, state);
