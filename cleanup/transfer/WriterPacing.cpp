@@ -9,11 +9,13 @@ namespace qel {
 
 namespace {
 
-// While writers are about: a transaction of 25 ms, then 30 ms for them. A
+// While writers are about: a transaction of 25 ms, then 50 ms for them. A
 // waiting writer tries again at least every 25 ms during its first 128 ms,
-// so one of its tries falls into the pause: it waits at most about 55 ms.
+// so one of its tries falls into the pause: it waits at most about 50 ms.
+// A pause twice the transaction leaves a writer whose commits wait for the
+// disk time for more than one of them, and more than half its usual pace.
 constexpr qint64 kBusyTransactionMs = 25;
-constexpr unsigned long kBusyPauseMs = 30;
+constexpr unsigned long kBusyPauseMs = 50;
 // While none is: transactions of 100 ms, and twice a second a pause a
 // little longer than a writer's early spacing, in which a newcomer that
 // began to wait less than about 100 ms before is found; one that waited
