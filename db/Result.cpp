@@ -7,9 +7,10 @@ namespace qel {
 
 Result::Result(std::unique_ptr<Statement> statement) : statement_(std::move(statement)) {}
 
-Result::Result(Connection& connection, const QString& sql) : statement_(std::make_unique<Statement>(connection))
+Result::Result(Connection& connection, const QString& sql, Duration duration)
+    : statement_(std::make_unique<Statement>(connection))
 {
-    statement_->ExecDirect(sql);
+    statement_->ExecDirect(sql, duration);
     Describe();
 }
 

@@ -22,7 +22,7 @@ class Connection;
 class Result {
 public:
     // Runs the query.
-    Result(Connection& connection, const QString& sql);
+    Result(Connection& connection, const QString& sql, Duration duration = Duration::Short);
 
     // The catalogue function SQLTables: every table and view the driver
     // lists, with TABLE_CAT, TABLE_SCHEM, TABLE_NAME, TABLE_TYPE, REMARKS.

@@ -205,7 +205,8 @@ long long RecordTransfer::Move(const StepRows& step, const std::vector<ColumnDef
                    &databases_.pacing,
                    {},
                    stopRequested_,
-                   ColumnCheck(step.table, columns)};
+                   ColumnCheck(step.table, columns),
+                   {}};
     if (databases_.route == BackupRoute::None) {
         move.onBatch = ProgressReport(source, step.table, step.condition, [this](const TableProgress& progress) {
             movedInStep_ = progress.done;

@@ -425,7 +425,7 @@ TEST_F(AdministeredServerOnSqlServer, ADeadlockVictimsBatchIsRunAgainAndNothingI
             Catalog catalog(*source);
             TableMove move{*source, QStringLiteral("QelDeadlock"), QStringLiteral("Old = 1"),
                            FindWalkKey(*source, catalog, QStringLiteral("QelDeadlock"), QStringLiteral("Old")),
-                           100, nullptr, {}, {}, {}};
+                           100, nullptr, {}, {}, {}, {}};
             moved = DeleteRows(move);
         } catch (const DatabaseError& e) {
             failure = e.description();
