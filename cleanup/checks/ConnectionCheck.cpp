@@ -26,7 +26,9 @@ QString ProblemOf(const DatabaseError& error)
 
 ConnectionCheck Opened(const QString& setting, const QString& connection, DatabaseRole role, int timeout)
 {
-    ConnectionCheck check{setting, DescribeDatabase(connection)};
+    ConnectionCheck check;
+    check.setting = setting;
+    check.database = DescribeDatabase(connection);
     try {
         OpenDatabase(connection, role, timeout);
     } catch (const DatabaseError& e) {
@@ -54,8 +56,9 @@ ConnectionCheck BackupTarget(const CleanupSettings& settings, int timeout)
 {
     RunState state;
     const QString target = TargetConnection(settings, state);
-    ConnectionCheck check{settings.backupType == 2 ? QStringLiteral("AccessTgt") : QStringLiteral("StatTgt"),
-                          DescribeDatabase(target)};
+    ConnectionCheck check;
+    check.setting = settings.backupType == 2 ? QStringLiteral("AccessTgt") : QStringLiteral("StatTgt");
+    check.database = DescribeDatabase(target);
     if (settings.backupType == 0) {
         check.result = ConnectionCheck::Result::NotUsed;
         return check;
