@@ -1,4 +1,6 @@
 #include "cleanup/RunRecord.h"
+#include "cleanup/Databases.h"
+#include "core/NumberText.h"
 #include "gui/ConfirmationDialog.h"
 #include "gui/MainWindow.h"
 #include "gui/PreviewTexts.h"
@@ -207,7 +209,7 @@ TEST_F(RunControlTest, CancelInTheConfirmationLeavesEveryDatabaseByteIdentical)
     EXPECT_FALSE(w.runState().busy);
     EXPECT_TRUE(recorder.messages.empty()) << recorder.messageTexts().join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(FolderBytes(folder), before) << "no database changed, and no file was created";
-    EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("statusLine"))->text(), QString())
+    EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("statusLine"))->text(), QStringLiteral("Cancelled: nothing was changed"))
         << "nothing on the status line reads as a run on its way";
 }
 
@@ -265,7 +267,13 @@ TEST_F(RunControlTest, StopEndsTheRunAfterABatchWithEveryDeletedRowInTheBackupOn
     const long long stopped = text.section(QLatin1Char(' '), 1, 1).toLongLong();
     EXPECT_GT(stopped, 0);
     EXPECT_LT(stopped, doomed) << "the run ended early";
-    EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("statusLine"))->text(), text);
+    // The status line and the line beside the bar end with the outcome, not
+    // with "Stopping after this batch".
+    EXPECT_TRUE(w.findChild<QLabel*>(QStringLiteral("statusLine"))
+                    ->text()
+                    .startsWith(QStringLiteral("Stopped. Deleted %1 rows (%1 copied to the backup) in ").arg(CountText(stopped))))
+        << w.findChild<QLabel*>(QStringLiteral("statusLine"))->text().toStdString();
+    EXPECT_EQ(w.progress().rateLine()->text(), QStringLiteral("Stopped"));
     EXPECT_FALSE(w.runState().busy);
     EXPECT_FALSE(w.progress().stopButton()->isEnabled());
 
@@ -312,6 +320,7 @@ struct Shown {
     std::map<QString, long long> rows;
     long long total = -1;
     QStringList drops;
+    QStringList databases;
     QString backup;
 
     int Read(ConfirmationDialog& dialog)
@@ -322,9 +331,13 @@ struct Shown {
             rows[tables->topLevelItem(i)->text(0)] = QLocale().toLongLong(tables->topLevelItem(i)->text(1));
         const QString totalLine = dialog.findChild<QLabel*>(QStringLiteral("totalLine"))->text();
         total = QLocale().toLongLong(totalLine.section(QLatin1Char(' '), 1, 1));
+        // The tables to drop, under the database each is dropped from.
         if (const auto* list = dialog.findChild<QTreeWidget*>(QStringLiteral("tablesToDrop")))
-            for (int i = 0; i < list->topLevelItemCount(); ++i)
-                drops << list->topLevelItem(i)->text(0);
+            for (int i = 0; i < list->topLevelItemCount(); ++i) {
+                databases << list->topLevelItem(i)->text(0);
+                for (int j = 0; j < list->topLevelItem(i)->childCount(); ++j)
+                    drops << list->topLevelItem(i)->child(j)->text(0);
+            }
         backup = dialog.findChild<QLabel*>(QStringLiteral("backupLine"))->text();
         return QDialog::Accepted;
     }
@@ -373,8 +386,12 @@ TEST_F(RunControlTest, TheConfirmationShowsTheCountsTheRunThenDeletes)
     const QStringList tablesBefore = TableNames(product.surveys());
     Button(w, "bySurveyButton")->click();
     after = Census(product.statistics());
-    ASSERT_FALSE(recorder.messages.empty());
-    EXPECT_EQ(recorder.messages.back().text, QStringLiteral("Clean up successful : %1 records deleted!").arg(shown.total));
+    // The removal's result and the closing message come in one box.
+    ASSERT_EQ(recorder.messages.size(), 1u) << recorder.messageTexts().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(recorder.messages[0].kind, MessageKind::Information);
+    EXPECT_TRUE(recorder.messages[0].text.endsWith(QStringLiteral("\n\nClean up successful : %1 records deleted!").arg(shown.total)))
+        << recorder.messages[0].text.toStdString();
+    EXPECT_TRUE(recorder.messages[0].text.startsWith(QStringLiteral("3 old survey tables have been deleted!")));
     EXPECT_GT(shown.total, 0);
     for (const auto& [table, rows] : before) {
         SCOPED_TRACE(table.toStdString());
@@ -388,6 +405,10 @@ TEST_F(RunControlTest, TheConfirmationShowsTheCountsTheRunThenDeletes)
     ASSERT_FALSE(dropped.isEmpty());
     shown.drops.sort();
     EXPECT_EQ(shown.drops, dropped);
+    EXPECT_EQ(shown.databases, QStringList{DatabaseOrigin(product.surveys(), DatabaseRole::Surveys)})
+        << "the database of the drops is named";
+    ASSERT_EQ(shown.databases.size(), 1);
+    EXPECT_TRUE(shown.databases[0].contains(QStringLiteral("surveys.db"))) << shown.databases[0].toStdString();
     EXPECT_EQ(shown.backup, QStringLiteral("No backup: the deleted rows cannot be restored."));
 
     // Both runs left their record in the run log, as the command line's do.
