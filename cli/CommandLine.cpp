@@ -502,8 +502,9 @@ int RunCommandLine(int argc, char** argv)
                                       : operations.PreviewBySurveys(target, chosen, run.options, counted);
         if (!record.outcome.completed()) {
             console.FinishProgress();
-            console.ShowSummary(RunSummaryText(record.outcome, SummaryScope{statisticsRun, run.settings.backupType != 0},
-                                               static_cast<double>(clock.nsecsElapsed()) / 1e9));
+            if (record.outcome.stopped())
+                console.ShowSummary(RunSummaryText(record.outcome, SummaryScope{statisticsRun, run.settings.backupType != 0},
+                                                   static_cast<double>(clock.nsecsElapsed()) / 1e9));
             return Finish(run, record, preview);
         }
         operations.setExpectedRows(counted);
@@ -518,7 +519,8 @@ int RunCommandLine(int argc, char** argv)
     if (run.dryRun && !record.outcome.failed() && !record.outcome.stopped())
         PrintPreview(preview, !run.bySurvey() ? run.byDate() : run.options.stats || run.settings.backupType != 0);
     console.FinishProgress();
-    if (!run.dryRun) {
+    // A run that failed ends with its failure's report instead.
+    if (!run.dryRun && !record.outcome.failed()) {
         const SummaryScope scope{statisticsRun, statisticsRun && run.settings.backupType != 0};
         console.ShowSummary(RunSummaryText(record.outcome, scope, static_cast<double>(clock.nsecsElapsed()) / 1e9));
     }
