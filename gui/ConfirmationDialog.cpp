@@ -132,6 +132,7 @@ ConfirmationDialog::ConfirmationDialog(const QString& command, const CleanupPrev
         QStringList placed;
         for (const CleanupPreview::DropGroup& group : preview.dropGroups) {
             auto* database = new QTreeWidgetItem(drops_, {group.database});
+            database->setToolTip(0, group.database);
             QFont bold = database->font(0);
             bold.setBold(true);
             database->setFont(0, bold);
@@ -143,6 +144,9 @@ ConfirmationDialog::ConfirmationDialog(const QString& command, const CleanupPrev
             if (!placed.contains(table))
                 new QTreeWidgetItem(drops_, {table});
         drops_->expandAll();
+        // A long path scrolls sideways rather than being cut short.
+        drops_->header()->setStretchLastSection(false);
+        drops_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
         const int rowHeight = drops_->fontMetrics().height() + units_.y(2);
         const int rows = drops_->topLevelItemCount() + static_cast<int>(preview.droppedTables.size());
         drops_->setMinimumSize(units_.x(200), std::max(units_.y(40), std::min(rowHeight * rows + 2 * drops_->frameWidth(),

@@ -53,7 +53,7 @@ private:
 // back the state it had (the backup fields follow the backup kind).
 class ControlsLock {
 public:
-    ControlsLock(QWidget& window, QWidget* stop)
+    ControlsLock(QWidget& window, QWidget* stop) : focus_(window.focusWidget())
     {
         for (QWidget* control : window.findChildren<QWidget*>()) {
             const bool input = qobject_cast<QAbstractButton*>(control) || qobject_cast<QLineEdit*>(control)
@@ -69,11 +69,16 @@ public:
         for (const QPointer<QWidget>& control : disabled_)
             if (control)
                 control->setEnabled(true);
+        // A control that was disabled lost the focus: the keyboard goes on
+        // where it was, at the button that started the run.
+        if (focus_ && focus_->isEnabled())
+            focus_->setFocus();
     }
     ControlsLock(const ControlsLock&) = delete;
     ControlsLock& operator=(const ControlsLock&) = delete;
 
 private:
+    QPointer<QWidget> focus_;
     QList<QPointer<QWidget>> disabled_;
 };
 
@@ -243,9 +248,12 @@ void MainWindow::RunRecorded(RunRecord record, Operation operation, bool stoppab
     operations.setStopRequested([this] { return progress_->stopRequested(); });
     if (preview)
         operations.setExpectedRows(*preview);
+    // The run's messages come in one box once it has ended, so that its
+    // time is its own and not the time a box waited to be read.
     QElapsedTimer clock;
     clock.start();
     feedback_.BeginRun(expectedRows);
+    feedback_.BeginGathering();
     RunBusy([&] { record.outcome = operation(operations); }, stoppable);
     feedback_.EndRun();
     const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
@@ -264,6 +272,7 @@ void MainWindow::RunRecorded(RunRecord record, Operation operation, bool stoppab
     QString error;
     if (!AppendToRunLog(record, &error))
         feedback_.ShowStatus(error);
+    feedback_.EndGathering();
 }
 
 std::optional<CleanupPreview> MainWindow::DatePreview(const QString& targetConnection)
@@ -354,12 +363,10 @@ void MainWindow::CleanUpBySurvey()
         if (chosenKind)
             record.kinds << QLatin1String(name);
     // The removals' results and the closing message come in one box.
-    feedback_.BeginGathering();
     RunRecorded(
         std::move(record),
         [&](CleanupOperations& operations) { return operations.CleanUpBySurveys(target, chosen, options); }, true,
         options.stats ? preview->deletedRows() : -1, &*preview);
-    feedback_.EndGathering();
 }
 
 // The table removals raise the busy flag too: a message box they show runs
