@@ -80,38 +80,38 @@ ConfirmationDialog::ConfirmationDialog(const QString& command, const CleanupPrev
     // the total under the list, where it shows however long the list is.
     QStringList copiedWhole;
     if (statistics) {
-    tables_ = Named(new QTreeWidget(this), "previewTables");
-    tables_->setRootIsDecorated(false);
-    tables_->setSelectionMode(QAbstractItemView::NoSelection);
-    tables_->setFocusPolicy(Qt::NoFocus);
-    tables_->setHeaderLabels({QLatin1String(ConfirmationText::TableColumn), QLatin1String(ConfirmationText::RowsColumn)});
-    tables_->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-    for (const CleanupPreview::Table& table : preview.tables) {
-        if (table.wholeCopy) { // a reference table: copied, never deleted
-            copiedWhole << table.table;
-            continue;
+        tables_ = Named(new QTreeWidget(this), "previewTables");
+        tables_->setRootIsDecorated(false);
+        tables_->setSelectionMode(QAbstractItemView::NoSelection);
+        tables_->setFocusPolicy(Qt::NoFocus);
+        tables_->setHeaderLabels({QLatin1String(ConfirmationText::TableColumn), QLatin1String(ConfirmationText::RowsColumn)});
+        tables_->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+        for (const CleanupPreview::Table& table : preview.tables) {
+            if (table.wholeCopy) { // a reference table: copied, never deleted
+                copiedWhole << table.table;
+                continue;
+            }
+            auto* item = new QTreeWidgetItem(tables_, {table.table, Count(table.rows)});
+            item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
         }
-        auto* item = new QTreeWidgetItem(tables_, {table.table, Count(table.rows)});
-        item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
-    }
-    tables_->header()->setStretchLastSection(false);
-    tables_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
-    tables_->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
-    // Tall enough for every table of a run, within what a small screen holds.
-    const int rowHeight = tables_->topLevelItemCount() > 0 ? tables_->sizeHintForRow(0) : tables_->fontMetrics().height();
-    const int allRows = tables_->header()->sizeHint().height() + 2 * tables_->frameWidth()
-        + rowHeight * std::max(1, tables_->topLevelItemCount());
-    tables_->setMinimumSize(units_.x(200), std::min(allRows, units_.y(240)));
-    page->addWidget(tables_, 1);
+        tables_->header()->setStretchLastSection(false);
+        tables_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+        tables_->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+        // Tall enough for every table of a run, within what a small screen holds.
+        const int rowHeight = tables_->topLevelItemCount() > 0 ? tables_->sizeHintForRow(0) : tables_->fontMetrics().height();
+        const int allRows = tables_->header()->sizeHint().height() + 2 * tables_->frameWidth()
+            + rowHeight * std::max(1, tables_->topLevelItemCount());
+        tables_->setMinimumSize(units_.x(200), std::min(allRows, units_.y(240)));
+        page->addWidget(tables_, 1);
 
-    const long long deleted = preview.deletedRows();
-    QLabel* total = Line(QString::fromLatin1(ConfirmationText::Total).arg(Count(deleted)), "totalLine", this);
-    QFont bold = total->font();
-    bold.setBold(true);
-    total->setFont(bold);
-    page->addWidget(total);
-    if (deleted == 0)
-        page->addWidget(Line(QLatin1String(ConfirmationText::NothingToDelete), "nothingLine", this));
+        const long long deleted = preview.deletedRows();
+        QLabel* total = Line(QString::fromLatin1(ConfirmationText::Total).arg(Count(deleted)), "totalLine", this);
+        QFont bold = total->font();
+        bold.setBold(true);
+        total->setFont(bold);
+        page->addWidget(total);
+        if (deleted == 0)
+            page->addWidget(Line(QLatin1String(ConfirmationText::NothingToDelete), "nothingLine", this));
     }
 
     if (!statistics) {
@@ -157,14 +157,14 @@ ConfirmationDialog::ConfirmationDialog(const QString& command, const CleanupPrev
     }
 
     if (statistics) {
-    QString backup = QLatin1String(ConfirmationText::NoBackup);
-    if (preview.backup) {
-        backup = QString::fromLatin1(ConfirmationText::BackupInto).arg(preview.backupTarget);
-        if (!copiedWhole.isEmpty())
-            backup += QLatin1Char('\n') + QString::fromLatin1(ConfirmationText::CopiedWhole)
-                                             .arg(QLocale().createSeparatedList(copiedWhole));
-    }
-    page->addWidget(Line(backup, "backupLine", this));
+        QString backup = QLatin1String(ConfirmationText::NoBackup);
+        if (preview.backup) {
+            backup = QString::fromLatin1(ConfirmationText::BackupInto).arg(preview.backupTarget);
+            if (!copiedWhole.isEmpty())
+                backup += QLatin1Char('\n') + QString::fromLatin1(ConfirmationText::CopiedWhole)
+                                                 .arg(QLocale().createSeparatedList(copiedWhole));
+        }
+        page->addWidget(Line(backup, "backupLine", this));
     }
     // A run that would refuse to start is not offered: the dialog says why
     // and only Cancel remains.
