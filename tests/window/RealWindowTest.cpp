@@ -163,13 +163,14 @@ protected:
                environment_);
     }
 
-    // A picture of the whole display, for whoever looks into a failure.
+    // A picture of the whole display into the folder QEL_WINDOW_PICTURES
+    // names, for whoever looks at the dialogs; none without it.
     void Picture(const QString& name)
     {
+        const QString folder = qEnvironmentVariable("QEL_WINDOW_PICTURES");
         const QString import = QStandardPaths::findExecutable(QStringLiteral("import"));
-        if (import.isEmpty())
+        if (folder.isEmpty() || import.isEmpty())
             return;
-        const QString folder = qEnvironmentVariable("QEL_WINDOW_PICTURES", QDir::tempPath());
         Output(import, {QStringLiteral("-window"), QStringLiteral("root"), QDir(folder).filePath(name)}, environment_);
     }
 
