@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
@@ -149,7 +150,12 @@ ConfirmationDialog::ConfirmationDialog(const QString& command, const CleanupPrev
         drops_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
         const int rowHeight = drops_->fontMetrics().height() + units_.y(2);
         const int rows = drops_->topLevelItemCount() + static_cast<int>(preview.droppedTables.size());
-        drops_->setMinimumSize(units_.x(200), std::max(units_.y(40), std::min(rowHeight * rows + 2 * drops_->frameWidth(),
+        // Wide enough for the database lines where the screen allows.
+        int widest = 0;
+        for (int i = 0; i < drops_->topLevelItemCount(); ++i)
+            widest = std::max(widest, QFontMetrics(drops_->topLevelItem(i)->font(0)).horizontalAdvance(drops_->topLevelItem(i)->text(0)));
+        const int wanted = widest + 2 * drops_->indentation() + 2 * drops_->frameWidth() + units_.x(8);
+        drops_->setMinimumSize(std::clamp(wanted, units_.x(200), units_.x(420)), std::max(units_.y(40), std::min(rowHeight * rows + 2 * drops_->frameWidth(),
                                                                              units_.y(statistics ? 120 : 240))));
         page->addWidget(drops_, 1);
         if (statistics && preview.backup)
