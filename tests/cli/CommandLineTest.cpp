@@ -24,7 +24,7 @@ TEST_F(CommandLineTest, TableRemovalCommandsPrintTheirCountsAndRemoveTheTables)
     r = Run(QStringList{"web-interviews"} + Settings());
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, QStringLiteral("3 old web survey tables have been deleted!\n"));
-    // The run's summary, on standard error after the specified message.
+    // The run's summary, on standard error after the result message.
     static const QRegularExpression summary(QStringLiteral("^Dropped 3 tables in \\d+\\.\\d s\n$"));
     EXPECT_TRUE(summary.match(r.err).hasMatch()) << r.err.toStdString();
 }
