@@ -41,6 +41,14 @@ RunOutcome CleanupOperations::Stopped(long long deletedRecords)
     return outcome_;
 }
 
+WaitHookScope CleanupOperations::StoppableWaits()
+{
+    return WaitHookScope([this] {
+        feedback_.PumpMessages();
+        return StopAsked();
+    });
+}
+
 void CleanupOperations::Failed(const char* context, const DatabaseError& error)
 {
     ReportFailure(feedback_, outcome_, QLatin1String(context), error);

@@ -12,6 +12,7 @@
 #include "core/CleanupSettings.h"
 #include "core/Feedback.h"
 #include "core/RunState.h"
+#include "db/WaitHook.h"
 
 #include <QString>
 
@@ -104,6 +105,10 @@ private:
     // Notes and shows a failure.
     void Failed(const char* context, const DatabaseError& error);
     bool StopAsked() const { return stopRequested_ && stopRequested_(); }
+    // While it lives, every wait for a database (another program's lock, a
+    // long count or delete) keeps the front end answering and ends, with
+    // Interrupted, within moments of a stop being asked for.
+    WaitHookScope StoppableWaits();
 
     // The operations of a preview's removals: their drops only list the
     // tables, into `dropped`.

@@ -42,7 +42,10 @@ private:
 
 long long CountRows(Connection& connection, const QString& table, const QString& condition)
 {
-    Result count(connection, Sql::Count(connection.dialect(), table, condition.isEmpty() ? QStringLiteral("1=1") : condition));
+    // A count reads the whole table where no index serves it: it may take
+    // long, and a stop cancels it.
+    Result count(connection, Sql::Count(connection.dialect(), table, condition.isEmpty() ? QStringLiteral("1=1") : condition),
+                 Duration::Long);
     return count.Next() ? count.Value(0).toInt64() : 0;
 }
 
@@ -171,6 +174,7 @@ RunOutcome CleanupOperations::PreviewByDate(const QString& targetConnection, Cle
 {
     Begin();
     ReadOnlyOpening readOnly;
+    const WaitHookScope waits = StoppableWaits();
     try {
         if (!state_.removalDate.isValid())
             throw DatabaseError::Internal(QStringLiteral("The removal date is not a valid date; nothing was deleted."));
@@ -182,6 +186,8 @@ RunOutcome CleanupOperations::PreviewByDate(const QString& targetConnection, Cle
             if (step.rule != StepRule::Whole)
                 steps.push_back(step);
         PreviewStatistics(targetConnection, steps, true, selection, preview);
+    } catch (const Interrupted&) {
+        return Stopped(0);
     } catch (const DatabaseError& e) {
         Failed(ReportContext::DateOrSurveyCleanup, e);
     }
@@ -195,6 +201,7 @@ RunOutcome CleanupOperations::PreviewBySurveys(const QString& targetConnection, 
     ReadOnlyOpening readOnly;
     IdentifierArray surveyIds = surveys.legacySurveyIds;
     surveyIds.insert(surveyIds.end(), surveys.newSurveyIds.begin(), surveys.newSurveyIds.end());
+    const WaitHookScope waits = StoppableWaits();
     try {
         ShowOpeningDatabases(feedback_);
         StepSelection selection;
@@ -223,6 +230,8 @@ RunOutcome CleanupOperations::PreviewBySurveys(const QString& targetConnection, 
             ListDrops(preview, settings_.listDB, DatabaseRole::Lists, [&] { removals.DropListTablesOfSurveys(surveyIds); });
         if (!removals.outcome_.error.isEmpty())
             outcome_.Fail(removals.outcome_.error);
+    } catch (const Interrupted&) {
+        return Stopped(0);
     } catch (const DatabaseError& e) {
         Failed(ReportContext::DateOrSurveyCleanup, e);
     }
@@ -238,7 +247,11 @@ RunOutcome CleanupOperations::PreviewRemoval(CleanupPreview& preview, const QStr
         return Stopped(0);
     PreviewFeedback quiet(feedback_);
     CleanupOperations removals(settings_, state_, quiet, preview.droppedTables);
+    removals.setStopRequested(stopRequested_);
     ListDrops(preview, connection, role, [&] { removal(removals); });
+    // The removal has shown its own stop or failure.
+    if (removals.outcome_.stopped())
+        outcome_.Stop();
     if (!removals.outcome_.error.isEmpty())
         outcome_.Fail(removals.outcome_.error);
     return outcome_;

@@ -1,6 +1,5 @@
 #include "cleanup/Databases.h"
 
-#include "db/ConnectionString.h"
 #include "db/DataSources.h"
 #include "db/DatabaseError.h"
 
@@ -13,11 +12,10 @@ namespace qel {
 namespace {
 
 // The setting a connection string came from. The backup target is StatTgt,
-// or with BackupType 2 the Jet string built from AccessTgt.
-QString SettingOf(const QString& connectionString, DatabaseRole role)
+// or with BackupType 2 the Access driver's string built from AccessTgt.
+QString SettingOf(const ConnectionSpec& connection, DatabaseRole role)
 {
-    if (role == DatabaseRole::BackupTarget
-        && connectionString.trimmed().startsWith(QLatin1String("Provider=Microsoft.Jet"), Qt::CaseInsensitive))
+    if (role == DatabaseRole::BackupTarget && connection.kind() == DriverKind::Access)
         return QStringLiteral("AccessTgt");
     return QLatin1String(SettingKeyOf(role));
 }
@@ -47,25 +45,24 @@ ReadOnlyOpening::~ReadOnlyOpening()
 
 QString ReadOnlyConnectionString(const QString& connectionString)
 {
+    return ReadOnlyConnection(ConnectionSpec(connectionString)).text();
+}
+
+ConnectionSpec ReadOnlyConnection(const ConnectionSpec& connection)
+{
     // The file is named by the string's Database key or by the data source
     // it names; either way the string's key is what the driver opens.
-    const ReachedDatabase reached = DatabaseReachedBy(connectionString);
+    const ReachedDatabase reached = DatabaseReachedBy(connection);
     const std::optional<QString>& database = reached.database;
     if (!reached.isSQLite() || !database || database->isEmpty()
         || database->startsWith(QLatin1String("file:"), Qt::CaseInsensitive))
-        return connectionString;
+        return connection;
     // A file that is not there is left to the usual open, which says so.
     const QFileInfo file(*database);
     if (!file.isFile())
-        return connectionString;
+        return connection;
     const QString uri = QUrl::fromLocalFile(file.absoluteFilePath()).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=ro");
-    const ConnectionString parsed = ConnectionString::Parse(connectionString);
-    if (!parsed.has(QStringLiteral("Database")))
-        return AppendConnectionKey(connectionString, QStringLiteral("Database"), uri);
-    QStringList pairs;
-    for (const auto& [key, value] : parsed.pairs())
-        pairs << OdbcPair(key, key.compare(QLatin1String("Database"), Qt::CaseInsensitive) == 0 ? uri : value);
-    return pairs.join(QLatin1Char(';'));
+    return connection.WithValue(QStringLiteral("Database"), uri);
 }
 
 const char* SettingKeyOf(DatabaseRole role)
@@ -84,8 +81,13 @@ const char* SettingKeyOf(DatabaseRole role)
 
 QString DatabaseOrigin(const QString& connectionString, DatabaseRole role)
 {
-    const QString database = DescribeDatabase(connectionString);
-    const QString setting = SettingOf(connectionString, role);
+    return DatabaseOrigin(ConnectionSpec(connectionString), role);
+}
+
+QString DatabaseOrigin(const ConnectionSpec& connection, DatabaseRole role)
+{
+    const QString database = connection.description();
+    const QString setting = SettingOf(connection, role);
     return database.isEmpty() ? QStringLiteral("Database of %1").arg(setting)
                               : QStringLiteral("Database of %1: %2").arg(setting, database);
 }
@@ -93,14 +95,20 @@ QString DatabaseOrigin(const QString& connectionString, DatabaseRole role)
 std::unique_ptr<Connection> OpenDatabase(const QString& connectionString, DatabaseRole role,
                                          std::optional<int> commandTimeout)
 {
+    return OpenDatabase(ConnectionSpec(connectionString), role, commandTimeout);
+}
+
+std::unique_ptr<Connection> OpenDatabase(const ConnectionSpec& setting, DatabaseRole role,
+                                         std::optional<int> commandTimeout)
+{
     // The driver manager would answer "Data source name not found".
-    if (connectionString.trimmed().isEmpty())
+    if (setting.isBlank())
         throw EmptySettingError(role);
 
-    const QString origin = DatabaseOrigin(connectionString, role);
+    const QString origin = DatabaseOrigin(setting, role);
     const MissingDatabase missing = role == DatabaseRole::BackupTarget ? MissingDatabase::Create : MissingDatabase::Refuse;
     try {
-        const QString opened = readOnlyOpenings > 0 ? ReadOnlyConnectionString(connectionString) : connectionString;
+        const ConnectionSpec opened = readOnlyOpenings > 0 ? ReadOnlyConnection(setting) : setting;
         auto connection = Connection::Open(opened, commandTimeout, missing);
         connection->setOrigin(origin);
         return connection;

@@ -15,6 +15,8 @@ namespace qel {
 RunOutcome CleanupOperations::CleanUpByDate(const QString& targetConnection)
 {
     Begin();
+    const WaitHookScope waits = StoppableWaits();
+    long long deletedRecords = 0;
     try {
         // The cut-off is a calendar day; one that is no day at all takes no
         // row, rather than every row.
@@ -49,7 +51,6 @@ RunOutcome CleanupOperations::CleanUpByDate(const QString& targetConnection)
         selection.callSelections = PrepareCallSelections(*databases, settings_.batchSize, {oldCalls});
 
         state_.stage = 0;
-        long long deletedRecords = 0;
         for (const CleanupStep& step : DateCleanupSteps()) {
             if (step.sqlOnly && settings_.sourceSQL == 0)
                 continue;
@@ -61,6 +62,8 @@ RunOutcome CleanupOperations::CleanUpByDate(const QString& targetConnection)
                 return Stopped(deletedRecords);
         }
         feedback_.ShowMessage(Format(LoadText(StringId::CleanupSuccessful), {deletedRecords}), MessageKind::Information);
+    } catch (const Interrupted&) {
+        return Stopped(deletedRecords);
     } catch (const DatabaseError& e) {
         Failed(ReportContext::DateOrSurveyCleanup, e);
     }

@@ -1,6 +1,6 @@
 #include "cleanup/RunRecord.h"
 
-#include "db/ConnectionString.h"
+#include "db/ConnectionSpec.h"
 
 #include <QDir>
 #include <QFile>
@@ -40,15 +40,6 @@ QJsonObject SettingsJson(const CleanupSettings& settings)
 QString Timestamp(const QDateTime& time)
 {
     return time.isValid() ? time.toOffsetFromUtc(time.offsetFromUtc()).toString(Qt::ISODateWithMs) : QString();
-}
-
-bool IsPasswordKey(const QString& key)
-{
-    // A key read after text the parser passed over ("x;PWD") is the last
-    // part of it.
-    const QString k = key.section(QLatin1Char(';'), -1).trimmed();
-    return k.compare(QLatin1String("PWD"), Qt::CaseInsensitive) == 0
-        || k.contains(QLatin1String("password"), Qt::CaseInsensitive);
 }
 
 } // namespace
@@ -98,16 +89,7 @@ RunRecord BeginRunRecord(const QString& command, const QString& frontEnd, const 
 
 QString MaskPasswords(const QString& connectionString)
 {
-    const ConnectionString parsed = ConnectionString::Parse(connectionString);
-    bool masked = false;
-    QStringList pairs;
-    for (const auto& [key, value] : parsed.pairs()) {
-        const bool secret = IsPasswordKey(key);
-        masked = masked || secret;
-        pairs << OdbcPair(key, secret ? QStringLiteral("***") : value);
-    }
-    // A string without a password stays as written.
-    return masked ? pairs.join(QLatin1Char(';')) : connectionString;
+    return ConnectionSpec(connectionString).masked();
 }
 
 QString RunLogPath()

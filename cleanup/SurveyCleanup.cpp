@@ -20,7 +20,7 @@ RunOutcome CleanupOperations::CleanUpBySurveys(const QString& targetConnection, 
     IdentifierArray surveyIds = surveys.legacySurveyIds;
     surveyIds.insert(surveyIds.end(), surveys.newSurveyIds.begin(), surveys.newSurveyIds.end());
     long long deletedRecords = 0;
-
+    const WaitHookScope waits = StoppableWaits();
     try {
         ShowOpeningDatabases(feedback_);
         CheckBackupDriver(settings_, targetConnection);
@@ -98,6 +98,8 @@ RunOutcome CleanupOperations::CleanUpBySurveys(const QString& targetConnection, 
 
         RecordCleaningHistory(surveyIds, options);
         feedback_.ShowMessage(Format(LoadText(StringId::CleanupSuccessful), {deletedRecords}), MessageKind::Information);
+    } catch (const Interrupted&) {
+        return Stopped(deletedRecords);
     } catch (const DatabaseError& e) {
         Failed(ReportContext::DateOrSurveyCleanup, e);
     }

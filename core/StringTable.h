@@ -44,7 +44,6 @@ inline constexpr const char* None = "None";
 inline constexpr const char* InvalidDateTime = "Invalid DateTime";
 inline constexpr const char* AccessFileFilter = "Access file (*.mdb)|*.mdb|All files (*.*)|*.*||";
 inline constexpr const char* AccessDefaultExtension = "mdb";
-inline constexpr const char* JetConnectionFormat = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=%s";
 inline constexpr const char* SurveyListColumns[] = {"Id",           "Name",           "Storage",
                                                     "Deleted",      "Stats Cleaned",  "Surveys Cleaned",
                                                     "WebInterviews Cleaned", "Lists Cleaned"};

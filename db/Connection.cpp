@@ -1,6 +1,5 @@
 #include "db/Connection.h"
 
-#include "db/ConnectionString.h"
 #include "db/DataSources.h"
 #include "db/DatabaseError.h"
 #include "db/DriverConnect.h"
@@ -69,9 +68,9 @@ void Connection::Disconnect()
     }
 }
 
-void Connection::Connect(const QString& connectionString)
+void Connection::Connect(const ConnectionSpec& connection)
 {
-    Check(DriverConnect(dbc_, connectionString), "SQLDriverConnect");
+    Check(DriverConnect(dbc_, connection), "SQLDriverConnect");
     connected_ = true;
     SQLWCHAR name[256] = {};
     SQLSMALLINT bytes = 0;
@@ -86,20 +85,19 @@ namespace {
 // string sets it itself: a short busy time-out when this program waits for
 // locks (LockWait.h), and NoCreat when a missing file must not be created.
 struct SQLiteKeys {
-    QString connection;
+    ConnectionSpec connection;
     bool programWaitsForLocks = false;
 };
 
-SQLiteKeys WithSQLiteKeys(const QString& connection, std::optional<int> commandTimeout, MissingDatabase missing)
+SQLiteKeys WithSQLiteKeys(const ConnectionSpec& connection, std::optional<int> commandTimeout, MissingDatabase missing)
 {
-    const ConnectionString parsed = ConnectionString::Parse(connection);
     SQLiteKeys keys{connection};
-    if (commandTimeout && !parsed.has(QStringLiteral("Timeout"))) {
-        keys.connection = AppendConnectionKey(keys.connection, QStringLiteral("Timeout"), QString::number(kDriverBusyMilliseconds));
+    if (commandTimeout && !connection.has(QStringLiteral("Timeout"))) {
+        keys.connection = keys.connection.WithKey(QStringLiteral("Timeout"), QString::number(kDriverBusyMilliseconds));
         keys.programWaitsForLocks = true;
     }
-    if (missing == MissingDatabase::Refuse && !parsed.has(QStringLiteral("NoCreat")))
-        keys.connection = AppendConnectionKey(keys.connection, QStringLiteral("NoCreat"), QStringLiteral("1"));
+    if (missing == MissingDatabase::Refuse && !connection.has(QStringLiteral("NoCreat")))
+        keys.connection = keys.connection.WithKey(QStringLiteral("NoCreat"), QStringLiteral("1"));
     return keys;
 }
 
@@ -129,6 +127,12 @@ DatabaseError ExplainSQLiteConnectFailure(const DatabaseError& error, const std:
 std::unique_ptr<Connection> Connection::Open(const QString& connectionString, std::optional<int> commandTimeout,
                                              MissingDatabase missing)
 {
+    return Open(ConnectionSpec(connectionString), commandTimeout, missing);
+}
+
+std::unique_ptr<Connection> Connection::Open(const ConnectionSpec& connection, std::optional<int> commandTimeout,
+                                             MissingDatabase missing)
+{
     if (commandTimeout && *commandTimeout < 0)
         throw DatabaseError::Internal(
             QStringLiteral("The command time-out of %1 seconds is out of range: it must be 0 or more.").arg(*commandTimeout));
@@ -140,23 +144,21 @@ std::unique_ptr<Connection> Connection::Open(const QString& connectionString, st
               SQL_HANDLE_ENV, c->env_, "SQLSetEnvAttr");
     CheckOdbc(SQLAllocHandle(SQL_HANDLE_DBC, c->env_, &c->dbc_), SQL_HANDLE_ENV, c->env_, "SQLAllocHandle");
 
-    QString odbcString = connectionString;
-    if (odbcString.trimmed().startsWith(QLatin1String("Provider="), Qt::CaseInsensitive))
-        odbcString = TranslateConnectionString(odbcString, InstalledOdbcDrivers());
-    odbcString = WithDriverEncryption(odbcString);
+    ConnectionSpec odbc = connection.isProviderString() ? connection.ForOdbc(InstalledOdbcDrivers()) : connection;
+    odbc = WithDriverEncryption(odbc);
     // A SQLite file named through a data source gets the same keys as one
     // named by its driver: the driver manager says which driver a DSN names.
-    const ReachedDatabase reached = DatabaseReachedBy(odbcString);
+    const ReachedDatabase reached = DatabaseReachedBy(odbc);
     const bool namesSQLite = reached.isSQLite();
     if (namesSQLite) {
-        const SQLiteKeys keys = WithSQLiteKeys(odbcString, commandTimeout, missing);
-        odbcString = keys.connection;
+        const SQLiteKeys keys = WithSQLiteKeys(odbc, commandTimeout, missing);
+        odbc = keys.connection;
         if (keys.programWaitsForLocks)
             c->lockWaitSeconds_ = commandTimeout;
     }
 
     try {
-        c->Connect(odbcString);
+        c->Connect(odbc);
     } catch (const DatabaseError& e) {
         if (namesSQLite)
             throw ExplainSQLiteConnectFailure(e, reached.database);
@@ -166,8 +168,8 @@ std::unique_ptr<Connection> Connection::Open(const QString& connectionString, st
         // Reached through a data source the driver manager could not tell
         // about beforehand: reconnect with the keys. The file is there by
         // now, so whether it may be created is moot.
-        const SQLiteKeys keys = WithSQLiteKeys(odbcString, commandTimeout, MissingDatabase::Create);
-        if (keys.connection != odbcString) {
+        const SQLiteKeys keys = WithSQLiteKeys(odbc, commandTimeout, MissingDatabase::Create);
+        if (keys.connection.text() != odbc.text()) {
             c->Disconnect();
             c->Connect(keys.connection);
             if (keys.programWaitsForLocks)

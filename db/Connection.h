@@ -1,5 +1,6 @@
 #pragma once
 
+#include "db/ConnectionSpec.h"
 #include "db/Dialect.h"
 #include "db/OdbcApi.h"
 #include "db/Statement.h"
@@ -29,11 +30,15 @@ public:
     // strings are translated for ODBC and asked-for encryption is said in
     // the driver's own words, or refused (DriverEncryption.h). The string
     // reaches the driver intact whatever letters it holds
-    // (DriverConnect.h). With a command time-out, statements
-    // of this connection wait that many seconds (0 lets them wait forever),
-    // also for another connection's lock on a SQLite database, which they
-    // wait for once; a negative one is refused. Throws DatabaseError on any
-    // failure.
+    // (DriverConnect.h). With a command time-out, statements of this
+    // connection wait that many seconds (0 lets them wait forever), also
+    // for another connection's lock on a SQLite database, which they wait
+    // for once; a negative one is refused. Throws DatabaseError on any
+    // failure. A string given as text is read once, and every step of the
+    // open works on what was read.
+    static std::unique_ptr<Connection> Open(const ConnectionSpec& connection,
+                                            std::optional<int> commandTimeout = std::nullopt,
+                                            MissingDatabase missing = MissingDatabase::Create);
     static std::unique_ptr<Connection> Open(const QString& connectionString,
                                             std::optional<int> commandTimeout = std::nullopt,
                                             MissingDatabase missing = MissingDatabase::Create);
@@ -74,7 +79,7 @@ public:
 
 private:
     Connection() = default;
-    void Connect(const QString& connectionString);
+    void Connect(const ConnectionSpec& connection);
     void Disconnect();
 
     SQLHENV env_ = SQL_NULL_HENV;

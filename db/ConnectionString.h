@@ -21,29 +21,19 @@ public:
 
     const std::vector<std::pair<QString, QString>>& pairs() const { return pairs_; }
 
+    // Adds a pair after the others, as if the text had ended with it.
+    void Append(const QString& key, const QString& value) { pairs_.emplace_back(key, value); }
+
 private:
     std::vector<std::pair<QString, QString>> pairs_;
 };
 
 // Writes one key=value pair for an ODBC connection string, in braces when
-// the value needs them.
+// the value needs them to be read back as it is: when it holds a semicolon
+// or a brace, starts with a quote, or starts or ends with a blank.
 QString OdbcPair(const QString& key, const QString& value);
 
 // Appends key=value to a connection string, with a separator when needed.
 QString AppendConnectionKey(const QString& connection, const QString& key, const QString& value);
-
-// Settings written for the OLE DB providers name a provider; the driver
-// manager needs a driver. A string that starts with "Provider=" naming the
-// SQL Server providers (SQLOLEDB, SQLNCLI*, MSOLEDBSQL*) or the Jet provider
-// is rewritten for the matching ODBC driver, carrying over the server,
-// database, integrated security, user and password. Any other text is
-// returned unchanged. installedDrivers names the drivers to prefer among.
-QString TranslateConnectionString(const QString& connection, const QStringList& installedDrivers);
-
-// The database a connection string reaches, in words a report can show:
-// "the SQLite file PATH", "server S, database D", "the data source N", ...;
-// empty when the string names none. User names and passwords are never
-// part of it.
-QString DescribeDatabase(const QString& connection);
 
 } // namespace qel

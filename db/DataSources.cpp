@@ -1,6 +1,5 @@
 #include "db/DataSources.h"
 
-#include "db/ConnectionString.h"
 #include "db/OdbcApi.h"
 
 #include <odbcinst.h>
@@ -63,7 +62,7 @@ bool NamesLibrary(const QString& driver)
     return driver.contains(QLatin1Char('/')) || driver.contains(QLatin1Char('\\'));
 }
 
-std::optional<QString> FirstKey(const ConnectionString& parsed, std::initializer_list<const char*> keys)
+std::optional<QString> FirstKey(const ConnectionSpec& parsed, std::initializer_list<const char*> keys)
 {
     for (const char* key : keys)
         if (auto value = parsed.value(QLatin1String(key)))
@@ -103,7 +102,11 @@ bool ReachedDatabase::isSQLite() const
 
 ReachedDatabase DatabaseReachedBy(const QString& connectionString)
 {
-    const ConnectionString parsed = ConnectionString::Parse(connectionString);
+    return DatabaseReachedBy(ConnectionSpec(connectionString));
+}
+
+ReachedDatabase DatabaseReachedBy(const ConnectionSpec& parsed)
+{
     ReachedDatabase reached;
     reached.driver = parsed.value(QStringLiteral("Driver")).value_or(QString());
     // The driver manager takes the driver a string names over its DSN.

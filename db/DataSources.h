@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/ConnectionSpec.h"
+
 #include <QString>
 
 #include <optional>
@@ -33,6 +35,7 @@ struct ReachedDatabase {
     // The SQLite ODBC driver, by its name or its library.
     bool isSQLite() const;
 };
+ReachedDatabase DatabaseReachedBy(const ConnectionSpec& connection);
 ReachedDatabase DatabaseReachedBy(const QString& connectionString);
 
 } // namespace qel

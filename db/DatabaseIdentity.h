@@ -10,6 +10,10 @@ class Connection;
 // than from the connection string, so that two strings that lead to one
 // database are seen to: for a SQLite database the identity of its file, for
 // SQL Server the server's own name and the database's name.
+// (ConnectionSpec::identity tells the same from a string's keys alone,
+// before anything is opened: a file's identity is the same either way; a
+// server there is named as the string names it, so compare such an
+// identity with another string's only.)
 struct DatabaseIdentity {
     QString server;   // empty for a file database
     QString database; // the file's identity, or the database name

@@ -63,6 +63,11 @@ bool LibraryHasWideConnect(const QString& library)
 
 bool DriverTakesWideConnectionStrings(const QString& connectionString)
 {
+    return DriverTakesWideConnectionStrings(ConnectionSpec(connectionString));
+}
+
+bool DriverTakesWideConnectionStrings(const ConnectionSpec& connectionString)
+{
 #ifdef _WIN32
     // The Windows driver manager converts for a narrow driver itself, and
     // correctly.
@@ -74,15 +79,15 @@ bool DriverTakesWideConnectionStrings(const QString& connectionString)
 #endif
 }
 
-SQLRETURN DriverConnect(SQLHDBC connection, const QString& connectionString)
+SQLRETURN DriverConnect(SQLHDBC connection, const ConnectionSpec& connectionString)
 {
     // An ASCII string reaches every driver intact either way.
-    if (!IsAscii(connectionString) && !DriverTakesWideConnectionStrings(connectionString)) {
-        QByteArray utf8 = connectionString.toUtf8();
+    if (!IsAscii(connectionString.text()) && !DriverTakesWideConnectionStrings(connectionString)) {
+        QByteArray utf8 = connectionString.text().toUtf8();
         return SQLDriverConnect(connection, nullptr, reinterpret_cast<SQLCHAR*>(utf8.data()), SQL_NTS, nullptr, 0,
                                 nullptr, SQL_DRIVER_NOPROMPT);
     }
-    return SQLDriverConnectW(connection, nullptr, ToSqlWChar(connectionString), SQL_NTS, nullptr, 0, nullptr,
+    return SQLDriverConnectW(connection, nullptr, ToSqlWChar(connectionString.text()), SQL_NTS, nullptr, 0, nullptr,
                              SQL_DRIVER_NOPROMPT);
 }
 

@@ -1,6 +1,5 @@
 #include "db/DriverEncryption.h"
 
-#include "db/ConnectionString.h"
 #include "db/DatabaseError.h"
 
 #include <QFileInfo>
@@ -39,12 +38,12 @@ bool IsYes(const std::optional<QString>& value)
 
 enum class Family { FreeTds, Microsoft, Other };
 
-struct DriverKind {
+struct EncryptingDriver {
     Family family = Family::Other;
     int version = 0; // of Microsoft's "ODBC Driver N for SQL Server"; 0 for its older drivers
 };
 
-DriverKind KindOf(const OdbcDriver& driver)
+EncryptingDriver KindOf(const OdbcDriver& driver)
 {
     const QString file = QFileInfo(driver.library).fileName();
     if (driver.name.contains(QLatin1String("FreeTDS"), Qt::CaseInsensitive)
@@ -73,7 +72,7 @@ QString DriverWords(const OdbcDriver& driver)
     return driver.name.isEmpty() ? QStringLiteral("the driver of this connection") : QStringLiteral("the driver %1").arg(driver.name);
 }
 
-QString ForFreeTds(const QString& connection, const ConnectionString& parsed, Asked asked, const QString& encrypt)
+ConnectionSpec ForFreeTds(const ConnectionSpec& parsed, Asked asked, const QString& encrypt)
 {
     if (asked == Asked::Strict)
         Refuse(QStringLiteral("Encrypt=strict asks for TDS 8.0, which the FreeTDS driver does not speak; use Microsoft's "
@@ -92,25 +91,29 @@ QString ForFreeTds(const QString& connection, const ConnectionString& parsed, As
             Refuse(QStringLiteral("Encrypt=%1 and Encryption=%2 disagree; the FreeTDS driver encrypts only with "
                                   "Encryption=require.")
                        .arg(encrypt, *own));
-        return connection;
+        return parsed;
     }
-    return AppendConnectionKey(connection, QStringLiteral("Encryption"), QStringLiteral("require"));
+    return parsed.WithKey(QStringLiteral("Encryption"), QStringLiteral("require"));
 }
 
 } // namespace
 
 QString WithDriverEncryption(const QString& connection, const OdbcDriver& driver)
 {
-    const ConnectionString parsed = ConnectionString::Parse(connection);
-    const std::optional<QString> encrypt = parsed.value(QStringLiteral("Encrypt"));
+    return WithDriverEncryption(ConnectionSpec(connection), driver).text();
+}
+
+ConnectionSpec WithDriverEncryption(const ConnectionSpec& connection, const OdbcDriver& driver)
+{
+    const std::optional<QString> encrypt = connection.value(QStringLiteral("Encrypt"));
     const Asked asked = EncryptionAsked(encrypt);
     if (asked == Asked::Nothing)
         return connection;
 
-    const DriverKind kind = KindOf(driver);
+    const EncryptingDriver kind = KindOf(driver);
     switch (kind.family) {
     case Family::FreeTds:
-        return ForFreeTds(connection, parsed, asked, encrypt->trimmed());
+        return ForFreeTds(connection, asked, encrypt->trimmed());
     case Family::Microsoft:
         // Version 18 reads every word of Encrypt; the older drivers know
         // yes and no alone, and no TDS 8.0.
@@ -132,9 +135,9 @@ QString WithDriverEncryption(const QString& connection, const OdbcDriver& driver
                .arg(encrypt->trimmed(), DriverWords(driver)));
 }
 
-QString WithDriverEncryption(const QString& connection)
+ConnectionSpec WithDriverEncryption(const ConnectionSpec& connection)
 {
-    if (EncryptionAsked(ConnectionString::Parse(connection).value(QStringLiteral("Encrypt"))) == Asked::Nothing)
+    if (EncryptionAsked(connection.value(QStringLiteral("Encrypt"))) == Asked::Nothing)
         return connection;
     return WithDriverEncryption(connection, DriverOf(connection));
 }

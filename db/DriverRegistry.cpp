@@ -1,6 +1,5 @@
 #include "db/DriverRegistry.h"
 
-#include "db/ConnectionString.h"
 #include "db/OdbcApi.h"
 
 #include <algorithm>
@@ -107,7 +106,11 @@ QStringList InstalledOdbcDrivers()
 
 OdbcDriver DriverOf(const QString& connection)
 {
-    const ConnectionString parsed = ConnectionString::Parse(connection);
+    return DriverOf(ConnectionSpec(connection));
+}
+
+OdbcDriver DriverOf(const ConnectionSpec& parsed)
+{
     QString driver = parsed.value(QStringLiteral("Driver")).value_or(QString()).trimmed();
     if (driver.isEmpty())
         if (const auto dsn = parsed.value(QStringLiteral("DSN")))

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "db/ConnectionSpec.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -22,6 +24,7 @@ struct OdbcDriver {
 // the one its data source (DSN) is set up with. A Driver value that is a
 // library file rather than a registered name is its own library. Name and
 // library are empty where the driver manager knows neither.
+OdbcDriver DriverOf(const ConnectionSpec& connection);
 OdbcDriver DriverOf(const QString& connection);
 
 } // namespace qel

@@ -1,10 +1,8 @@
 #include "cleanup/checks/BackupTarget.h"
 
-#include "core/Format.h"
-#include "core/StringTable.h"
-#include "db/ConnectionString.h"
-#include "db/DriverRegistry.h"
+#include "db/ConnectionSpec.h"
 #include "db/DataSources.h"
+#include "db/DriverRegistry.h"
 
 #include <QStringList>
 #include <QUrl>
@@ -24,7 +22,8 @@ QString TargetConnection(const CleanupSettings& settings, RunState& state)
 {
     state.accessTarget = settings.backupType == 2;
     if (state.accessTarget)
-        return Format(QString::fromLatin1(DialogText::JetConnectionFormat), {settings.accessTgt});
+        // Blanks around the path are no part of the file's name.
+        return ConnectionSpec::AccessFile(settings.accessTgt.trimmed(), InstalledOdbcDrivers()).text();
     return settings.statTgt;
 }
 
@@ -76,15 +75,14 @@ std::optional<SettingProblem> BackupTargetProblem(const CleanupSettings& setting
     if (settings.statTgt.trimmed().isEmpty())
         return problem(QStringLiteral("StatTgt is empty: name the database the backup goes into (in the window, or "
                                       "with --set StatTgt=...)"));
-    QString connection = settings.statTgt;
-    if (connection.trimmed().startsWith(QLatin1String("Provider="), Qt::CaseInsensitive))
-        connection = TranslateConnectionString(connection, InstalledOdbcDrivers());
-    const ReachedDatabase reached = DatabaseReachedBy(connection);
+    const ConnectionSpec setting(settings.statTgt);
+    const ReachedDatabase reached =
+        DatabaseReachedBy(setting.isProviderString() ? setting.ForOdbc(InstalledOdbcDrivers()) : setting);
     // A data source the driver manager does not know fails the open, which
     // says so.
     if (!reached.dataSource.isEmpty() && !reached.knownDataSource)
         return std::nullopt;
-    const QString described = DescribeDatabase(settings.statTgt);
+    const QString described = setting.description();
     const QString where = described.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(described);
     if (!reached.database)
         return problem(QStringLiteral("StatTgt names no database%1, so the backup would land where no setting says: "

@@ -10,9 +10,10 @@
 
 namespace qel {
 
-// The connection string of the backup target: with BackupType 2 the Jet
-// provider string for the Access file AccessTgt, otherwise StatTgt. Sets the
-// run's access-target flag to match.
+// The connection string of the backup target: with BackupType 2 the ODBC
+// string of the Access driver for the file AccessTgt (the setting itself
+// stays the file's path), otherwise StatTgt. Sets the run's access-target
+// flag to match.
 QString TargetConnection(const CleanupSettings& settings, RunState& state);
 
 // Why the backup the settings choose could not keep the rows copied into

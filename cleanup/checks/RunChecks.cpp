@@ -4,7 +4,7 @@
 #include "cleanup/transfer/TransferStatements.h"
 #include "cleanup/transfer/WalkKey.h"
 #include "db/Catalog.h"
-#include "db/ConnectionString.h"
+#include "db/ConnectionSpec.h"
 #include "db/DriverRegistry.h"
 #include "db/DataSources.h"
 #include "db/DatabaseError.h"
@@ -216,11 +216,12 @@ void CheckBackupTables(CleanupDatabases& databases, const std::vector<CleanupSte
 void CheckDateColumns(const CleanupSettings& settings, const std::vector<CleanupStep>& steps, const QDate& cutoff)
 {
     const bool sqlOnlySteps = settings.sourceSQL != 0;
+    const ConnectionSpec statistics(settings.statSrc);
     if (std::none_of(steps.begin(), steps.end(), [&](const CleanupStep& step) { return ComparesDates(step, sqlOnlySteps); })
-        || !DatabaseReachedBy(settings.statSrc).isSQLite())
+        || !DatabaseReachedBy(statistics).isSQLite())
         return;
     const ReadOnlyOpening readOnly;
-    auto source = OpenDatabase(settings.statSrc, DatabaseRole::Statistics, CommandTimeout(settings.timeout));
+    auto source = OpenDatabase(statistics, DatabaseRole::Statistics, CommandTimeout(settings.timeout));
     CheckDateColumns(*source, steps, sqlOnlySteps, cutoff);
 }
 
@@ -252,7 +253,7 @@ void CheckDateColumns(Connection& source, const std::vector<CleanupStep>& steps,
                                            "'[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*') LIMIT 1")
                                 .arg(column, dialect.QuoteIdentifier(step.table),
                                      dialect.TextLiteral(dialect.DateLiteral(cutoff)));
-        Result offender(source, sql);
+        Result offender(source, sql, Duration::Long);
         if (!offender.Next())
             continue;
         QString example = offender.Value(0).text();
@@ -273,10 +274,8 @@ void CheckBackupDriver(const CleanupSettings& settings, const QString& targetCon
     if (settings.backupType == 0)
         return;
     const QStringList installed = InstalledOdbcDrivers();
-    QString connection = targetConnection;
-    if (connection.trimmed().startsWith(QLatin1String("Provider="), Qt::CaseInsensitive))
-        connection = TranslateConnectionString(connection, installed);
-    const ReachedDatabase reached = DatabaseReachedBy(connection);
+    const ConnectionSpec target(targetConnection);
+    const ReachedDatabase reached = DatabaseReachedBy(target.isProviderString() ? target.ForOdbc(installed) : target);
     const QString driver = reached.driver.trimmed();
     if (driver.isEmpty() || driver.contains(QLatin1Char('/')) || driver.contains(QLatin1Char('\\')))
         return;
@@ -288,7 +287,7 @@ void CheckBackupDriver(const CleanupSettings& settings, const QString& targetCon
         QStringLiteral("The ODBC driver '%1' that the backup in %2 needs is not installed on this machine, so no row "
                        "could be copied into the backup. Nothing was deleted. Installed drivers: %3.")
             .arg(driver, setting, installed.isEmpty() ? QStringLiteral("none") : installed.join(QStringLiteral(", "))));
-    error.setOrigin(DatabaseOrigin(targetConnection, DatabaseRole::BackupTarget));
+    error.setOrigin(DatabaseOrigin(target, DatabaseRole::BackupTarget));
     throw error;
 }
 
@@ -301,7 +300,7 @@ QStringList PrepareCallSelections(CleanupDatabases& databases, int batchSize, co
     for (const QString& sql : Sql::CreateCallSet(dialect))
         source.Execute(sql);
     for (const QString& selection : selections)
-        source.Execute(Sql::AddToCallSet(dialect, selection));
+        source.Execute(Sql::AddToCallSet(dialect, selection), Duration::Long);
     return {Sql::CallSetSelection(dialect)};
 }
 

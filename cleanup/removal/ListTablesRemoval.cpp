@@ -57,10 +57,13 @@ bool CleanupOperations::DropListTablesOfSurveys(const IdentifierArray& surveyIds
 RunOutcome CleanupOperations::CleanUpDeletedLists()
 {
     Begin();
+    const WaitHookScope waits = StoppableWaits();
     try {
         auto callCenter = OpenDatabase(settings_.callCenterSrc, DatabaseRole::CallCentre, CommandTimeout(settings_.timeout));
         DropTablesOfListsFound(settings_, feedback_, *callCenter, RemovalStatements::DeletedLists(),
                                *drops_);
+    } catch (const Interrupted&) {
+        return Stopped(0);
     } catch (const DatabaseError& e) {
         Failed(ReportContext::TableRemoval, e);
     }

@@ -48,6 +48,7 @@ void CleanupOperations::DropSurveyTables(const IdentifierSet& legacySurveys, con
 RunOutcome CleanupOperations::CleanUpDeletedSurveys()
 {
     Begin();
+    const WaitHookScope waits = StoppableWaits();
     try {
         auto callCenter = OpenDatabase(settings_.callCenterSrc, DatabaseRole::CallCentre, CommandTimeout(settings_.timeout));
         IdentifierSet legacySurveys;
@@ -74,6 +75,8 @@ RunOutcome CleanupOperations::CleanUpDeletedSurveys()
         // reports 0.
         if (rows != 0)
             DropSurveyTables(legacySurveys, newSurveys);
+    } catch (const Interrupted&) {
+        return Stopped(0);
     } catch (const DatabaseError& e) {
         Failed(ReportContext::TableRemoval, e);
     }

@@ -28,6 +28,7 @@ void CleanupOperations::DropWebInterviewTables(const TableNameSet& names)
 RunOutcome CleanupOperations::CleanUpWebInterviews()
 {
     Begin();
+    const WaitHookScope waits = StoppableWaits();
     try {
         const int timeout = CommandTimeout(settings_.timeout);
 
@@ -53,6 +54,8 @@ RunOutcome CleanupOperations::CleanUpWebInterviews()
 
         if (!doomedTitles.empty())
             DropWebInterviewTables(doomedTitles);
+    } catch (const Interrupted&) {
+        return Stopped(0);
     } catch (const DatabaseError& e) {
         Failed(ReportContext::WebInterviewRemoval, e);
     }

@@ -104,7 +104,10 @@ RowBatch LedgerMove::TakeRange(const KeyRange& range)
     for (const ColumnDefinition& column : columns_)
         names << column.name;
     Statement take(move_.source);
-    take.ExecDirect(Sql::SqlServerTakeRange(move_.table, names, reads_.expressions, move_.key, move_.condition, range));
+    // The delete may wait for another session's locks; a stop cancels it
+    // and the batch's transaction is rolled back.
+    take.ExecDirect(Sql::SqlServerTakeRange(move_.table, names, reads_.expressions, move_.key, move_.condition, range),
+                    Duration::Long);
     RowBatch count;
     if (!count.Fetch(take, {ValueForm::Integer}, 1) || count.column(0).integers[0] != static_cast<long long>(columns_.size()))
         throw ColumnsChanged();
@@ -315,8 +318,10 @@ MoveResult LedgerMove::MoveSqlServer()
             return result;
         }
         const auto end = RetryBatch(move_.source, move_.table, [&]() -> std::optional<QStringList> {
-            Result rows(move_.source, Sql::SqlServerBatchEnd(move_.table, move_.key, move_.condition,
-                                                            SqlServerLiterals(move_.key, after), batchSize));
+            Result rows(move_.source,
+                        Sql::SqlServerBatchEnd(move_.table, move_.key, move_.condition, SqlServerLiterals(move_.key, after),
+                                               batchSize),
+                        Duration::Long);
             if (!rows.Next())
                 return std::nullopt;
             QStringList texts;

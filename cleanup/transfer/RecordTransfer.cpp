@@ -9,6 +9,7 @@
 #include "cleanup/transfer/TransferStatements.h"
 #include "cleanup/transfer/BatchRetry.h"
 #include "cleanup/transfer/WalkKey.h"
+#include "db/WaitHook.h"
 #include "core/Progress.h"
 #include "db/Connection.h"
 #include "db/DatabaseError.h"
@@ -59,22 +60,29 @@ bool RecordTransfer::BackupAndDelete(const StepRows& step, long long& deletedRec
     QElapsedTimer clock;
     clock.start();
     long long stepRows = 0; // rows of the step whose batches have committed
+    // A stop during a wait for the database: the batch in flight was rolled
+    // back, those before it have left the table.
+    const auto stoppedInWait = [&] {
+        stepRows += movedInStep_;
+        deletedRecords += stepRows;
+        Record(step.table, stepRows, clock.nsecsElapsed());
+        stopped_ = true;
+        return true;
+    };
     // A column added to the table while its rows go is given to the backup
     // before the next batch; a table that keeps changing is let be.
     constexpr int kShapesPerStep = 8;
     for (int shape = 1;; ++shape) {
         std::vector<ColumnDefinition> columns;
-        if (databases_.route != BackupRoute::None) {
-            SchemaReplication replication(state_, feedback_, *outcome_);
-            if (!replication.ReplicateTable(*databases_.sourceCatalog, *databases_.targetCatalog, step.table, columns)) {
+        movedInStep_ = 0;
+        try {
+            if (!Prepare(step, columns)) {
                 Record(step.table, stepRows, clock.nsecsElapsed());
                 return false;
             }
-        } else {
-            feedback_.ShowStatus(DeletingRecordsText(state_.stage));
-            feedback_.PumpMessages();
+        } catch (const Interrupted&) {
+            return stoppedInWait();
         }
-        movedInStep_ = 0;
         try {
             stepRows += Move(step, columns);
             deletedRecords += stepRows;
@@ -92,6 +100,8 @@ bool RecordTransfer::BackupAndDelete(const StepRows& step, long long& deletedRec
             error.setOrigin(databases_.source->origin());
             ReportFailure(feedback_, *outcome_, step.table, error);
             return false;
+        } catch (const Interrupted&) {
+            return stoppedInWait();
         } catch (const DatabaseError& e) {
             // The batches committed before the failure have left the table.
             Record(step.table, stepRows + movedInStep_, clock.nsecsElapsed());
@@ -99,6 +109,17 @@ bool RecordTransfer::BackupAndDelete(const StepRows& step, long long& deletedRec
             return false;
         }
     }
+}
+
+bool RecordTransfer::Prepare(const StepRows& step, std::vector<ColumnDefinition>& columns)
+{
+    if (databases_.route == BackupRoute::None) {
+        feedback_.ShowStatus(DeletingRecordsText(state_.stage));
+        feedback_.PumpMessages();
+        return true;
+    }
+    SchemaReplication replication(state_, feedback_, *outcome_);
+    return replication.ReplicateTable(*databases_.sourceCatalog, *databases_.targetCatalog, step.table, columns);
 }
 
 std::function<void()> RecordTransfer::ColumnCheck(const QString& table, const std::vector<ColumnDefinition>& columns)
@@ -164,7 +185,7 @@ std::function<void(long long, double)> RecordTransfer::ProgressReport(Connection
         // A count that fails (a scan past the command time-out) costs only
         // the total: the batches still go.
         try {
-            Result count(source, Sql::Count(source.dialect(), table, condition));
+            Result count(source, Sql::Count(source.dialect(), table, condition), Duration::Long);
             counted = count.Next() ? count.Value(0).toInt64() : 0;
         } catch (const DatabaseError&) {
             counted = -1;
@@ -272,6 +293,10 @@ bool RecordTransfer::BackupWholeTable(const QString& table)
             feedback_.ShowStatus(RecordsCopiedText(stage, copied, copied));
         });
         outcome_->TableEntry(table).copied += copied;
+        return true;
+    } catch (const Interrupted&) {
+        // The copy's transaction was rolled back; a rerun copies the table whole.
+        stopped_ = true;
         return true;
     } catch (const DatabaseError& e) {
         ReportFailure(feedback_, *outcome_, table, e);

@@ -80,6 +80,9 @@ private:
 
     // Advances the stage and moves the rows the condition picks.
     bool BackupAndDelete(const StepRows& step, long long& deletedRecords, StageStep stage);
+    // Gives the step's table its backup table (or shows that its rows are
+    // deleted without one); false after a failure it has reported.
+    bool Prepare(const StepRows& step, std::vector<ColumnDefinition>& columns);
     long long Move(const StepRows& step, const std::vector<ColumnDefinition>& columns);
     // Throws ColumnsChanged when the source table's columns are no longer
     // `columns`; asked inside each batch's transaction on SQLite.

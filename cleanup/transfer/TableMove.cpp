@@ -36,7 +36,9 @@ void AfterBatch(const TableMove& move, long long batchRows, long long moved, dou
 // The key literals of the first row of a query, if it has one.
 std::optional<QStringList> FirstRowTexts(Connection& connection, const QString& sql)
 {
-    Result rows(connection, sql);
+    // Where the next batch ends: on SQL Server a read that may wait for
+    // another session's locks.
+    Result rows(connection, sql, connection.dialect().isSqlServer() ? Duration::Long : Duration::Short);
     if (!rows.Next())
         return std::nullopt;
     QStringList texts;
@@ -145,9 +147,12 @@ MoveResult WalkSqlServer(const TableMove& move, const std::function<long long(co
     }
 }
 
+// The count a SQL Server batch selects after its delete or move. The
+// server may hold the batch on another session's locks for as long as its
+// time-out allows; a stop cancels it there, and the server undoes it.
 long long SelectedCount(Connection& connection, const QString& sql)
 {
-    Result count(connection, sql);
+    Result count(connection, sql, Duration::Long);
     return count.Next() ? count.Value(0).toInt64() : 0;
 }
 
@@ -218,7 +223,7 @@ MoveResult DeleteRows(const TableMove& move)
         result.rows = RetryBatch(move.source, move.table,
                                  [&] { return SelectedCount(move.source, Sql::SqlServerCounted(statement)); });
     else
-        result.rows = move.source.Execute(statement);
+        result.rows = move.source.Execute(statement, Duration::Long);
     AfterBatch(move, result.rows, result.rows, 1.0);
     return result;
 }
@@ -227,9 +232,12 @@ MoveResult MoveRowsAttached(const TableMove& move, const QString& attachedTarget
 {
     const auto moveRange = [&](const KeyRange& range) {
         long long copied = 0;
+        // One statement may copy the whole table (no batches): it runs where
+        // a stop can cancel it, and its transaction is then rolled back.
+        const Duration duration = move.batchSize > 0 ? Duration::Short : Duration::Long;
         try {
             copied = move.source.Execute(
-                Sql::SQLiteCopyRange(attachedTarget, move.table, columns, move.key, move.condition, range));
+                Sql::SQLiteCopyRange(attachedTarget, move.table, columns, move.key, move.condition, range), duration);
         } catch (DatabaseError& e) {
             // The copy writes only the backup: what refused it is there (a
             // column it alone has, its own rule, a folder it cannot write).
@@ -237,7 +245,8 @@ MoveResult MoveRowsAttached(const TableMove& move, const QString& attachedTarget
                 e.setOrigin(move.backupOrigin);
             throw;
         }
-        const long long deleted = move.source.Execute(Sql::SQLiteDeleteRange(move.table, move.key, move.condition, range));
+        const long long deleted =
+            move.source.Execute(Sql::SQLiteDeleteRange(move.table, move.key, move.condition, range), duration);
         // One transaction holds the write lock on the source: the two
         // statements see the same rows. Anything else is rolled back.
         if (copied != deleted)

@@ -163,8 +163,12 @@ QString SQLiteWindowEnd(const QString& table, const WalkKey& key, const QStringL
 
 QString SQLiteKeyBounds(const QString& table, const WalkKey& key)
 {
+    // One subquery each: SQLite looks a lone min() or max() up at an end of
+    // the key, but scans the whole table for both in one query, holding off
+    // the product's writers while it does.
     const QString column = key.columns.value(0);
-    return QStringLiteral("SELECT CAST(min(%1) AS TEXT), CAST(max(%1) AS TEXT) FROM %2").arg(column, table);
+    return QStringLiteral("SELECT (SELECT CAST(min(%1) AS TEXT) FROM %2), (SELECT CAST(max(%1) AS TEXT) FROM %2)")
+        .arg(column, table);
 }
 
 QString SQLiteDeleteRange(const QString& table, const WalkKey& key, const QString& condition, const KeyRange& range)

@@ -99,6 +99,9 @@ public:
         return outcome;
     }
 
+    // Sends Ctrl-C (SIGINT) as a terminal would; false where it cannot.
+    bool Interrupt() { return qel::test::Interrupt(process_); }
+
     Outcome Finish(int timeoutMs = 60000)
     {
         EXPECT_TRUE(process_.waitForFinished(timeoutMs) || process_.state() == QProcess::NotRunning);

@@ -23,7 +23,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -394,6 +396,42 @@ TEST_P(InterruptedCleanupTest, AnotherWriterHoldingTheStatisticsFileEndsTheRunAf
     EXPECT_FALSE(failed.out.contains(QLatin1String("Clean up successful"))) << failed.out.toStdString();
     EXPECT_FALSE(Statistics(product.statistics()) == before) << "the run had moved rows before the writer came";
     ExpectNothingLost("after the writer's lock");
+
+    const CleanupProcess::Outcome rerun = RunToTheEnd(product);
+    ASSERT_EQ(rerun.exitCode, 0) << rerun.err.toStdString();
+    ExpectTheSameAsAnUninterruptedRun();
+}
+
+// The same writer, but a run that would wait ten minutes for it: Ctrl-C ends
+// the wait at once, with 3 and the rows that had left before, and a rerun
+// carries on.
+TEST_P(InterruptedCleanupTest, CtrlCEndsAWaitForAnotherWritersLockAtOnce)
+{
+    if (rowByRow())
+        GTEST_SKIP() << "the command line is the program that takes Ctrl-C";
+    if (!CanInterruptChildren())
+        GTEST_SKIP() << "this system cannot send a child program Ctrl-C";
+    auto run = Start(product, 600);
+    ASSERT_TRUE(run->WaitForLine({QStringLiteral("Stage 3/21: "), QStringLiteral("records copied")}));
+    auto writer = Connection::Open(product.statistics());
+    writer->Execute(QStringLiteral("BEGIN IMMEDIATE"));
+    // Long enough for the run to be in the wait, not only near it.
+    QThread::msleep(700);
+    ASSERT_TRUE(run->running()) << "the run ended although the writer holds the file";
+    QElapsedTimer answered;
+    answered.start();
+    ASSERT_TRUE(run->Interrupt());
+    const CleanupProcess::Outcome stopped = run->Finish(30000);
+    const qint64 milliseconds = answered.elapsed();
+    writer->Execute(QStringLiteral("ROLLBACK"));
+    writer.reset();
+    EXPECT_EQ(stopped.exitCode, 3) << stopped.err.toStdString();
+    EXPECT_LT(milliseconds, 2000) << "Ctrl-C waited for the writer";
+    const QRegularExpressionMatch count =
+        QRegularExpression(QStringLiteral("^Stopped: (\\d+) records deleted\n$")).match(stopped.out);
+    ASSERT_TRUE(count.hasMatch()) << stopped.out.toStdString();
+    EXPECT_GT(count.captured(1).toLongLong(), 0);
+    ExpectNothingLost("after Ctrl-C in the writer's lock");
 
     const CleanupProcess::Outcome rerun = RunToTheEnd(product);
     ASSERT_EQ(rerun.exitCode, 0) << rerun.err.toStdString();

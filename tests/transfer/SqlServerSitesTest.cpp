@@ -17,6 +17,7 @@
 #include "db/Connection.h"
 #include "db/DatabaseError.h"
 #include "db/Transaction.h"
+#include "db/WaitHook.h"
 #include "fixtures/ProductDatabases.h"
 #include "fixtures/StatisticsSchema.h"
 #include "tests/support/BackendTest.h"
@@ -451,6 +452,41 @@ TEST_F(AdministeredServerOnSqlServer, ADeadlockVictimsBatchIsRunAgainAndNothingI
     EXPECT_EQ(Rows(statistics(), QStringLiteral("QelDeadlock")), 1);
     EXPECT_EQ(CountRows(statistics(), QStringLiteral("SELECT COUNT(DISTINCT ID) FROM QelDeadlockAudit")), 40);
     EXPECT_EQ(Rows(statistics(), QStringLiteral("QelDeadlockAudit")), 40) << "the victim's attempt left nothing";
+}
+
+// Another session holds a row the clean-up's batch must delete; the batch
+// waits on the server for its lock, as long as the command time-out allows.
+// A stop cancels the batch within moments, the server undoes it, and no
+// row has left.
+TEST_F(AdministeredServerOnSqlServer, AStopCancelsABatchWaitingForAnotherSessionsLock)
+{
+    ExecuteAll(statistics(),
+               {QStringLiteral("CREATE TABLE QelHeld (ID int NOT NULL PRIMARY KEY CLUSTERED, Old bit NOT NULL)"),
+                QStringLiteral("INSERT INTO QelHeld (ID, Old) SELECT TOP (40) ROW_NUMBER() OVER (ORDER BY object_id), 1 "
+                               "FROM sys.all_objects")});
+    auto holder = Connection::Open(statistics(), 60);
+    auto hold = std::make_unique<Transaction>(*holder);
+    holder->Execute(QStringLiteral("UPDATE QelHeld SET Old = 1 WHERE ID = 5"));
+
+    auto source = Connection::Open(statistics(), 600);
+    Catalog catalog(*source);
+    TableMove move{*source, QStringLiteral("QelHeld"), QStringLiteral("Old = 1"),
+                   FindWalkKey(*source, catalog, QStringLiteral("QelHeld"), QStringLiteral("Old")),
+                   100, nullptr, {}, {}, {}, {}};
+    QElapsedTimer clock;
+    clock.start();
+    const WaitHookScope waits([&clock] { return clock.elapsed() > 1000; });
+    bool interrupted = false;
+    try {
+        DeleteRows(move);
+    } catch (const Interrupted&) {
+        interrupted = true;
+    }
+    const qint64 ms = clock.elapsed();
+    hold.reset();
+    EXPECT_TRUE(interrupted);
+    EXPECT_LT(ms, 2500);
+    EXPECT_EQ(Rows(statistics(), QStringLiteral("QelHeld")), 40);
 }
 
 // Backup tables changed by hand: one with an IDENTITY column refuses every
