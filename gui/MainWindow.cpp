@@ -387,8 +387,10 @@ void MainWindow::RunDrops(const char* kindName, const QString& command,
     }
     if (!Confirm(command, found, ConfirmationKind::Drops))
         return;
-    RunRecorded(BeginRunRecord(QLatin1String(kindName), kFrontEnd, settings_),
-                [drops](CleanupOperations& operations) { return (operations.*drops)(); });
+    // Stop answers in the drops' waits too; a drop in flight is rolled back whole.
+    RunRecorded(
+        BeginRunRecord(QLatin1String(kindName), kFrontEnd, settings_),
+        [drops](CleanupOperations& operations) { return (operations.*drops)(); }, true);
 }
 
 void MainWindow::CleanUpListDatabase()
