@@ -19,6 +19,14 @@ CleanupOperations::CleanupOperations(const CleanupSettings& settings, RunState& 
 
 CleanupOperations::~CleanupOperations() = default;
 
+void CleanupOperations::setExpectedRows(const CleanupPreview& preview)
+{
+    expectedRows_.clear();
+    for (const CleanupPreview::Table& table : preview.tables)
+        if (!table.wholeCopy)
+            expectedRows_[table.table] = table.rows;
+}
+
 void CleanupOperations::Begin()
 {
     outcome_ = RunOutcome();

@@ -4,6 +4,7 @@
 #include "cleanup/surveys/CleaningHistory.h"
 #include "cleanup/transfer/CleanupDatabases.h"
 #include "cleanup/CleanupPreview.h"
+#include "cleanup/Databases.h"
 #include "cleanup/Identifiers.h"
 #include "cleanup/RunOutcome.h"
 #include "cleanup/removal/TableDrops.h"
@@ -16,6 +17,7 @@
 #include <QString>
 
 #include <functional>
+#include <map>
 
 namespace qel {
 
@@ -85,6 +87,11 @@ public:
     // their steps: true ends the run after the batch in flight.
     void setStopRequested(std::function<bool()> stopRequested) { stopRequested_ = std::move(stopRequested); }
 
+    // The rows each statistics table will lose, as the preview the user
+    // confirmed counted them: the progress of the next clean-up by date or
+    // by survey counts against them.
+    void setExpectedRows(const CleanupPreview& preview);
+
     // How the statistics clean-ups open their databases (the benchmark
     // makes a backup go row by row).
     void setDatabaseOptions(const CleanupDatabases::Options& options) { databaseOptions_ = options; }
@@ -106,8 +113,10 @@ private:
     // The operations of a preview's removals: their drops only list the
     // tables, into `dropped`.
     CleanupOperations(const CleanupSettings& settings, RunState& state, Feedback& feedback, QStringList& dropped);
-    // A removal run in preview, with its results kept off the feedback.
-    RunOutcome PreviewRemoval(CleanupPreview& preview, const std::function<void(CleanupOperations&)>& removal);
+    // A removal run in preview, with its results kept off the feedback; the
+    // tables it lists are filed under the database of `role`.
+    RunOutcome PreviewRemoval(CleanupPreview& preview, const QString& connection, DatabaseRole role,
+                              const std::function<void(CleanupOperations&)>& removal);
     // Counts the rows of each step of a statistics clean-up; false after a
     // stop or a failure, which the outcome notes.
     bool PreviewStatistics(const QString& targetConnection, const std::vector<CleanupStep>& steps, bool referenceSteps,
@@ -118,6 +127,7 @@ private:
     Feedback& feedback_;
     std::function<bool()> stopRequested_;
     CleanupDatabases::Options databaseOptions_;
+    std::map<QString, long long> expectedRows_;
     RunOutcome outcome_;
     // How the removals drop: for real, noting into the outcome, or in a
     // preview only listing.

@@ -4,6 +4,7 @@
 #include "cleanup/CleanupOperations.h"
 #include "cleanup/Databases.h"
 #include "cleanup/ErrorReport.h"
+#include "cleanup/removal/RemovalStatements.h"
 #include "cleanup/transfer/RecordTransfer.h"
 #include "cleanup/checks/RunChecks.h"
 #include "cleanup/transfer/StatisticsCatalogue.h"
@@ -11,6 +12,8 @@
 #include "core/Progress.h"
 #include "db/DatabaseError.h"
 #include "db/Result.h"
+
+#include <set>
 
 namespace qel {
 
@@ -66,6 +69,35 @@ QStringList StepConditions(const CleanupStep& step, const StepSelection& selecti
         break;
     }
     return conditions;
+}
+
+// Runs one removal of a preview and files the tables it listed under the
+// database they would be dropped from.
+void ListDrops(CleanupPreview& preview, const QString& connection, DatabaseRole role, const std::function<void()>& removal)
+{
+    const auto before = preview.droppedTables.size();
+    removal();
+    const QStringList listed = preview.droppedTables.mid(before);
+    if (!listed.isEmpty())
+        preview.dropGroups.push_back({DatabaseOrigin(connection, role), listed});
+}
+
+// The chosen surveys that the product has not marked deleted (a Deleted
+// that is NULL or 0), as the survey list reads them.
+std::vector<CleanupPreview::SurveyInUse> SurveysInUse(const CleanupSettings& settings, const IdentifierArray& surveyIds)
+{
+    std::set<qint32> chosen;
+    for (const quint32 id : surveyIds)
+        chosen.insert(static_cast<qint32>(id));
+    std::vector<CleanupPreview::SurveyInUse> inUse;
+    auto callCenter = OpenDatabase(settings.callCenterSrc, DatabaseRole::CallCentre, CommandTimeout(settings.timeout));
+    for (Result surveys(*callCenter, RemovalStatements::SurveyTitles()); surveys.Next();) {
+        const auto id = static_cast<qint32>(surveys.Value(0).toInt64());
+        const FieldValue& deleted = surveys.Value(2);
+        if (chosen.count(id) != 0 && (deleted.isNull() || deleted.toInt64() == 0))
+            inUse.push_back({id, FieldText(surveys.Value(1))});
+    }
+    return inUse;
 }
 
 } // namespace
@@ -182,15 +214,20 @@ RunOutcome CleanupOperations::PreviewBySurveys(const QString& targetConnection, 
             return outcome_;
         CheckRemovalDatabases(options);
 
+        preview.surveysInUse = SurveysInUse(settings_, surveyIds);
+
         PreviewFeedback quiet(feedback_);
         CleanupOperations removals(settings_, state_, quiet, preview.droppedTables);
         if (options.surveys)
-            removals.DropSurveyTables(IdentifierSet(surveys.legacySurveyIds.begin(), surveys.legacySurveyIds.end()),
-                                      IdentifierSet(surveys.newSurveyIds.begin(), surveys.newSurveyIds.end()));
+            ListDrops(preview, settings_.surveyDB, DatabaseRole::Surveys, [&] {
+                removals.DropSurveyTables(IdentifierSet(surveys.legacySurveyIds.begin(), surveys.legacySurveyIds.end()),
+                                          IdentifierSet(surveys.newSurveyIds.begin(), surveys.newSurveyIds.end()));
+            });
         if (options.webInterviews)
-            removals.DropWebInterviewTables(removals.WebTitlesNoLongerInUse(surveys));
+            ListDrops(preview, settings_.webInterviewDB, DatabaseRole::WebInterviews,
+                      [&] { removals.DropWebInterviewTables(removals.WebTitlesNoLongerInUse(surveys)); });
         if (options.lists)
-            removals.DropListTablesOfSurveys(surveyIds);
+            ListDrops(preview, settings_.listDB, DatabaseRole::Lists, [&] { removals.DropListTablesOfSurveys(surveyIds); });
         if (!removals.outcome_.error.isEmpty())
             outcome_.Fail(removals.outcome_.error);
     } catch (const Interrupted&) {
@@ -201,7 +238,8 @@ RunOutcome CleanupOperations::PreviewBySurveys(const QString& targetConnection, 
     return outcome_;
 }
 
-RunOutcome CleanupOperations::PreviewRemoval(CleanupPreview& preview, const std::function<void(CleanupOperations&)>& removal)
+RunOutcome CleanupOperations::PreviewRemoval(CleanupPreview& preview, const QString& connection, DatabaseRole role,
+                                             const std::function<void(CleanupOperations&)>& removal)
 {
     Begin();
     ReadOnlyOpening readOnly;
@@ -210,7 +248,7 @@ RunOutcome CleanupOperations::PreviewRemoval(CleanupPreview& preview, const std:
     PreviewFeedback quiet(feedback_);
     CleanupOperations removals(settings_, state_, quiet, preview.droppedTables);
     removals.setStopRequested(stopRequested_);
-    removal(removals);
+    ListDrops(preview, connection, role, [&] { removal(removals); });
     // The removal has shown its own stop or failure.
     if (removals.outcome_.stopped())
         outcome_.Stop();
@@ -221,17 +259,20 @@ RunOutcome CleanupOperations::PreviewRemoval(CleanupPreview& preview, const std:
 
 RunOutcome CleanupOperations::PreviewDeletedSurveys(CleanupPreview& preview)
 {
-    return PreviewRemoval(preview, [](CleanupOperations& removals) { removals.CleanUpDeletedSurveys(); });
+    return PreviewRemoval(preview, settings_.surveyDB, DatabaseRole::Surveys,
+                          [](CleanupOperations& removals) { removals.CleanUpDeletedSurveys(); });
 }
 
 RunOutcome CleanupOperations::PreviewDeletedLists(CleanupPreview& preview)
 {
-    return PreviewRemoval(preview, [](CleanupOperations& removals) { removals.CleanUpDeletedLists(); });
+    return PreviewRemoval(preview, settings_.listDB, DatabaseRole::Lists,
+                          [](CleanupOperations& removals) { removals.CleanUpDeletedLists(); });
 }
 
 RunOutcome CleanupOperations::PreviewWebInterviews(CleanupPreview& preview)
 {
-    return PreviewRemoval(preview, [](CleanupOperations& removals) { removals.CleanUpWebInterviews(); });
+    return PreviewRemoval(preview, settings_.webInterviewDB, DatabaseRole::WebInterviews,
+                          [](CleanupOperations& removals) { removals.CleanUpWebInterviews(); });
 }
 
 } // namespace qel

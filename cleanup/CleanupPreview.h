@@ -18,8 +18,23 @@ struct CleanupPreview {
         bool wholeCopy = false; // a reference table: all its rows copied into the backup, none deleted
     };
 
+    // The tables a run would drop from one database.
+    struct DropGroup {
+        QString database; // the setting and its database, as DatabaseOrigin words them
+        QStringList tables;
+    };
+
+    // A chosen survey that the product has not marked deleted: its data may
+    // still be in use.
+    struct SurveyInUse {
+        qint32 id = 0;
+        QString title;
+    };
+
     std::vector<Table> tables;  // in the order the run takes them
     QStringList droppedTables;  // every table the run would drop
+    std::vector<DropGroup> dropGroups; // the same tables by database, in the order the run drops them
+    std::vector<SurveyInUse> surveysInUse; // a clean-up by survey's chosen surveys not marked deleted
     bool backup = false;        // the rows would be copied into a backup first
     QString backupTarget;       // which database, in words without a password
     // Why the run would refuse to start although the counts could be read

@@ -42,6 +42,7 @@ RunOutcome CleanupOperations::CleanUpByDate(const QString& targetConnection)
         RecordTransfer transfer(settings_, state_, feedback_, *databases);
         transfer.setStopRequested(stopRequested_);
         transfer.setOutcome(outcome_);
+        transfer.setExpectedRows(expectedRows_);
         StepSelection selection;
         selection.cutoff = state_.removalDate;
         const QString oldCalls = TransferStatements::CallSelectionBeforeDate(

@@ -44,6 +44,7 @@ RunOutcome CleanupOperations::CleanUpBySurveys(const QString& targetConnection, 
         RecordTransfer transfer(settings_, state_, feedback_, *databases);
         transfer.setStopRequested(stopRequested_);
         transfer.setOutcome(outcome_);
+        transfer.setExpectedRows(expectedRows_);
         StepSelection selection;
         selection.surveyParts = SurveyParts(surveyIds);
         QStringList callSelections;

@@ -3,17 +3,21 @@
 #include "cleanup/CleanupOperations.h"
 #include "cleanup/checks/BackupTarget.h"
 #include "cleanup/RunRecord.h"
+#include "cleanup/RunSummary.h"
+#include "cleanup/checks/ConnectionCheck.h"
 #include "cleanup/checks/SettingsCheck.h"
 #include "cleanup/surveys/SurveyList.h"
 #include "cli/ConsoleFeedback.h"
 #include "cli/StopSignals.h"
 #include "cli/Terminal.h"
+#include "core/NumberText.h"
 #include "core/SettingsStore.h"
 #include "core/Version.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -28,7 +32,8 @@ enum ExitStatus { kCompleted = 0, kDatabaseError = 1, kUsageError = 2, kStopped 
 
 const QStringList kCommands = {QStringLiteral("by-date"),        QStringLiteral("by-survey"),
                                QStringLiteral("surveys"),        QStringLiteral("lists"),
-                               QStringLiteral("web-interviews"), QStringLiteral("list-surveys")};
+                               QStringLiteral("web-interviews"), QStringLiteral("list-surveys"),
+                               QStringLiteral("check")};
 const QStringList kSwitches = {QStringLiteral("--set"), QStringLiteral("--save"), QStringLiteral("--verbose"), QStringLiteral("--dry-run"), QStringLiteral("--report"),
                                QStringLiteral("--allow-future"),
                                QStringLiteral("--help"), QStringLiteral("-h"), QStringLiteral("--help-all"),
@@ -119,28 +124,55 @@ int ListSurveys(const CleanupSettings& settings, Feedback& feedback)
     return outcome.failed() ? kDatabaseError : kCompleted;
 }
 
+// Each setting's database opened read-only, one line each on standard
+// output; 0 when every one opened.
+int CheckConnectionsCommand(const CleanupSettings& settings, Feedback& feedback)
+{
+    int status = kCompleted;
+    for (const ConnectionCheck& check : CheckConnections(settings, feedback)) {
+        WriteText(stdout, ConnectionCheckText(check) + QLatin1Char('\n'));
+        if (!check.ok())
+            status = kDatabaseError;
+    }
+    return status;
+}
+
 // What a dry run found, on standard output; a run that would refuse to
-// start fails the dry run the same way, on standard error.
+// start fails the dry run the same way, on standard error. The tables to
+// drop come under the database each would be dropped from.
 void PrintPreview(const CleanupPreview& preview, bool statistics)
 {
     for (const CleanupPreview::Table& table : preview.tables) {
         if (table.wholeCopy)
-            WriteText(stdout, QStringLiteral("%1: %2 records would be copied into the backup\n").arg(table.table).arg(table.rows));
+            WriteText(stdout, QStringLiteral("%1: %2 records would be copied into the backup\n").arg(table.table, CountText(table.rows)));
         else
             WriteText(stdout, QStringLiteral("%1: %2 records would be deleted%3\n")
-                                  .arg(table.table)
-                                  .arg(table.rows)
-                                  .arg(preview.backup ? QStringLiteral(", each copied into the backup first") : QString()));
+                                  .arg(table.table, CountText(table.rows),
+                                       preview.backup ? QStringLiteral(", each copied into the backup first") : QString()));
     }
     if (statistics) {
-        WriteText(stdout, QStringLiteral("Total: %1 records would be deleted\n").arg(preview.deletedRows()));
+        WriteText(stdout, QStringLiteral("Total: %1 records would be deleted\n").arg(CountText(preview.deletedRows())));
         if (preview.backup)
             WriteText(stdout, QStringLiteral("Backup: %1\n").arg(preview.backupTarget));
     }
+    QStringList placed;
+    for (const CleanupPreview::DropGroup& group : preview.dropGroups) {
+        WriteText(stdout, group.database + QStringLiteral(":\n"));
+        for (const QString& table : group.tables)
+            WriteText(stdout, QStringLiteral("Table to drop: %1\n").arg(table));
+        placed << group.tables;
+    }
     for (const QString& table : preview.droppedTables)
-        WriteText(stdout, QStringLiteral("Table to drop: %1\n").arg(table));
+        if (!placed.contains(table))
+            WriteText(stdout, QStringLiteral("Table to drop: %1\n").arg(table));
+    if (statistics && !preview.droppedTables.isEmpty() && preview.backup)
+        WriteText(stdout, QStringLiteral("Dropped tables are not copied into the backup.\n"));
+    for (const CleanupPreview::SurveyInUse& survey : preview.surveysInUse)
+        WriteText(stdout, QStringLiteral("Survey %1 (%2) is not marked deleted: its data may still be in use.\n")
+                              .arg(survey.id)
+                              .arg(survey.title));
     if (!statistics || !preview.droppedTables.isEmpty())
-        WriteText(stdout, QStringLiteral("%1 tables would be dropped\n").arg(preview.droppedTables.size()));
+        WriteText(stdout, QStringLiteral("%1 tables would be dropped\n").arg(CountText(preview.droppedTables.size())));
     WriteText(stdout, QStringLiteral("Dry run: nothing was changed.\n"));
 }
 
@@ -150,8 +182,9 @@ QString HelpEpilogue(const SettingsStore& store)
                           "Settings: %1\n"
                           "Run log: %2 (one line per clean-up)\n"
                           "\nExit status:\n"
-                          "  0  the clean-up completed (or the dry run, or the survey list)\n"
-                          "  1  a database error was reported\n"
+                          "  0  the clean-up completed (or the dry run, the survey list, or the check: every "
+                          "database opened)\n"
+                          "  1  a database error was reported (check: a database did not open)\n"
                           "  2  usage error: unknown command, option or setting, a setting's value or backup "
                           "target it cannot run with, bad date or identifiers, a removal date after today "
                           "without --allow-future, by-survey without a kind to clean; nothing was touched\n"
@@ -242,7 +275,8 @@ void DescribeCommands(QCommandLineParser& parser, const Options& o)
         "  surveys          drop the data tables of surveys marked deleted\n"
         "  lists            drop the tables of calling lists marked deleted\n"
         "  web-interviews   drop the web-interview tables of titles no longer in use\n"
-        "  list-surveys     show every survey with its cleaning dates"));
+        "  list-surveys     show every survey with its cleaning dates\n"
+        "  check            open each connection and the backup target read-only and say whether it opened"));
     parser.addOptions({o.help, o.version, o.set, o.save, o.verbose, o.dryRun, o.report, o.before, o.allowFuture, o.ids,
                        o.stats, o.surveys, o.webInterviews, o.lists});
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("The clean-up to run (see above)."));
@@ -284,7 +318,8 @@ std::variant<Invocation, int> Parse(const QStringList& arguments)
     run.save = parser.isSet(o.save);
     run.verbose = parser.isSet(o.verbose);
     run.reportPath = parser.value(o.report);
-    if ((run.dryRun || parser.isSet(o.report)) && run.command == QLatin1String("list-surveys"))
+    if ((run.dryRun || parser.isSet(o.report))
+        && (run.command == QLatin1String("list-surveys") || run.command == QLatin1String("check")))
         return UsageError(QStringLiteral("--%1 belongs to the clean-up commands")
                               .arg(run.dryRun ? QStringLiteral("dry-run") : QStringLiteral("report")));
     if (run.dryRun && run.save)
@@ -335,6 +370,9 @@ std::variant<Invocation, int> Parse(const QStringList& arguments)
 // before anything is opened.
 std::optional<int> Validate(const Invocation& run)
 {
+    // The check says what is wrong with each setting itself.
+    if (run.command == QLatin1String("check"))
+        return std::nullopt;
     if (const auto problem = CheckSettings(run.settings, run.batched()))
         return UsageError(problem->text);
     return std::nullopt;
@@ -406,6 +444,11 @@ int RunCommandLine(int argc, char** argv)
             SettingsStore().Save(run.settings);
         return ListSurveys(run.settings, console);
     }
+    if (run.command == QLatin1String("check")) {
+        if (run.save)
+            SettingsStore().Save(run.settings);
+        return CheckConnectionsCommand(run.settings, console);
+    }
 
     // From here on every run leaves its record; Ctrl-C or SIGTERM stop the
     // batched clean-ups at the next batch boundary, and a dry run anywhere.
@@ -445,6 +488,29 @@ int RunCommandLine(int argc, char** argv)
         SettingsStore().Save(run.settings);
     CleanupOperations operations(run.settings, run.state, console);
     operations.setStopRequested(stop.AsQuery());
+    QElapsedTimer clock;
+    clock.start();
+    // Where progress is shown, a statistics clean-up counts its rows first,
+    // as the window's confirmation does: the progress is then the whole
+    // run's against that count. Unshown, the count would only cost a pass.
+    long long expectedRows = -1;
+    const bool statisticsRun = run.byDate() || (run.bySurvey() && run.options.stats);
+    if (!run.dryRun && statisticsRun && console.showsProgress()) {
+        CleanupPreview counted;
+        const QString target = TargetConnection(run.settings, run.state);
+        record.outcome = run.byDate() ? operations.PreviewByDate(target, counted)
+                                      : operations.PreviewBySurveys(target, chosen, run.options, counted);
+        if (!record.outcome.completed()) {
+            console.FinishProgress();
+            if (record.outcome.stopped())
+                console.ShowSummary(RunSummaryText(record.outcome, SummaryScope{statisticsRun, run.settings.backupType != 0},
+                                                   static_cast<double>(clock.nsecsElapsed()) / 1e9));
+            return Finish(run, record, preview);
+        }
+        operations.setExpectedRows(counted);
+        expectedRows = counted.deletedRows();
+    }
+    console.BeginRun(expectedRows);
     record.outcome = RunCommand(run, operations, chosen, preview);
     if (!preview.refusalReport.isEmpty()) { // the run would refuse to start: so does its dry run
         record.outcome.Fail(preview.refusalReport);
@@ -453,6 +519,11 @@ int RunCommandLine(int argc, char** argv)
     if (run.dryRun && !record.outcome.failed() && !record.outcome.stopped())
         PrintPreview(preview, !run.bySurvey() ? run.byDate() : run.options.stats || run.settings.backupType != 0);
     console.FinishProgress();
+    // A run that failed ends with its failure's report instead.
+    if (!run.dryRun && !record.outcome.failed()) {
+        const SummaryScope scope{statisticsRun, statisticsRun && run.settings.backupType != 0};
+        console.ShowSummary(RunSummaryText(record.outcome, scope, static_cast<double>(clock.nsecsElapsed()) / 1e9));
+    }
     return Finish(run, record, preview);
 }
 

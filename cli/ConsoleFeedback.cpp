@@ -3,13 +3,21 @@
 #include "cli/Terminal.h"
 #include "core/Progress.h"
 
+#include <QTime>
+
 #include <cstdio>
 
 namespace qel {
 
 namespace {
 constexpr qint64 kProgressIntervalMs = 100;
+
+// A verbose line read later, in a log, says when it was written.
+QString Stamped(const QString& text)
+{
+    return QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz ")) + text + QLatin1Char('\n');
 }
+} // namespace
 
 ConsoleFeedback::ConsoleFeedback(bool verbose) : terminal_(IsTerminal(stderr)), verbose_(verbose)
 {
@@ -49,19 +57,32 @@ void ConsoleFeedback::ShowLine(const QString& text)
         else
             WriteProgress(text);
     } else if (verbose_) {
-        WriteText(stderr, text + QLatin1Char('\n'));
+        WriteText(stderr, Stamped(text));
     }
 }
 
-void ConsoleFeedback::ShowProgress(const TableProgress& progress)
+void ConsoleFeedback::BeginRun(long long expectedRows)
 {
+    run_.Begin(expectedRows);
+    runActive_ = true;
+}
+
+void ConsoleFeedback::ShowSummary(const QString& text)
+{
+    FinishProgress();
+    WriteText(stderr, text + QLatin1Char('\n'));
+}
+
+void ConsoleFeedback::ShowProgress(const TableProgress& table)
+{
+    const TableProgress progress = runActive_ ? run_.Add(table) : table;
     const QString detail = progress.table + QStringLiteral(": ") + ProgressDetailText(progress);
     if (terminal_) {
         detailStage_ = StageText(progress.stage, QString());
         ShowLine(detailStage_ + detail);
     } else if (verbose_) {
         // Under the status line it details.
-        WriteText(stderr, QStringLiteral("  ") + detail + QLatin1Char('\n'));
+        WriteText(stderr, Stamped(QStringLiteral("  ") + detail));
     }
 }
 

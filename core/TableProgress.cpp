@@ -1,6 +1,6 @@
 #include "core/TableProgress.h"
 
-#include <QLocale>
+#include "core/NumberText.h"
 
 #include <cmath>
 
@@ -36,14 +36,15 @@ QString Duration(double seconds)
 
 QString ProgressDetailText(const TableProgress& progress)
 {
-    // Digits as the C locale writes them, the same on every machine.
-    const QLocale c = QLocale::c();
-    QString text = QStringLiteral("%1 of %2%3 rows")
-                       .arg(c.toString(progress.done), progress.estimated ? QStringLiteral("about ") : QString(),
-                            c.toString(progress.total));
+    // A total not known (negative) is left out, and so is the time left.
+    QString text = progress.total < 0
+        ? QStringLiteral("%1 rows").arg(CountText(progress.done))
+        : QStringLiteral("%1 of %2%3 rows")
+              .arg(CountText(progress.done), progress.estimated ? QStringLiteral("about ") : QString(),
+                   CountText(progress.total));
     const double perSecond = progress.rate();
     if (perSecond > 0)
-        text += QStringLiteral(", %1 rows/s").arg(c.toString(static_cast<long long>(std::llround(perSecond))));
+        text += QStringLiteral(", %1 rows/s").arg(CountText(std::llround(perSecond)));
     const double left = progress.secondsLeft();
     if (left >= 0)
         text += QStringLiteral(", %1 left").arg(Duration(left));

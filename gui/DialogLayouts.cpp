@@ -78,6 +78,9 @@ void ArrangeConnectionStrings(QWidget& window, const DialogUnits& units)
     timeoutEdit->setFixedWidth(units.x(82));
     timeout->addWidget(timeoutEdit);
     timeout->addStretch();
+    // The window's own button that tries the connections above, when it has one.
+    if (QWidget* test = window.findChild<QWidget*>(QStringLiteral("testConnectionsButton")))
+        timeout->addWidget(test);
     grid->addLayout(timeout, row, 1);
     grid->setColumnStretch(1, 1);
 }

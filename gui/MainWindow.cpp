@@ -1,5 +1,7 @@
 #include "gui/MainWindow.h"
 
+#include "cleanup/RunSummary.h"
+#include "cleanup/checks/ConnectionCheck.h"
 #include "cleanup/checks/SettingsCheck.h"
 #include "core/StringTable.h"
 #include "gui/AboutDialog.h"
@@ -14,13 +16,18 @@
 #include "gui/SurveySelectionDialog.h"
 #include "gui/SystemMenu.h"
 
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
+#include <QComboBox>
 #include <QDateEdit>
+#include <QElapsedTimer>
 #include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 
 namespace qel {
@@ -41,16 +48,56 @@ private:
     bool before_;
 };
 
-// Ends the progress of a run, however the run ends.
+// Disables every control of the window but Stop for the length of an
+// operation, so that none looks as if it answered, and gives each control
+// back the state it had (the backup fields follow the backup kind).
+class ControlsLock {
+public:
+    ControlsLock(QWidget& window, QWidget* stop) : focus_(window.focusWidget())
+    {
+        for (QWidget* control : window.findChildren<QWidget*>()) {
+            const bool input = qobject_cast<QAbstractButton*>(control) || qobject_cast<QLineEdit*>(control)
+                || qobject_cast<QAbstractSpinBox*>(control) || qobject_cast<QComboBox*>(control);
+            if (!input || control == stop || !control->isEnabled())
+                continue;
+            control->setEnabled(false);
+            disabled_.append(control);
+        }
+    }
+    ~ControlsLock()
+    {
+        for (const QPointer<QWidget>& control : disabled_)
+            if (control)
+                control->setEnabled(true);
+        // A control that was disabled lost the focus: the keyboard goes on
+        // where it was, at the button that started the run.
+        if (focus_ && focus_->isEnabled())
+            focus_->setFocus();
+    }
+    ControlsLock(const ControlsLock&) = delete;
+    ControlsLock& operator=(const ControlsLock&) = delete;
+
+private:
+    QPointer<QWidget> focus_;
+    QList<QPointer<QWidget>> disabled_;
+};
+
+// Shows the progress of a run, or of the preview counting before it, and
+// ends it however the run ends; meanwhile only Stop can be used.
 class ProgressScope {
 public:
-    ProgressScope(RunProgressPanel& panel, bool stoppable) : panel_(panel) { panel_.Begin(stoppable); }
+    ProgressScope(QWidget& window, RunProgressPanel& panel, bool stoppable)
+        : panel_(panel), lock_(window, panel.stopButton())
+    {
+        panel_.Begin(stoppable);
+    }
     ~ProgressScope() { panel_.End(); }
     ProgressScope(const ProgressScope&) = delete;
     ProgressScope& operator=(const ProgressScope&) = delete;
 
 private:
     RunProgressPanel& panel_;
+    ControlsLock lock_;
 };
 
 // How the run log names this front end.
@@ -86,6 +133,12 @@ MainWindow::MainWindow(SettingsStore store, Feedback* messages, QWidget* parent)
     webInterviewDB_ = Control<QLineEdit>(*this, "webInterviewDBEdit");
     webProdDB_ = Control<QLineEdit>(*this, "webProdDBEdit");
     feedback_.setStatusLine(statusLine_);
+    // Not one of the template's controls: the connection strings' group
+    // holds it beside the time-out.
+    auto* test = new QPushButton(QStringLiteral("Test connections"), this);
+    test->setObjectName(QStringLiteral("testConnectionsButton"));
+    test->setAutoDefault(false);
+    test->setToolTip(QStringLiteral("Opens each database read-only and says whether it opened; nothing is changed"));
     backup_ = new BackupSection(units_, this);
     progress_ = new RunProgressPanel(this);
     progress_->stopButton()->setMinimumWidth(units_.x(50));
@@ -93,6 +146,8 @@ MainWindow::MainWindow(SettingsStore store, Feedback* messages, QWidget* parent)
     feedback_.setProgressPanel(progress_);
     operations_.setStopRequested([this] { return progress_->stopRequested(); });
     connect(backup_->browseButton(), &QPushButton::clicked, this, &MainWindow::BrowseBackupFile);
+    connect(Control<QPushButton>(*this, "testConnectionsButton"), &QPushButton::clicked, this,
+            &MainWindow::TestConnections);
 
     const struct {
         const char* button;
@@ -179,26 +234,51 @@ template <typename Operation>
 void MainWindow::RunBusy(Operation operation, bool stoppable)
 {
     BusyScope busy(state_.busy);
-    ProgressScope progress(*progress_, stoppable);
+    ProgressScope progress(*this, *progress_, stoppable);
     operation();
 }
 
 template <typename Operation>
-void MainWindow::RunRecorded(RunRecord record, Operation operation, bool stoppable)
+void MainWindow::RunRecorded(RunRecord record, Operation operation, bool stoppable, long long expectedRows,
+                             const CleanupPreview* preview)
 {
     // The operation answers what each table lost and how the run ended;
     // that is what the run log records.
     CleanupOperations operations(settings_, state_, feedback_);
     operations.setStopRequested([this] { return progress_->stopRequested(); });
+    if (preview)
+        operations.setExpectedRows(*preview);
+    // The run's messages come in one box once it has ended, so that its
+    // time is its own and not the time a box waited to be read.
+    QElapsedTimer clock;
+    clock.start();
+    feedback_.BeginRun(expectedRows);
+    feedback_.BeginGathering();
     RunBusy([&] { record.outcome = operation(operations); }, stoppable);
+    feedback_.EndRun();
+    const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+
+    // The status line ends with what the run did; a failure keeps its
+    // report there instead.
+    SummaryScope scope;
+    scope.statistics = record.command == QLatin1String("by-date")
+        || (record.command == QLatin1String("by-survey") && record.kinds.contains(QStringLiteral("stats")));
+    scope.backup = scope.statistics && settings_.backupType != 0;
+    const QString summary = RunSummaryText(record.outcome, scope, seconds);
+    if (record.outcome.completed())
+        feedback_.ShowStatus(summary);
+    else if (record.outcome.stopped())
+        feedback_.ShowStatus(QStringLiteral("Stopped. %1").arg(summary));
     QString error;
     if (!AppendToRunLog(record, &error))
         feedback_.ShowStatus(error);
+    feedback_.EndGathering();
 }
 
 std::optional<CleanupPreview> MainWindow::DatePreview(const QString& targetConnection)
 {
-    ProgressScope progress(*progress_, false);
+    // The preview's waits and counts answer Stop too.
+    ProgressScope progress(*this, *progress_, true);
     CleanupPreview preview;
     if (!operations_.PreviewByDate(targetConnection, preview).completed())
         return std::nullopt;
@@ -208,24 +288,24 @@ std::optional<CleanupPreview> MainWindow::DatePreview(const QString& targetConne
 std::optional<CleanupPreview> MainWindow::SurveyPreview(const QString& targetConnection,
                                                         const SurveySelection& selection, const CleanOptions& options)
 {
-    ProgressScope progress(*progress_, false);
+    ProgressScope progress(*this, *progress_, true);
     CleanupPreview preview;
     if (!operations_.PreviewBySurveys(targetConnection, selection, options, preview).completed())
         return std::nullopt;
     return preview;
 }
 
-bool MainWindow::Confirm(const QString& command, const std::optional<CleanupPreview>& preview)
+bool MainWindow::Confirm(const QString& command, const std::optional<CleanupPreview>& preview, ConfirmationKind kind)
 {
     if (!preview)
         return false;
-    ConfirmationDialog dialog(command, *preview, this);
+    ConfirmationDialog dialog(command, *preview, this, kind);
     // A run that would refuse to start is shown, never started.
     if (RunConfirmation(dialog) == QDialog::Accepted && preview->refusal.isEmpty())
         return true;
     // The preview's last status ("Opening databases") would read as if a
     // run were on its way.
-    feedback_.ShowStatus(QString());
+    feedback_.ShowStatus(QStringLiteral("Cancelled: nothing was changed"));
     return false;
 }
 
@@ -243,7 +323,9 @@ void MainWindow::CleanUpByDate()
         return;
     RunRecord record = BeginRunRecord(QStringLiteral("by-date"), kFrontEnd, settings_);
     record.cutoff = state_.removalDate;
-    RunRecorded(std::move(record), [&](CleanupOperations& operations) { return operations.CleanUpByDate(target); }, true);
+    RunRecorded(
+        std::move(record), [&](CleanupOperations& operations) { return operations.CleanUpByDate(target); }, true,
+        preview->deletedRows(), &*preview);
 }
 
 void MainWindow::CleanUpBySurvey()
@@ -266,8 +348,8 @@ void MainWindow::CleanUpBySurvey()
     SaveSettings();
     const QString target = TargetConnection(settings_, state_);
     BusyScope busy(state_.busy);
-    if (!Confirm(SurveyCommandText(selection.selection(), selection.options()),
-                 SurveyPreview(target, selection.selection(), selection.options())))
+    const std::optional<CleanupPreview> preview = SurveyPreview(target, selection.selection(), selection.options());
+    if (!Confirm(SurveyCommandText(selection.selection(), selection.options()), preview))
         return;
     RunRecord record = BeginRunRecord(QStringLiteral("by-survey"), kFrontEnd, settings_);
     const SurveySelection& chosen = selection.selection();
@@ -280,32 +362,75 @@ void MainWindow::CleanUpBySurvey()
                                            std::pair{options.lists, "lists"}})
         if (chosenKind)
             record.kinds << QLatin1String(name);
+    // The removals' results and the closing message come in one box.
     RunRecorded(
         std::move(record),
-        [&](CleanupOperations& operations) { return operations.CleanUpBySurveys(target, chosen, options); }, true);
+        [&](CleanupOperations& operations) { return operations.CleanUpBySurveys(target, chosen, options); }, true,
+        options.stats ? preview->deletedRows() : -1, &*preview);
 }
 
 // The table removals raise the busy flag too: a message box they show runs
 // an event loop, and the window must not close or start more work under it.
+void MainWindow::RunDrops(const char* kindName, const QString& command,
+                          RunOutcome (CleanupOperations::*preview)(CleanupPreview&),
+                          RunOutcome (CleanupOperations::*drops)())
+{
+    if (!BeginCleanupCommand())
+        return;
+    BusyScope busy(state_.busy);
+    std::optional<CleanupPreview> found;
+    {
+        ProgressScope progress(*this, *progress_, true);
+        CleanupPreview listed;
+        if ((operations_.*preview)(listed).completed())
+            found = std::move(listed);
+    }
+    if (!Confirm(command, found, ConfirmationKind::Drops))
+        return;
+    // Stop answers in the drops' waits too; a drop in flight is rolled back whole.
+    RunRecorded(
+        BeginRunRecord(QLatin1String(kindName), kFrontEnd, settings_),
+        [drops](CleanupOperations& operations) { return (operations.*drops)(); }, true);
+}
+
 void MainWindow::CleanUpListDatabase()
 {
-    if (BeginCleanupCommand())
-        RunRecorded(BeginRunRecord(QStringLiteral("lists"), kFrontEnd, settings_),
-                    [](CleanupOperations& operations) { return operations.CleanUpDeletedLists(); });
+    RunDrops("lists", QStringLiteral("Clean-up list database: the tables of calling lists marked deleted"),
+             &CleanupOperations::PreviewDeletedLists, &CleanupOperations::CleanUpDeletedLists);
 }
 
 void MainWindow::CleanUpSurveysDatabase()
 {
-    if (BeginCleanupCommand())
-        RunRecorded(BeginRunRecord(QStringLiteral("surveys"), kFrontEnd, settings_),
-                    [](CleanupOperations& operations) { return operations.CleanUpDeletedSurveys(); });
+    RunDrops("surveys", QStringLiteral("Clean-up Surveys Database: the data tables of surveys marked deleted"),
+             &CleanupOperations::PreviewDeletedSurveys, &CleanupOperations::CleanUpDeletedSurveys);
 }
 
 void MainWindow::CleanUpWebInterviewsDatabase()
 {
-    if (BeginCleanupCommand())
-        RunRecorded(BeginRunRecord(QStringLiteral("web-interviews"), kFrontEnd, settings_),
-                    [](CleanupOperations& operations) { return operations.CleanUpWebInterviews(); });
+    RunDrops("web-interviews",
+             QStringLiteral("Clean-up WebInterviews Database: the web-interview tables of titles no longer in use"),
+             &CleanupOperations::PreviewWebInterviews, &CleanupOperations::CleanUpWebInterviews);
+}
+
+void MainWindow::TestConnections()
+{
+    if (state_.busy)
+        return;
+    UpdateData(true);
+    std::vector<ConnectionCheck> checks;
+    RunBusy([&] { checks = CheckConnections(settings_, feedback_); });
+    QStringList lines;
+    int failed = 0;
+    for (const ConnectionCheck& check : checks) {
+        lines << ConnectionCheckText(check);
+        failed += check.ok() ? 0 : 1;
+    }
+    const int all = static_cast<int>(checks.size());
+    const QString outcome = failed == 0
+        ? QStringLiteral("Every connection opened (%1 of %1)").arg(all)
+        : QStringLiteral("%1 of %2 connections failed").arg(failed).arg(all);
+    feedback_.ShowMessage(lines.join(QLatin1Char('\n')), failed == 0 ? MessageKind::Information : MessageKind::DatabaseError);
+    feedback_.ShowStatus(outcome);
 }
 
 void MainWindow::BrowseBackupFile()

@@ -71,6 +71,9 @@ public slots:
     void BrowseBackupFile();
     void CleanUpSurveysDatabase();
     void CleanUpWebInterviewsDatabase();
+    // Opens each connection and the backup target read-only and shows how
+    // each answered, in one box.
+    void TestConnections();
 
     // A command of the window's system menu: the About entry opens the
     // About box, except while a clean-up runs.
@@ -112,12 +115,23 @@ private:
     void RunBusy(Operation operation, bool stoppable = false);
     // Runs a clean-up with operations of its own that fill in the record,
     // then appends the record to the run log.
+    // The run's progress counts against `expectedRows` (negative: not
+    // counted); the status line ends with the run's summary.
     template <typename Operation>
-    void RunRecorded(RunRecord record, Operation operation, bool stoppable = false);
+    void RunRecorded(RunRecord record, Operation operation, bool stoppable = false, long long expectedRows = -1,
+                     const CleanupPreview* preview = nullptr);
 
     // Shows what a clean-up is about to delete; true when there is a
     // preview and the user chose to go on.
-    bool Confirm(const QString& command, const std::optional<CleanupPreview>& preview);
+    bool Confirm(const QString& command, const std::optional<CleanupPreview>& preview,
+                 ConfirmationKind kind = ConfirmationKind::Statistics);
+
+    // One of the "Cleanup Deleted" drops: what it would drop is found with
+    // the databases only read and shown for the user to confirm, then the
+    // drops run.
+    void RunDrops(const char* kindName, const QString& command,
+                  RunOutcome (CleanupOperations::*preview)(CleanupPreview&),
+                  RunOutcome (CleanupOperations::*drops)());
 
     CleanupSettings settings_;
     RunState state_;

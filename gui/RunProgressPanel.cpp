@@ -82,6 +82,9 @@ void RunProgressPanel::End()
     if (bar_->maximum() == 0)
         bar_->setRange(0, kBarSteps); // a bar that never had a count stops moving
     stop_->setEnabled(false);
+    // "Stopping after this batch" is over once the run has ended.
+    if (stopRequested_)
+        rate_->setText(QStringLiteral("Stopped"));
 }
 
 void RunProgressPanel::RequestStop()

@@ -11,8 +11,10 @@ class QPushButton;
 namespace qel {
 
 // The progress of a running clean-up above the status line: a bar, the
-// rows done of the rows to do with the rate and the time left, and Stop. Stop asks the clean-up to end after the
-// batch in flight; it answers only while a clean-up that can stop runs.
+// rows done of the rows to do with the rate and the time left, and Stop.
+// Stop asks the clean-up, or the preview counting before it, to end after
+// the batch or the wait in flight; it answers only while one that can stop
+// runs.
 class RunProgressPanel : public QWidget {
     Q_OBJECT
 public:
@@ -26,7 +28,8 @@ public:
     // beside it the rows done of the rows to do, the rate and the time left.
     void Show(const TableProgress& progress);
 
-    // The clean-up has ended: the bar keeps where it came, Stop goes out.
+    // The clean-up has ended: the bar keeps where it came, Stop goes out,
+    // and after a stop the line beside the bar says the run stopped.
     void End();
 
     // Whether Stop was pressed since the last Begin.

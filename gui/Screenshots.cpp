@@ -2,6 +2,7 @@
 
 #include "cleanup/checks/BackupTarget.h"
 #include "core/SettingsStore.h"
+#include "cleanup/CleanupOperations.h"
 #include "gui/ConfirmationDialog.h"
 #include "gui/PreviewTexts.h"
 #include "gui/MainWindow.h"
@@ -70,6 +71,21 @@ int RunScreenshots(int argc, char** argv)
     if (!Save(confirmation, folder.filePath(QStringLiteral("confirmation-%1.png").arg(suffix))))
         return 1;
     confirmation.hide();
+
+    // What "Clean-up Surveys Database" would ask before it drops.
+    {
+        CleanupOperations operations(window.settings(), window.runState(), window.feedback());
+        CleanupPreview drops;
+        if (!operations.PreviewDeletedSurveys(drops).completed()) {
+            std::fprintf(stderr, "the preview of the survey tables' removal failed\n");
+            return 1;
+        }
+        ConfirmationDialog question(QStringLiteral("Clean-up Surveys Database: the data tables of surveys marked deleted"),
+                                    drops, &window, ConfirmationKind::Drops);
+        if (!Save(question, folder.filePath(QStringLiteral("confirmation-drops-%1.png").arg(suffix))))
+            return 1;
+        question.hide();
+    }
 
     // A few surveys chosen, as a user would before pressing OK.
     SurveySelectionDialog selection(window.settings().callCenterSrc, window.feedback(), &window);

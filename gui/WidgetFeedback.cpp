@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QStringList>
 
 namespace qel {
 
@@ -18,12 +19,46 @@ void WidgetFeedback::ShowStatus(const QString& text)
         forward_->ShowStatus(text);
 }
 
-void WidgetFeedback::ShowProgress(const TableProgress& progress)
+void WidgetFeedback::BeginRun(long long expectedRows)
 {
+    run_.Begin(expectedRows);
+    runActive_ = true;
+}
+
+void WidgetFeedback::ShowProgress(const TableProgress& table)
+{
+    const TableProgress progress = runActive_ ? run_.Add(table) : table;
     if (progress_)
         progress_->Show(progress);
     if (forward_)
         forward_->ShowProgress(progress);
+}
+
+void WidgetFeedback::BeginGathering()
+{
+    gathering_ = true;
+    gathered_.clear();
+}
+
+void WidgetFeedback::EndGathering()
+{
+    gathering_ = false;
+    if (gathered_.empty())
+        return;
+    // The gravest kind gives the box its icon: a failure, then a stop or a
+    // refusal, then plain results.
+    const auto rank = [](MessageKind kind) {
+        return kind == MessageKind::DatabaseError ? 3 : kind == MessageKind::Information ? 0 : 2;
+    };
+    MessageKind kind = MessageKind::Information;
+    QStringList texts;
+    for (const auto& [text, messageKind] : gathered_) {
+        texts << text;
+        if (rank(messageKind) > rank(kind))
+            kind = messageKind;
+    }
+    gathered_.clear();
+    ShowBox(texts.join(QStringLiteral("\n\n")), kind);
 }
 
 void WidgetFeedback::PumpMessages()
@@ -43,6 +78,15 @@ void WidgetFeedback::ShowMessage(const QString& text, MessageKind kind)
         statusLine_->setText(line);
         statusLine_->setToolTip(text);
     }
+    if (gathering_) {
+        gathered_.emplace_back(text, kind);
+        return;
+    }
+    ShowBox(text, kind);
+}
+
+void WidgetFeedback::ShowBox(const QString& text, MessageKind kind)
+{
     if (forward_) {
         forward_->ShowMessage(text, kind);
         return;

@@ -3,6 +3,8 @@
 #   tools/setup.sh          what building, running and testing need
 #   tools/setup.sh bench    also what the benchmark compares against
 #   tools/setup.sh screenshots  also the virtual display the screenshots use
+#   tools/setup.sh window   also the virtual display and the X input tool that
+#                           the test of the real window drives it with
 # Runs apt only as root or through sudo; otherwise says what is missing.
 set -euo pipefail
 
@@ -10,6 +12,7 @@ packages=(cmake ninja-build g++ qt6-base-dev unixodbc unixodbc-dev odbcinst libs
 case "${1:-}" in
   bench) packages+=(sqlite3 bc python3) ;;
   screenshots) packages+=(xvfb xauth) ;;
+  window) packages+=(xvfb xdotool) ;;
 esac
 
 missing=()

@@ -179,7 +179,9 @@ std::function<void(long long, double)> RecordTransfer::ProgressReport(Connection
     // for it; on SQLite, where a count would cost another pass over the
     // table, reckoned from how far the walk has come.
     long long counted = -1;
-    if (!source.dialect().isSQLite()) {
+    if (const auto expected = expectedRows_.find(table); expected != expectedRows_.end()) {
+        counted = expected->second;
+    } else if (!source.dialect().isSQLite()) {
         // A count that fails (a scan past the command time-out) costs only
         // the total: the batches still go.
         try {

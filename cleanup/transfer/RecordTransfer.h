@@ -14,6 +14,7 @@
 #include <QString>
 
 #include <functional>
+#include <map>
 
 namespace qel {
 
@@ -56,6 +57,12 @@ public:
     // added to: the operation's.
     void setOutcome(RunOutcome& outcome) { outcome_ = &outcome; }
 
+    // The rows each table will lose, as a preview counted them: a step's
+    // progress counts against them rather than counting again or reckoning
+    // from the walk, so that every total shown is the one the user
+    // confirmed. A table not named is counted as before.
+    void setExpectedRows(std::map<QString, long long> rows) { expectedRows_ = std::move(rows); }
+
     // The call selections the run's call set was built from, joined: what
     // the by-call steps choose, in words that stay the same from one run to
     // the next (the backup's ledger keeps them with each batch).
@@ -97,6 +104,7 @@ private:
     RunOutcome ownOutcome_;
     RunOutcome* outcome_ = &ownOutcome_;
     QString callSelectionOrigin_;
+    std::map<QString, long long> expectedRows_;
     long long movedInStep_ = 0;                                // rows of the step in flight whose batches have committed
     TableProgress lastProgress_;                               // shown last for the step in flight
     std::function<void(const TableProgress&)> showProgress_;  // how the step in flight shows it

@@ -2,7 +2,10 @@
 
 #include "tests/cli/CommandLineFixture.h"
 
+#include "core/NumberText.h"
+
 #include <QFile>
+#include <QRegularExpression>
 
 using namespace qel;
 using namespace qel::test;
@@ -21,7 +24,9 @@ TEST_F(CommandLineTest, TableRemovalCommandsPrintTheirCountsAndRemoveTheTables)
     r = Run(QStringList{"web-interviews"} + Settings());
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, QStringLiteral("3 old web survey tables have been deleted!\n"));
-    EXPECT_TRUE(r.err.isEmpty()) << r.err.toStdString();
+    // The run's summary, on standard error after the result message.
+    static const QRegularExpression summary(QStringLiteral("^Dropped 3 tables in \\d+\\.\\d s\n$"));
+    EXPECT_TRUE(summary.match(r.err).hasMatch()) << r.err.toStdString();
 }
 
 TEST_F(CommandLineTest, ByDateDeletesBeforeTheGivenDayWithABackupWhenAskedFor)
@@ -31,7 +36,14 @@ TEST_F(CommandLineTest, ByDateDeletesBeforeTheGivenDayWithABackupWhenAskedFor)
     const Result r = Run(QStringList{"by-date", "--before", "2024-03-05", "--set", "BackupType=1"} + Settings());
     EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.startsWith(QStringLiteral("Clean up successful : "))) << r.out.toStdString();
-    EXPECT_TRUE(r.err.isEmpty()); // no progress when standard error is not a terminal
+    // No progress when standard error is not a terminal: only the summary.
+    static const QRegularExpression summary(QStringLiteral("^Deleted ([\\d,]+) rows \\(([\\d,]+) copied to the backup\\) in "
+                                                           "\\d+\\.\\d s, [\\d,]+ rows/s\n$"));
+    const QRegularExpressionMatch line = summary.match(r.err);
+    ASSERT_TRUE(line.hasMatch()) << r.err.toStdString();
+    const long long deleted = QString(line.captured(1)).remove(QLatin1Char(',')).toLongLong();
+    EXPECT_EQ(r.out, QStringLiteral("Clean up successful : %1 records deleted!\n").arg(deleted));
+    EXPECT_EQ(line.captured(2), line.captured(1));
     EXPECT_EQ(Count(product.statistics(), QStringLiteral("SELECT COUNT(*) FROM Statistic_Call WHERE Start_Time < '2024-03-05'")), 0);
     EXPECT_EQ(Count(product.backup(), QStringLiteral("SELECT COUNT(*) FROM Statistic_Call")), old);
 }
@@ -41,7 +53,94 @@ TEST_F(CommandLineTest, VerboseShowsProgressOnStandardError)
     const Result r = Run(QStringList{"by-date", "--before", "2020-01-01", "--verbose"} + Settings());
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, QStringLiteral("Clean up successful : 0 records deleted!\n"));
-    EXPECT_TRUE(r.err.startsWith(QStringLiteral("Opening databases\nStage 1/21: Deleting records\n"))) << r.err.toStdString();
+    // Every line says when it was written.
+    static const QRegularExpression stamp(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d\\d\\d "));
+    QStringList lines = r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_GE(lines.size(), 3) << r.err.toStdString();
+    EXPECT_TRUE(lines.takeLast().startsWith(QStringLiteral("Deleted 0 rows in "))) << "the summary ends the run";
+    for (QString& line : lines) {
+        EXPECT_TRUE(stamp.match(line).hasMatch()) << line.toStdString();
+        line = line.mid(13);
+    }
+    EXPECT_TRUE(lines.contains(QStringLiteral("Opening databases")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("Stage 1/21: Deleting records"))) << lines.join('\n').toStdString();
+}
+
+// With progress shown, the rows are counted first, as the window's
+// confirmation counts them: every progress line then gives the same total,
+// the run's, which is what the run deletes.
+TEST_F(CommandLineTest, VerboseProgressIsTheWholeRunsAgainstOneCountedTotal)
+{
+    const Result r = Run(QStringList{"by-date", "--before", "2024-03-05", "--verbose", "--set", "BatchSize=3"} + Settings());
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const long long deleted = r.out.section(QLatin1Char(' '), 4, 4).toLongLong();
+    ASSERT_GT(deleted, 6) << r.out.toStdString();
+    static const QRegularExpression progress(QStringLiteral("^\\S+   (\\w+): ([\\d,]+) of ([\\d,]+) rows"));
+    QStringList tables;
+    long long done = 0;
+    for (const QString& line : r.err.split(QLatin1Char('\n'))) {
+        const QRegularExpressionMatch m = progress.match(line);
+        if (!m.hasMatch())
+            continue;
+        EXPECT_EQ(QString(m.captured(3)).remove(QLatin1Char(',')).toLongLong(), deleted) << line.toStdString();
+        const long long now = QString(m.captured(2)).remove(QLatin1Char(',')).toLongLong();
+        EXPECT_GE(now, done) << line.toStdString();
+        done = now;
+        if (!tables.contains(m.captured(1)))
+            tables << m.captured(1);
+    }
+    EXPECT_GT(tables.size(), 2) << r.err.toStdString();
+    EXPECT_EQ(done, deleted);
+    EXPECT_TRUE(r.err.endsWith(QStringLiteral("\n"))) << r.err.toStdString();
+    EXPECT_TRUE(r.err.section(QLatin1Char('\n'), -2, -2).startsWith(QStringLiteral("Deleted %1 rows in ").arg(CountText(deleted))))
+        << r.err.toStdString();
+}
+
+// "check" opens every database read-only and says how each answered; it
+// creates nothing: no file for a SQLite path that is not there, no table.
+TEST_F(CommandLineTest, CheckReportsEachSettingAndCreatesNothing)
+{
+    const auto before = FolderDigest(temp.path(QStringLiteral("product")));
+    Result r = Run(QStringList{"check", "--set", "BackupType=1"} + Settings());
+    EXPECT_EQ(r.exitCode, 0) << r.out.toStdString() << r.err.toStdString();
+    QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 7) << r.out.toStdString();
+    const char* settings[] = {"CallCenterSrc", "StatSrc", "SurveyDB", "WebInterviewDB", "WebProdDB", "ListDB", "StatTgt"};
+    for (int i = 0; i < 7; ++i)
+        EXPECT_TRUE(lines[i].startsWith(QLatin1String(settings[i]) + QStringLiteral(": OK"))) << lines[i].toStdString();
+
+    // A backup target that is not there yet is only looked for.
+    const QString newBackup = temp.path(QStringLiteral("product/new-backup.db"));
+    const QString missing = temp.path(QStringLiteral("product/missing-lists.db"));
+    r = Run(QStringList{"check"} + Settings()
+            + QStringList{"--set", "BackupType=1", "--set", "StatTgt=Driver=SQLite3;Database=" + newBackup, "--set",
+                          "ListDB=Driver=SQLite3;Database=" + missing});
+    EXPECT_EQ(r.exitCode, 1);
+    lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 7) << r.out.toStdString();
+    EXPECT_TRUE(lines[5].startsWith(QStringLiteral("ListDB: FAILED, the SQLite file %1: ").arg(missing))) << lines[5].toStdString();
+    EXPECT_EQ(lines[6], QStringLiteral("StatTgt: OK, the SQLite file %1, not there yet: the first clean-up with a backup creates it")
+                            .arg(newBackup));
+    EXPECT_FALSE(QFile::exists(missing));
+    EXPECT_FALSE(QFile::exists(newBackup));
+    EXPECT_EQ(FolderDigest(temp.path(QStringLiteral("product"))), before) << "no file created or written, no table made";
+    EXPECT_FALSE(QFile::exists(settingsFile())) << "nothing stored";
+
+    // The dry-run and report switches belong to the clean-ups.
+    EXPECT_EQ(Run(QStringList{"check", "--dry-run"} + Settings()).exitCode, 2);
+}
+
+// The dry run of a drop names the database of its tables.
+TEST_F(CommandLineTest, DryRunsNameTheDatabaseTheirTablesWouldBeDroppedFrom)
+{
+    const Result r = Run(QStringList{"lists", "--dry-run"} + Settings());
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("Database of ListDB: "))) << lines[0].toStdString();
+    EXPECT_TRUE(lines[0].endsWith(QLatin1Char(':')));
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("Table to drop: ")));
+    EXPECT_TRUE(r.out.endsWith(QStringLiteral("12 tables would be dropped\nDry run: nothing was changed.\n"))) << r.out.toStdString();
 }
 
 TEST_F(CommandLineTest, BySurveyCleansTheChosenKindsInOrder)

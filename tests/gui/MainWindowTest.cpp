@@ -30,6 +30,8 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include <QAbstractButton>
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -361,6 +363,17 @@ TEST_F(WindowTest, ARunningCleanupKeepsTheWindowOpenAndOpensNothingElse)
         if (++pumps != 3)
             return;
         EXPECT_TRUE(w.runState().busy);
+        // While the run goes, every control but Stop is disabled, so none
+        // looks as if it would answer.
+        for (QWidget* control : w.findChildren<QWidget*>()) {
+            if (!qobject_cast<QAbstractButton*>(control) && !qobject_cast<QLineEdit*>(control)
+                && !qobject_cast<QDateEdit*>(control))
+                continue;
+            if (control == w.progress().stopButton())
+                EXPECT_TRUE(control->isEnabled()) << "Stop answers";
+            else
+                EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
+        }
         QLineEdit* timeout = Edit(w, "timeoutEdit");
         timeout->setFocus();
         timeout->end(false);
@@ -383,7 +396,10 @@ TEST_F(WindowTest, ARunningCleanupKeepsTheWindowOpenAndOpensNothingElse)
     EXPECT_EQ(w.aboutRuns + w.selectionRuns, 0);
     ASSERT_EQ(recorder.messages.size(), 1u) << recorder.messageTexts().join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(recorder.messages[0].text.startsWith(QStringLiteral("Clean up successful : ")));
-    EXPECT_EQ(Edit(w, "timeoutEdit")->text(), QStringLiteral("305")) << "the typed text stays";
+    EXPECT_EQ(Edit(w, "timeoutEdit")->text(), QStringLiteral("30")) << "nothing could be typed during the run";
+    for (const char* name : {"timeoutEdit", "byDateButton", "closeButton", "testConnectionsButton", "statTgtEdit"})
+        EXPECT_TRUE(Ctl(w, name)->isEnabled()) << name << " is given back after the run";
+    EXPECT_FALSE(Ctl(w, "accessTgtEdit")->isEnabled()) << "a field that was disabled stays so";
     const long long after = CountRows(product.statistics(), QStringLiteral("SELECT COUNT(*) FROM Statistic_Call"));
     EXPECT_LT(after, before);
     EXPECT_EQ(CountRows(product.backup(), QStringLiteral("SELECT COUNT(*) FROM Statistic_Call")), before - after)

@@ -1,4 +1,6 @@
 #include "cleanup/RunRecord.h"
+#include "cleanup/Databases.h"
+#include "core/NumberText.h"
 #include "gui/ConfirmationDialog.h"
 #include "gui/MainWindow.h"
 #include "gui/PreviewTexts.h"
@@ -207,7 +209,7 @@ TEST_F(RunControlTest, CancelInTheConfirmationLeavesEveryDatabaseByteIdentical)
     EXPECT_FALSE(w.runState().busy);
     EXPECT_TRUE(recorder.messages.empty()) << recorder.messageTexts().join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(FolderBytes(folder), before) << "no database changed, and no file was created";
-    EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("statusLine"))->text(), QString())
+    EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("statusLine"))->text(), QStringLiteral("Cancelled: nothing was changed"))
         << "nothing on the status line reads as a run on its way";
 }
 
@@ -265,7 +267,13 @@ TEST_F(RunControlTest, StopEndsTheRunAfterABatchWithEveryDeletedRowInTheBackupOn
     const long long stopped = text.section(QLatin1Char(' '), 1, 1).toLongLong();
     EXPECT_GT(stopped, 0);
     EXPECT_LT(stopped, doomed) << "the run ended early";
-    EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("statusLine"))->text(), text);
+    // The status line and the line beside the bar end with the outcome, not
+    // with "Stopping after this batch".
+    EXPECT_TRUE(w.findChild<QLabel*>(QStringLiteral("statusLine"))
+                    ->text()
+                    .startsWith(QStringLiteral("Stopped. Deleted %1 rows (%1 copied to the backup) in ").arg(CountText(stopped))))
+        << w.findChild<QLabel*>(QStringLiteral("statusLine"))->text().toStdString();
+    EXPECT_EQ(w.progress().rateLine()->text(), QStringLiteral("Stopped"));
     EXPECT_FALSE(w.runState().busy);
     EXPECT_FALSE(w.progress().stopButton()->isEnabled());
 
@@ -312,6 +320,7 @@ struct Shown {
     std::map<QString, long long> rows;
     long long total = -1;
     QStringList drops;
+    QStringList databases;
     QString backup;
 
     int Read(ConfirmationDialog& dialog)
@@ -322,9 +331,13 @@ struct Shown {
             rows[tables->topLevelItem(i)->text(0)] = QLocale().toLongLong(tables->topLevelItem(i)->text(1));
         const QString totalLine = dialog.findChild<QLabel*>(QStringLiteral("totalLine"))->text();
         total = QLocale().toLongLong(totalLine.section(QLatin1Char(' '), 1, 1));
+        // The tables to drop, under the database each is dropped from.
         if (const auto* list = dialog.findChild<QTreeWidget*>(QStringLiteral("tablesToDrop")))
-            for (int i = 0; i < list->topLevelItemCount(); ++i)
-                drops << list->topLevelItem(i)->text(0);
+            for (int i = 0; i < list->topLevelItemCount(); ++i) {
+                databases << list->topLevelItem(i)->text(0);
+                for (int j = 0; j < list->topLevelItem(i)->childCount(); ++j)
+                    drops << list->topLevelItem(i)->child(j)->text(0);
+            }
         backup = dialog.findChild<QLabel*>(QStringLiteral("backupLine"))->text();
         return QDialog::Accepted;
     }
@@ -373,8 +386,12 @@ TEST_F(RunControlTest, TheConfirmationShowsTheCountsTheRunThenDeletes)
     const QStringList tablesBefore = TableNames(product.surveys());
     Button(w, "bySurveyButton")->click();
     after = Census(product.statistics());
-    ASSERT_FALSE(recorder.messages.empty());
-    EXPECT_EQ(recorder.messages.back().text, QStringLiteral("Clean up successful : %1 records deleted!").arg(shown.total));
+    // The removal's result and the closing message come in one box.
+    ASSERT_EQ(recorder.messages.size(), 1u) << recorder.messageTexts().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(recorder.messages[0].kind, MessageKind::Information);
+    EXPECT_TRUE(recorder.messages[0].text.endsWith(QStringLiteral("\n\nClean up successful : %1 records deleted!").arg(shown.total)))
+        << recorder.messages[0].text.toStdString();
+    EXPECT_TRUE(recorder.messages[0].text.startsWith(QStringLiteral("3 old survey tables have been deleted!")));
     EXPECT_GT(shown.total, 0);
     for (const auto& [table, rows] : before) {
         SCOPED_TRACE(table.toStdString());
@@ -388,6 +405,10 @@ TEST_F(RunControlTest, TheConfirmationShowsTheCountsTheRunThenDeletes)
     ASSERT_FALSE(dropped.isEmpty());
     shown.drops.sort();
     EXPECT_EQ(shown.drops, dropped);
+    EXPECT_EQ(shown.databases, QStringList{DatabaseOrigin(product.surveys(), DatabaseRole::Surveys)})
+        << "the database of the drops is named";
+    ASSERT_EQ(shown.databases.size(), 1);
+    EXPECT_TRUE(shown.databases[0].contains(QStringLiteral("surveys.db"))) << shown.databases[0].toStdString();
     EXPECT_EQ(shown.backup, QStringLiteral("No backup: the deleted rows cannot be restored."));
 
     // Both runs left their record in the run log, as the command line's do.
@@ -501,4 +522,136 @@ TEST_F(RunControlTest, AnAccessBackupWithoutItsDriverIsNamedInTheConfirmationWhi
     EXPECT_FALSE(offersDelete);
     EXPECT_EQ(FolderBytes(folder), before);
     EXPECT_FALSE(QFile::exists(file));
+}
+
+// The run shows one progress: its rows done of the rows the confirmation
+// counted, across all its tables, the same total on the bar, the line
+// beside it and what the front end is given; Stop answers from the
+// preview's first wait on; the status line ends with the run's summary.
+TEST_F(RunControlTest, OneProgressForTheWholeRunAgainstTheConfirmedTotal)
+{
+    ScriptedWindow w(&recorder);
+    Prepare(w);
+    w.settings().batchSize = 3; // many batches, in many tables
+    w.UpdateData(false);
+    bool stopAnsweredWhileOpening = false;
+    recorder.onPump = [&] {
+        if (w.confirmations == 0 && recorder.lastStatus() == QStringLiteral("Opening databases"))
+            stopAnsweredWhileOpening = w.progress().stopButton()->isEnabled();
+    };
+    Shown shown;
+    w.confirm = [&](ConfirmationDialog& dialog) { return shown.Read(dialog); };
+    Button(w, "byDateButton")->click();
+    EXPECT_TRUE(stopAnsweredWhileOpening) << "Stop is offered while the preview opens and counts";
+    ASSERT_GT(shown.total, 6);
+    ASSERT_FALSE(recorder.progress.empty());
+    QStringList tables;
+    long long done = 0;
+    for (const TableProgress& p : recorder.progress) {
+        EXPECT_EQ(p.total, shown.total) << p.table.toStdString() << " " << p.done;
+        EXPECT_GE(p.done, done) << "the run's count never goes back from one table to the next";
+        done = p.done;
+        if (!tables.contains(p.table))
+            tables << p.table;
+    }
+    EXPECT_GT(tables.size(), 2) << "one count across the tables";
+    EXPECT_EQ(done, shown.total);
+    EXPECT_TRUE(w.progress().rateLine()->text().startsWith(
+        QStringLiteral("%1 of %1 rows").arg(CountText(shown.total))))
+        << w.progress().rateLine()->text().toStdString();
+    EXPECT_EQ(w.progress().bar()->value(), w.progress().bar()->maximum());
+    const QString status = w.findChild<QLabel*>(QStringLiteral("statusLine"))->text();
+    EXPECT_TRUE(status.startsWith(QStringLiteral("Deleted %1 rows (%1 copied to the backup) in ").arg(CountText(shown.total))))
+        << status.toStdString();
+    EXPECT_TRUE(status.endsWith(QStringLiteral(" rows/s"))) << status.toStdString();
+}
+
+TEST_F(RunControlTest, StopDuringThePreviewEndsItBeforeAnyQuestionAndChangesNothing)
+{
+    ScriptedWindow w(&recorder);
+    Prepare(w);
+    const QString folder = temp.path(QStringLiteral("product"));
+    const auto before = FolderBytes(folder);
+    recorder.onPump = [&] {
+        QPushButton* stop = w.progress().stopButton();
+        if (stop->isEnabled())
+            stop->click();
+    };
+    Button(w, "byDateButton")->click();
+    EXPECT_EQ(w.confirmations, 0);
+    ASSERT_EQ(recorder.messages.size(), 1u) << recorder.messageTexts().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(recorder.messages[0].kind, MessageKind::Stopped);
+    EXPECT_EQ(FolderBytes(folder), before);
+    EXPECT_NE(w.progress().rateLine()->text(), QStringLiteral("Stopping after this batch"));
+    EXPECT_FALSE(w.runState().busy);
+}
+
+// By survey, the confirmation says what the drops mean: the dropped tables
+// are not in the backup, and a chosen survey the product has not marked
+// deleted is named with a warning.
+TEST_F(RunControlTest, TheSurveyConfirmationFlagsSurveysInUseAndSaysDropsAreNotCopied)
+{
+    ScriptedWindow w(&recorder);
+    Prepare(w);
+    w.selectSurveys = [](SurveySelectionDialog& d) {
+        d.LoadSurveys();
+        for (const char* id : {"2", "3"})
+            for (QTreeWidgetItem* item : d.surveyList()->findItems(QLatin1String(id), Qt::MatchExactly, 0))
+                item->setSelected(true);
+        d.setOptions({true, true, false, false});
+        d.UpdateData(false);
+        d.OnOK();
+        return int(QDialog::Accepted);
+    };
+    QStringList warnings;
+    QString notCopied;
+    QString backup;
+    w.confirm = [&](ConfirmationDialog& dialog) {
+        for (const QLabel* line : dialog.findChildren<QLabel*>(QStringLiteral("warningLine")))
+            warnings << line->text();
+        if (const QLabel* line = dialog.findChild<QLabel*>(QStringLiteral("dropsNotCopiedLine")))
+            notCopied = line->text();
+        backup = dialog.findChild<QLabel*>(QStringLiteral("backupLine"))->text();
+        return int(QDialog::Rejected);
+    };
+    Button(w, "bySurveyButton")->click();
+    ASSERT_EQ(w.confirmations, 1);
+    ASSERT_EQ(warnings.size(), 1) << warnings.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(warnings[0].startsWith(QStringLiteral("Survey 2 ("))) << warnings[0].toStdString();
+    EXPECT_TRUE(warnings[0].endsWith(QStringLiteral("is not marked deleted: its data may still be in use.")));
+    EXPECT_EQ(notCopied, QStringLiteral("Dropped tables are not copied into the backup: they cannot be restored."));
+    EXPECT_TRUE(backup.startsWith(QStringLiteral("Every row is copied into the backup before it is deleted")));
+}
+
+// "Test connections" opens each database read-only and answers in one box;
+// a missing SQLite file is named and not created.
+TEST_F(RunControlTest, TestConnectionsReportsEachSettingInOneBoxAndCreatesNothing)
+{
+    ScriptedWindow w(&recorder);
+    Prepare(w);
+    const QString folder = temp.path(QStringLiteral("product"));
+    const auto before = FolderBytes(folder);
+    Button(w, "testConnectionsButton")->click();
+    ASSERT_EQ(recorder.messages.size(), 1u) << recorder.messageTexts().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(recorder.messages[0].kind, MessageKind::Information);
+    const QStringList lines = recorder.messages[0].text.split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 7) << recorder.messages[0].text.toStdString();
+    const char* settings[] = {"CallCenterSrc", "StatSrc", "SurveyDB", "WebInterviewDB", "WebProdDB", "ListDB", "StatTgt"};
+    for (int i = 0; i < 7; ++i)
+        EXPECT_TRUE(lines[i].startsWith(QLatin1String(settings[i]) + QStringLiteral(": OK"))) << lines[i].toStdString();
+    EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("statusLine"))->text(), QStringLiteral("Every connection opened (7 of 7)"));
+
+    const QString missing = temp.path(QStringLiteral("product/no-lists.db"));
+    w.findChild<QLineEdit*>(QStringLiteral("listDBEdit"))->setText(QStringLiteral("Driver=SQLite3;Database=") + missing);
+    recorder.messages.clear();
+    Button(w, "testConnectionsButton")->click();
+    ASSERT_EQ(recorder.messages.size(), 1u);
+    EXPECT_EQ(recorder.messages[0].kind, MessageKind::DatabaseError);
+    const QStringList failed = recorder.messages[0].text.split(QLatin1Char('\n'));
+    ASSERT_EQ(failed.size(), 7);
+    EXPECT_TRUE(failed[5].startsWith(QStringLiteral("ListDB: FAILED, the SQLite file %1: ").arg(missing))) << failed[5].toStdString();
+    EXPECT_FALSE(QFile::exists(missing));
+    EXPECT_EQ(w.findChild<QLabel*>(QStringLiteral("statusLine"))->text(), QStringLiteral("1 of 7 connections failed"));
+    EXPECT_EQ(FolderBytes(folder), before) << "nothing was created or written";
+    EXPECT_FALSE(QFile::exists(SettingsFilePath())) << "a check saves no setting";
 }

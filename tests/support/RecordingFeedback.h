@@ -30,6 +30,7 @@ public:
             onPump();
     }
     void ShowMessage(const QString& text, MessageKind kind) override { messages.push_back({text, kind}); }
+    void ShowProgress(const TableProgress& shown) override { progress.push_back(shown); }
 
     QStringList messageTexts() const
     {
@@ -43,6 +44,7 @@ public:
     QStringList statuses;
     int pumps = 0;
     std::vector<Message> messages;
+    std::vector<TableProgress> progress;
     std::function<void()> onPump; // lets a test act in the middle of an operation
 };
 
