@@ -167,8 +167,9 @@ TEST_P(TableShapesTest, EveryRowLeavesOnceExactlyAsTheDryRunCountedAndARerunFind
     EXPECT_TRUE(Statistics(product.statistics()) == source);
     if (GetParam() != Route::NoBackup) {
         EXPECT_TRUE(Statistics(product.backup()) == backupBefore) << "a rerun copies nothing twice";
-        if (after.contains(QLatin1String(BackupLedger::kTableName)))
+        if (after.contains(QLatin1String(BackupLedger::kTableName))) {
             EXPECT_EQ(CountRows(product.backup(), QStringLiteral("SELECT COUNT(*) FROM QelCleanupLedger")), 0);
+        }
     }
 }
 
@@ -185,7 +186,8 @@ TEST_P(TableShapesTest, ATableWhoseEveryRowidNameIsAColumnIsRefusedBeforeAnyRowG
     EXPECT_TRUE(run.err.contains(QLatin1String("Statistic_Session has columns named rowid, _rowid_ and oid")))
         << run.err.toStdString();
     EXPECT_FALSE(run.out.contains(QLatin1String("Clean up successful"))) << run.out.toStdString();
-    if (GetParam() != Route::WriteAheadLog) // a WAL file's bytes move between the file and its log
+    if (GetParam() != Route::WriteAheadLog) { // a WAL file's bytes move between the file and its log
         EXPECT_EQ(FileDigest(file), digest) << "nothing was deleted";
+    }
     EXPECT_TRUE(Statistics(product.statistics()) == before);
 }
