@@ -1,6 +1,7 @@
 #include "tests/removal/RemovalFixture.h"
 
 #include "gui/MainWindow.h"
+#include "tests/support/StoredSettings.h"
 #include "tests/support/TestSettings.h"
 
 #include <QLineEdit>
@@ -35,6 +36,10 @@ protected:
         button->click();
     }
 
+    // The window reads the stored settings: none are left from another test.
+    struct NoStoredSettings {
+        NoStoredSettings() { ForgetSettings(); }
+    } noStoredSettings;
     MainWindow window{TestSettingsStore(), &feedback};
 };
 
