@@ -1,5 +1,7 @@
 #include "core/TableProgress.h"
 
+#include "core/SaturatingCast.h"
+
 #include <QLocale>
 
 #include <cmath>
@@ -23,7 +25,9 @@ namespace {
 
 QString Duration(double seconds)
 {
-    const auto whole = static_cast<long long>(std::ceil(seconds));
+    // A rate near zero gives a time beyond any clock's; it shows as the
+    // longest one a long long holds rather than wrapping.
+    const auto whole = SaturatingCast<long long>(std::ceil(seconds));
     const long long hours = whole / 3600;
     const long long minutes = whole / 60 % 60;
     const long long rest = whole % 60;
@@ -43,7 +47,7 @@ QString ProgressDetailText(const TableProgress& progress)
                             c.toString(progress.total));
     const double perSecond = progress.rate();
     if (perSecond > 0)
-        text += QStringLiteral(", %1 rows/s").arg(c.toString(static_cast<long long>(std::llround(perSecond))));
+        text += QStringLiteral(", %1 rows/s").arg(c.toString(SaturatingCast<long long>(std::round(perSecond))));
     const double left = progress.secondsLeft();
     if (left >= 0)
         text += QStringLiteral(", %1 left").arg(Duration(left));
