@@ -54,7 +54,7 @@ int UsageError(const QString& text)
 // value the setting cannot take.
 bool ApplySetting(CleanupSettings& settings, const QString& assignment, QString& error)
 {
-    const int eq = assignment.indexOf(QLatin1Char('='));
+    const qsizetype eq = assignment.indexOf(QLatin1Char('='));
     if (eq <= 0) {
         error = QStringLiteral("--set takes KEY=VALUE, not '%1'").arg(assignment);
         return false;

@@ -79,8 +79,8 @@ QString Format(const QString& format, std::initializer_list<FormatArg> args)
 
     QString out;
     out.reserve(format.size() + 16);
-    const int n = format.size();
-    for (int i = 0; i < n; ++i) {
+    const qsizetype n = format.size();
+    for (qsizetype i = 0; i < n; ++i) {
         const QChar c = format.at(i);
         if (c != QLatin1Char('%')) {
             out.append(c);
@@ -92,7 +92,7 @@ QString Format(const QString& format, std::initializer_list<FormatArg> args)
             continue;
         }
         // Parse %[flags][width][.precision][length]conversion.
-        int j = i + 1;
+        qsizetype j = i + 1;
         QByteArray flags;
         while (j < n && format.at(j).unicode() < 128 && format.at(j).unicode() != 0
                && std::strchr("-+ #0", format.at(j).toLatin1())) {

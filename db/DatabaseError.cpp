@@ -12,9 +12,9 @@ namespace {
 void SplitComponents(const QString& message, QString& components, QString& text)
 {
     QStringList parts;
-    int pos = 0;
+    qsizetype pos = 0;
     while (pos < message.size() && message.at(pos) == QLatin1Char('[')) {
-        const int close = message.indexOf(QLatin1Char(']'), pos);
+        const qsizetype close = message.indexOf(QLatin1Char(']'), pos);
         if (close < 0)
             break;
         parts << message.mid(pos + 1, close - pos - 1);

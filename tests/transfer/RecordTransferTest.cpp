@@ -119,7 +119,7 @@ protected:
 };
 
 INSTANTIATE_TEST_SUITE_P(Routes, RecordTransferTest, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "RowByRow" : "Attached"; });
+                         [](const ::testing::TestParamInfo<bool>& route) { return route.param ? "RowByRow" : "Attached"; });
 
 TEST_P(RecordTransferTest, BeforeDateMovesExactlyTheOldRowsAndKeepsTheCutOffDay)
 {
@@ -344,7 +344,7 @@ protected:
 };
 
 INSTANTIATE_TEST_SUITE_P(Routes, InterruptedBatch, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "RowByRow" : "Attached"; });
+                         [](const ::testing::TestParamInfo<bool>& route) { return route.param ? "RowByRow" : "Attached"; });
 
 TEST_P(InterruptedBatch, ARerunDeletesWhatTheBackupHoldsWithoutCopyingItAgain)
 {
