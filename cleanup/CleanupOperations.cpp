@@ -1,30 +1,41 @@
 #include "cleanup/CleanupOperations.h"
 
+#include "cleanup/ErrorReport.h"
 #include "core/Format.h"
 #include "core/StringTable.h"
 
 namespace qel {
 
-bool CleanupOperations::ReportStopped(long long deletedRecords)
+CleanupOperations::CleanupOperations(const CleanupSettings& settings, RunState& state, Feedback& feedback)
+    : settings_(settings), state_(state), feedback_(feedback), drops_(TableDrops::Dropping(outcome_.droppedTables))
+{
+}
+
+CleanupOperations::CleanupOperations(const CleanupSettings& settings, RunState& state, Feedback& feedback,
+                                     QStringList& dropped)
+    : settings_(settings), state_(state), feedback_(feedback), drops_(TableDrops::ListingOnly(dropped))
+{
+}
+
+CleanupOperations::~CleanupOperations() = default;
+
+void CleanupOperations::Begin()
+{
+    outcome_ = RunOutcome();
+}
+
+RunOutcome CleanupOperations::Stopped(long long deletedRecords)
 {
     // Every batch before the stop is whole: deleted (and backed up), and
     // counted here; a rerun goes on from where this one stopped.
+    outcome_.Stop();
     feedback_.ShowMessage(Format(LoadText(StringId::Stopped), {deletedRecords}), MessageKind::Stopped);
-    return false;
+    return outcome_;
 }
 
-void CleanupOperations::setRunRecord(RunRecord* record)
+void CleanupOperations::Failed(const char* context, const DatabaseError& error)
 {
-    record_ = record;
-    if (!previewing_)
-        droppedNames_ = record ? &record->droppedTables : nullptr;
-}
-
-void CleanupOperations::PrepareDrops(Catalog& catalog)
-{
-    catalog.setDropsListOnly(previewing_);
-    if (droppedNames_)
-        catalog.setOnDropped([names = droppedNames_](const QString& name) { names->append(name); });
+    ReportFailure(feedback_, outcome_, QLatin1String(context), error);
 }
 
 } // namespace qel

@@ -1,12 +1,13 @@
 #pragma once
 
-#include "cleanup/BackupTarget.h"
-#include "cleanup/CleaningHistory.h"
-#include "cleanup/CleanupDatabases.h"
+#include "cleanup/checks/BackupTarget.h"
+#include "cleanup/surveys/CleaningHistory.h"
+#include "cleanup/transfer/CleanupDatabases.h"
 #include "cleanup/CleanupPreview.h"
 #include "cleanup/Identifiers.h"
-#include "cleanup/RunRecord.h"
-#include "cleanup/SurveyList.h"
+#include "cleanup/RunOutcome.h"
+#include "cleanup/removal/TableDrops.h"
+#include "cleanup/surveys/SurveyList.h"
 #include "core/CleanupSettings.h"
 #include "core/Feedback.h"
 #include "core/RunState.h"
@@ -17,22 +18,27 @@
 
 namespace qel {
 
+class DatabaseError;
 struct StepSelection;
 
 // The five clean-ups, run with the stored settings and the state of the run,
 // reporting through the feedback. The window's command handlers (and the
-// command line) do their common first steps and then call one of these.
+// command line) do their common first steps and then call one of these;
+// each answers its outcome: what it deleted, copied and dropped, and how it
+// ended.
 class CleanupOperations {
 public:
-    CleanupOperations(const CleanupSettings& settings, RunState& state, Feedback& feedback)
-        : settings_(settings), state_(state), feedback_(feedback) {}
+    CleanupOperations(const CleanupSettings& settings, RunState& state, Feedback& feedback);
+    ~CleanupOperations();
+    CleanupOperations(const CleanupOperations&) = delete;
+    CleanupOperations& operator=(const CleanupOperations&) = delete;
 
     // Clean-up by date: statistics rows before the removal date, with a
     // backup copy first when BackupType asks for one.
-    bool CleanUpByDate(const QString& targetConnection);
+    RunOutcome CleanUpByDate(const QString& targetConnection);
 
     // Clean-up of the chosen surveys, kind by kind, then the history.
-    bool CleanUpBySurveys(const QString& targetConnection, const SurveySelection& selection, const CleanOptions& options);
+    RunOutcome CleanUpBySurveys(const QString& targetConnection, const SurveySelection& selection, const CleanOptions& options);
 
     // Records in CleaningHistory when each chosen kind was cleaned.
     void RecordCleaningHistory(const IdentifierArray& surveyIds, const CleanOptions& options);
@@ -41,7 +47,8 @@ public:
     void DropSurveyTables(const IdentifierSet& legacySurveys, const IdentifierSet& newSurveys);
 
     // Drops the tables of the lists of the given surveys from the list
-    // database. Reports its own database errors; answers false after one.
+    // database. Reports its own database errors (into the outcome); answers
+    // false after one.
     bool DropListTablesOfSurveys(const IdentifierArray& surveyIds);
 
     // Drops the web-interview tables named in the set and shows the count.
@@ -55,26 +62,23 @@ public:
     // The three "Cleanup Deleted" commands: the data tables of surveys marked
     // deleted, the tables of lists marked deleted, and the web-interview
     // tables of titles no longer in use.
-    void CleanUpDeletedSurveys();
-    void CleanUpDeletedLists();
-    void CleanUpWebInterviews();
+    RunOutcome CleanUpDeletedSurveys();
+    RunOutcome CleanUpDeletedLists();
+    RunOutcome CleanUpWebInterviews();
 
     // The previews of the five clean-ups: what each would delete, copy and
     // drop, found by the same selection, with every SQLite file opened
     // read-only and nothing written anywhere (no call set, no history, no
     // backup target). Database errors are reported through the feedback as
-    // the clean-ups report them, and answer false; so does a stop, which
-    // shows "Stopped: 0 records deleted".
-    bool PreviewByDate(const QString& targetConnection, CleanupPreview& preview);
-    bool PreviewBySurveys(const QString& targetConnection, const SurveySelection& selection, const CleanOptions& options,
-                          CleanupPreview& preview);
-    bool PreviewDeletedSurveys(CleanupPreview& preview);
-    bool PreviewDeletedLists(CleanupPreview& preview);
-    bool PreviewWebInterviews(CleanupPreview& preview);
-
-    // Where the clean-ups add each table's rows and seconds and every table
-    // they drop; none by default.
-    void setRunRecord(RunRecord* record);
+    // the clean-ups report them, and the outcome failed; a stop, which shows
+    // "Stopped: 0 records deleted", is a stopped one. The outcome holds no
+    // rows: the preview does.
+    RunOutcome PreviewByDate(const QString& targetConnection, CleanupPreview& preview);
+    RunOutcome PreviewBySurveys(const QString& targetConnection, const SurveySelection& selection,
+                                const CleanOptions& options, CleanupPreview& preview);
+    RunOutcome PreviewDeletedSurveys(CleanupPreview& preview);
+    RunOutcome PreviewDeletedLists(CleanupPreview& preview);
+    RunOutcome PreviewWebInterviews(CleanupPreview& preview);
 
     // Asked between batches of the statistics clean-ups, and before each of
     // their steps: true ends the run after the batch in flight.
@@ -86,15 +90,21 @@ public:
 
 private:
     void CheckRemovalDatabases(const CleanOptions& options);
-    bool ReportStopped(long long deletedRecords);
+    // Begins an operation's outcome; each public operation starts with it.
+    void Begin();
+    // Notes and shows a stop; answers the outcome.
+    RunOutcome Stopped(long long deletedRecords);
+    // Notes and shows a failure.
+    void Failed(const char* context, const DatabaseError& error);
     bool StopAsked() const { return stopRequested_ && stopRequested_(); }
 
-    // What a removal does with the catalogue it drops from: in a preview
-    // the drops only list the tables; either way the names are noted.
-    void PrepareDrops(Catalog& catalog);
+    // The operations of a preview's removals: their drops only list the
+    // tables, into `dropped`.
+    CleanupOperations(const CleanupSettings& settings, RunState& state, Feedback& feedback, QStringList& dropped);
     // A removal run in preview, with its results kept off the feedback.
-    bool PreviewRemoval(CleanupPreview& preview, const std::function<void(CleanupOperations&)>& removal);
-    // Counts the rows of each step of a statistics clean-up.
+    RunOutcome PreviewRemoval(CleanupPreview& preview, const std::function<void(CleanupOperations&)>& removal);
+    // Counts the rows of each step of a statistics clean-up; false after a
+    // stop or a failure, which the outcome notes.
     bool PreviewStatistics(const QString& targetConnection, const std::vector<CleanupStep>& steps, bool referenceSteps,
                            const StepSelection& selection, CleanupPreview& preview);
 
@@ -103,9 +113,10 @@ private:
     Feedback& feedback_;
     std::function<bool()> stopRequested_;
     CleanupDatabases::Options databaseOptions_;
-    RunRecord* record_ = nullptr;
-    bool previewing_ = false;
-    QStringList* droppedNames_ = nullptr; // the preview's or the record's list
+    RunOutcome outcome_;
+    // How the removals drop: for real, noting into the outcome, or in a
+    // preview only listing.
+    std::unique_ptr<TableDrops> drops_;
 };
 
 } // namespace qel

@@ -1,13 +1,13 @@
 #include "cleanup/CleanupPreview.h"
 
-#include "cleanup/CleanupDatabases.h"
+#include "cleanup/transfer/CleanupDatabases.h"
 #include "cleanup/CleanupOperations.h"
 #include "cleanup/Databases.h"
 #include "cleanup/ErrorReport.h"
-#include "cleanup/RecordTransfer.h"
-#include "cleanup/RunChecks.h"
-#include "cleanup/StatisticsCatalogue.h"
-#include "cleanup/TransferStatements.h"
+#include "cleanup/transfer/RecordTransfer.h"
+#include "cleanup/checks/RunChecks.h"
+#include "cleanup/transfer/StatisticsCatalogue.h"
+#include "cleanup/transfer/TransferStatements.h"
 #include "core/Progress.h"
 #include "db/DatabaseError.h"
 #include "db/Result.h"
@@ -29,16 +29,12 @@ public:
     void PumpMessages() override { inner_.PumpMessages(); }
     void ShowMessage(const QString& text, MessageKind kind) override
     {
-        if (kind == MessageKind::Information)
-            return;
-        failed_ = true;
-        inner_.ShowMessage(text, kind);
+        if (kind != MessageKind::Information)
+            inner_.ShowMessage(text, kind);
     }
-    bool failed() const { return failed_; }
 
 private:
     Feedback& inner_;
-    bool failed_ = false;
 };
 
 long long CountRows(Connection& connection, const QString& table, const QString& condition)
@@ -93,7 +89,8 @@ bool CleanupOperations::PreviewStatistics(const QString& targetConnection, const
         try {
             CheckBackupDriver(settings_, targetConnection);
         } catch (const DatabaseError& e) {
-            preview.refusal = e;
+            preview.refusal = e.origin().isEmpty() ? e.description() : e.description() + QLatin1Char('\n') + e.origin();
+            preview.refusalReport = DatabaseErrorReport(QLatin1String(ReportContext::DateOrSurveyCleanup), e);
         }
         databases.callCenter = OpenDatabase(settings_.callCenterSrc, DatabaseRole::CallCentre, timeout);
         databases.callCenterCatalog = std::make_unique<Catalog>(*databases.callCenter);
@@ -118,7 +115,7 @@ bool CleanupOperations::PreviewStatistics(const QString& targetConnection, const
         if (step.sqlOnly && settings_.sourceSQL == 0)
             continue;
         if (StopAsked()) {
-            ReportStopped(0);
+            Stopped(0);
             return false;
         }
         CleanupPreview::Table table{step.table};
@@ -138,8 +135,9 @@ bool CleanupOperations::PreviewStatistics(const QString& targetConnection, const
     return true;
 }
 
-bool CleanupOperations::PreviewByDate(const QString& targetConnection, CleanupPreview& preview)
+RunOutcome CleanupOperations::PreviewByDate(const QString& targetConnection, CleanupPreview& preview)
 {
+    Begin();
     ReadOnlyOpening readOnly;
     try {
         if (!state_.removalDate.isValid())
@@ -151,16 +149,17 @@ bool CleanupOperations::PreviewByDate(const QString& targetConnection, CleanupPr
         for (const CleanupStep& step : DateCleanupSteps())
             if (step.rule != StepRule::Whole)
                 steps.push_back(step);
-        return PreviewStatistics(targetConnection, steps, true, selection, preview);
+        PreviewStatistics(targetConnection, steps, true, selection, preview);
     } catch (const DatabaseError& e) {
-        ReportDatabaseError(feedback_, QLatin1String(ReportContext::DateOrSurveyCleanup), e);
-        return false;
+        Failed(ReportContext::DateOrSurveyCleanup, e);
     }
+    return outcome_;
 }
 
-bool CleanupOperations::PreviewBySurveys(const QString& targetConnection, const SurveySelection& surveys,
-                                         const CleanOptions& options, CleanupPreview& preview)
+RunOutcome CleanupOperations::PreviewBySurveys(const QString& targetConnection, const SurveySelection& surveys,
+                                               const CleanOptions& options, CleanupPreview& preview)
 {
+    Begin();
     ReadOnlyOpening readOnly;
     IdentifierArray surveyIds = surveys.legacySurveyIds;
     surveyIds.insert(surveyIds.end(), surveys.newSurveyIds.begin(), surveys.newSurveyIds.end());
@@ -173,51 +172,51 @@ bool CleanupOperations::PreviewBySurveys(const QString& targetConnection, const 
                 TransferStatements::SurveyCondition(QStringLiteral("TaskID"), part));
         const std::vector<CleanupStep> noSteps;
         if (!PreviewStatistics(targetConnection, options.stats ? SurveyCleanupSteps() : noSteps, true, selection, preview))
-            return false;
+            return outcome_;
         CheckRemovalDatabases(options);
 
         PreviewFeedback quiet(feedback_);
-        CleanupOperations removals(settings_, state_, quiet);
-        removals.previewing_ = true;
-        removals.droppedNames_ = &preview.droppedTables;
+        CleanupOperations removals(settings_, state_, quiet, preview.droppedTables);
         if (options.surveys)
             removals.DropSurveyTables(IdentifierSet(surveys.legacySurveyIds.begin(), surveys.legacySurveyIds.end()),
                                       IdentifierSet(surveys.newSurveyIds.begin(), surveys.newSurveyIds.end()));
         if (options.webInterviews)
             removals.DropWebInterviewTables(removals.WebTitlesNoLongerInUse(surveys));
-        if (options.lists && !removals.DropListTablesOfSurveys(surveyIds))
-            return false;
-        return !quiet.failed();
+        if (options.lists)
+            removals.DropListTablesOfSurveys(surveyIds);
+        if (!removals.outcome_.error.isEmpty())
+            outcome_.Fail(removals.outcome_.error);
     } catch (const DatabaseError& e) {
-        ReportDatabaseError(feedback_, QLatin1String(ReportContext::DateOrSurveyCleanup), e);
-        return false;
+        Failed(ReportContext::DateOrSurveyCleanup, e);
     }
+    return outcome_;
 }
 
-bool CleanupOperations::PreviewRemoval(CleanupPreview& preview, const std::function<void(CleanupOperations&)>& removal)
+RunOutcome CleanupOperations::PreviewRemoval(CleanupPreview& preview, const std::function<void(CleanupOperations&)>& removal)
 {
+    Begin();
     ReadOnlyOpening readOnly;
     if (StopAsked())
-        return ReportStopped(0);
+        return Stopped(0);
     PreviewFeedback quiet(feedback_);
-    CleanupOperations removals(settings_, state_, quiet);
-    removals.previewing_ = true;
-    removals.droppedNames_ = &preview.droppedTables;
+    CleanupOperations removals(settings_, state_, quiet, preview.droppedTables);
     removal(removals);
-    return !quiet.failed();
+    if (!removals.outcome_.error.isEmpty())
+        outcome_.Fail(removals.outcome_.error);
+    return outcome_;
 }
 
-bool CleanupOperations::PreviewDeletedSurveys(CleanupPreview& preview)
+RunOutcome CleanupOperations::PreviewDeletedSurveys(CleanupPreview& preview)
 {
     return PreviewRemoval(preview, [](CleanupOperations& removals) { removals.CleanUpDeletedSurveys(); });
 }
 
-bool CleanupOperations::PreviewDeletedLists(CleanupPreview& preview)
+RunOutcome CleanupOperations::PreviewDeletedLists(CleanupPreview& preview)
 {
     return PreviewRemoval(preview, [](CleanupOperations& removals) { removals.CleanUpDeletedLists(); });
 }
 
-bool CleanupOperations::PreviewWebInterviews(CleanupPreview& preview)
+RunOutcome CleanupOperations::PreviewWebInterviews(CleanupPreview& preview)
 {
     return PreviewRemoval(preview, [](CleanupOperations& removals) { removals.CleanUpWebInterviews(); });
 }

@@ -1,11 +1,7 @@
 #pragma once
 
-#include "db/DatabaseError.h"
-
 #include <QString>
 #include <QStringList>
-
-#include <optional>
 
 #include <vector>
 
@@ -27,8 +23,11 @@ struct CleanupPreview {
     bool backup = false;        // the rows would be copied into a backup first
     QString backupTarget;       // which database, in words without a password
     // Why the run would refuse to start although the counts could be read
-    // (the backup's driver is missing); nothing when it would start.
-    std::optional<DatabaseError> refusal;
+    // (the backup's driver is missing): the reason with the database it
+    // concerns, and the database-error report the run would show; empty
+    // when it would start.
+    QString refusal;
+    QString refusalReport;
     // What the front end adds for the user to weigh (a cut-off after today).
     QStringList warnings;
 

@@ -1,10 +1,10 @@
-#include "cleanup/CleanupDatabases.h"
+#include "cleanup/transfer/CleanupDatabases.h"
 #include "cleanup/CleanupOperations.h"
 #include "cleanup/ErrorReport.h"
-#include "cleanup/RecordTransfer.h"
-#include "cleanup/RunChecks.h"
-#include "cleanup/StatisticsCatalogue.h"
-#include "cleanup/TransferStatements.h"
+#include "cleanup/transfer/RecordTransfer.h"
+#include "cleanup/checks/RunChecks.h"
+#include "cleanup/transfer/StatisticsCatalogue.h"
+#include "cleanup/transfer/TransferStatements.h"
 #include "core/Format.h"
 #include "core/Progress.h"
 #include "core/StringTable.h"
@@ -12,8 +12,9 @@
 
 namespace qel {
 
-bool CleanupOperations::CleanUpByDate(const QString& targetConnection)
+RunOutcome CleanupOperations::CleanUpByDate(const QString& targetConnection)
 {
+    Begin();
     try {
         // The cut-off is a calendar day; one that is no day at all takes no
         // row, rather than every row.
@@ -27,16 +28,18 @@ bool CleanupOperations::CleanUpByDate(const QString& targetConnection)
         options.commandTimeout = CommandTimeout(settings_.timeout);
         options.timeoutOnTarget = true;
         options.sendDateFormatPreamble = true;
+        options.movedTables = MovedTables(DateCleanupSteps(), settings_.sourceSQL != 0);
         const auto databases = CleanupDatabases::Open(settings_, targetConnection, options);
         CheckStepTables(*databases, DateCleanupSteps(), settings_.sourceSQL != 0);
         CheckWalkKeys(*databases, DateCleanupSteps(), settings_.sourceSQL != 0, settings_.batchSize,
                       databases->route == BackupRoute::Ledger);
+        CheckBackupTables(*databases, DateCleanupSteps(), settings_.sourceSQL != 0);
 
         // The old calls: those that started before the removal date, written
         // as the statistics database compares dates.
         RecordTransfer transfer(settings_, state_, feedback_, *databases);
         transfer.setStopRequested(stopRequested_);
-        transfer.setRunRecord(record_);
+        transfer.setOutcome(outcome_);
         StepSelection selection;
         selection.cutoff = state_.removalDate;
         const QString oldCalls = TransferStatements::CallSelectionBeforeDate(
@@ -50,18 +53,17 @@ bool CleanupOperations::CleanUpByDate(const QString& targetConnection)
             if (step.sqlOnly && settings_.sourceSQL == 0)
                 continue;
             if (StopAsked())
-                return ReportStopped(deletedRecords);
+                return Stopped(deletedRecords);
             if (!RunCleanupStep(transfer, step, selection, deletedRecords))
-                return false;
+                return outcome_;
             if (transfer.stopped())
-                return ReportStopped(deletedRecords);
+                return Stopped(deletedRecords);
         }
         feedback_.ShowMessage(Format(LoadText(StringId::CleanupSuccessful), {deletedRecords}), MessageKind::Information);
-        return true;
     } catch (const DatabaseError& e) {
-        ReportDatabaseError(feedback_, QLatin1String(ReportContext::DateOrSurveyCleanup), e);
-        return false;
+        Failed(ReportContext::DateOrSurveyCleanup, e);
     }
+    return outcome_;
 }
 
 } // namespace qel

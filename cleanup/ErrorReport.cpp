@@ -21,4 +21,11 @@ void ReportDatabaseError(Feedback& feedback, const QString& context, const Datab
     feedback.ShowMessage(DatabaseErrorReport(context, error), MessageKind::DatabaseError);
 }
 
+void ReportFailure(Feedback& feedback, RunOutcome& outcome, const QString& context, const DatabaseError& error)
+{
+    const QString report = DatabaseErrorReport(context, error);
+    outcome.Fail(report);
+    feedback.ShowMessage(report, MessageKind::DatabaseError);
+}
+
 } // namespace qel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cleanup/RunOutcome.h"
 #include "core/Feedback.h"
 #include "db/DatabaseError.h"
 
@@ -29,5 +30,9 @@ QString DatabaseErrorReport(const QString& context, const DatabaseError& error);
 
 // Shows the whole report in a message box and returns when it is dismissed.
 void ReportDatabaseError(Feedback& feedback, const QString& context, const DatabaseError& error);
+
+// Shows the report as ReportDatabaseError does and notes in the run's
+// outcome that it failed, with that report.
+void ReportFailure(Feedback& feedback, RunOutcome& outcome, const QString& context, const DatabaseError& error);
 
 } // namespace qel

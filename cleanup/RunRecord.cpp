@@ -12,31 +12,14 @@
 
 namespace qel {
 
-RunRecord::Table& RunRecord::TableEntry(const QString& table)
-{
-    for (Table& entry : tables)
-        if (entry.table == table)
-            return entry;
-    tables.push_back(Table{table});
-    return tables.back();
-}
-
-long long RunRecord::deletedRows() const
-{
-    long long rows = 0;
-    for (const Table& entry : tables)
-        rows += entry.deleted;
-    return rows;
-}
-
 namespace {
 
-QString OutcomeName(RunRecord::Outcome outcome)
+QString ResultName(RunOutcome::Result result)
 {
-    switch (outcome) {
-    case RunRecord::Outcome::Completed: return QStringLiteral("completed");
-    case RunRecord::Outcome::Stopped: return QStringLiteral("stopped");
-    case RunRecord::Outcome::Failed: return QStringLiteral("failed");
+    switch (result) {
+    case RunOutcome::Result::Completed: return QStringLiteral("completed");
+    case RunOutcome::Result::Stopped: return QStringLiteral("stopped");
+    case RunOutcome::Result::Failed: return QStringLiteral("failed");
     }
     return QString();
 }
@@ -89,17 +72,17 @@ QJsonObject RunRecord::ToJson() const
     json.insert(QStringLiteral("started"), Timestamp(started));
     json.insert(QStringLiteral("ended"), Timestamp(ended));
     QJsonArray tableArray;
-    for (const Table& entry : tables)
+    for (const RunOutcome::Table& entry : outcome.tables)
         tableArray.append(QJsonObject{{QStringLiteral("table"), entry.table},
                                       {QStringLiteral("deleted"), entry.deleted},
                                       {QStringLiteral("copied"), entry.copied},
                                       {QStringLiteral("seconds"), entry.seconds}});
     json.insert(QStringLiteral("tables"), tableArray);
-    json.insert(QStringLiteral("deleted"), deletedRows());
-    json.insert(QStringLiteral("droppedTables"), QJsonArray::fromStringList(droppedTables));
-    json.insert(QStringLiteral("outcome"), OutcomeName(outcome));
-    if (!error.isEmpty())
-        json.insert(QStringLiteral("error"), error);
+    json.insert(QStringLiteral("deleted"), outcome.deletedRows());
+    json.insert(QStringLiteral("droppedTables"), QJsonArray::fromStringList(outcome.droppedTables));
+    json.insert(QStringLiteral("outcome"), ResultName(outcome.result));
+    if (!outcome.error.isEmpty())
+        json.insert(QStringLiteral("error"), outcome.error);
     return json;
 }
 
@@ -168,18 +151,6 @@ bool WriteRunReport(const RunRecord& record, const QString& path, QString* error
         return false;
     }
     return true;
-}
-
-void RunRecordFeedback::ShowMessage(const QString& text, MessageKind kind)
-{
-    if ((kind == MessageKind::DatabaseError || kind == MessageKind::Refused)
-        && record_.outcome != RunRecord::Outcome::Failed) {
-        record_.outcome = RunRecord::Outcome::Failed;
-        record_.error = text;
-    } else if (kind == MessageKind::Stopped && record_.outcome == RunRecord::Outcome::Completed) {
-        record_.outcome = RunRecord::Outcome::Stopped;
-    }
-    inner_.ShowMessage(text, kind);
 }
 
 } // namespace qel

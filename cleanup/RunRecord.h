@@ -1,7 +1,7 @@
 #pragma once
 
+#include "cleanup/RunOutcome.h"
 #include "core/CleanupSettings.h"
-#include "core/Feedback.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -14,20 +14,10 @@
 namespace qel {
 
 // What one clean-up did, for the run report (--report) and the run log that
-// every clean-up, from the window or the command line, appends to. The
-// front end fills in the command and what it was given; the operations add
-// each table's rows and seconds and every table dropped; RunRecordFeedback
-// notes the outcome from the messages the run ends with.
+// every clean-up, from the window or the command line, appends to: the
+// command and what it was given, as the front end fills them in, and the
+// outcome the operation answered.
 struct RunRecord {
-    enum class Outcome { Completed, Stopped, Failed };
-
-    struct Table {
-        QString table;
-        long long deleted = 0; // rows that left the table
-        long long copied = 0;  // rows that arrived in the backup
-        double seconds = 0;
-    };
-
     QString command;   // "by-date", "by-survey", "surveys", "lists", "web-interviews"
     QString frontEnd;  // "command line" or "window"
     bool dryRun = false;
@@ -37,14 +27,7 @@ struct RunRecord {
     QStringList kinds;                 // by-survey: "stats", "surveys", "web-interviews", "lists"
     QDateTime started;
     QDateTime ended;
-    std::vector<Table> tables;
-    QStringList droppedTables;
-    Outcome outcome = Outcome::Completed;
-    QString error;
-
-    // The entry of a table, added at the end the first time.
-    Table& TableEntry(const QString& table);
-    long long deletedRows() const;
+    RunOutcome outcome;
 
     // The record as one JSON object; passwords in the settings are masked.
     QJsonObject ToJson() const;
@@ -67,22 +50,5 @@ bool AppendToRunLog(RunRecord& record, QString* error = nullptr);
 
 // Writes the record as an indented JSON document to the file.
 bool WriteRunReport(const RunRecord& record, const QString& path, QString* error = nullptr);
-
-// Passes everything on to the front end's feedback and notes in the record
-// how the run ended: the first database-error report makes it failed, a
-// stop message stopped.
-class RunRecordFeedback : public Feedback {
-public:
-    RunRecordFeedback(Feedback& inner, RunRecord& record) : inner_(inner), record_(record) {}
-
-    void ShowStatus(const QString& text) override { inner_.ShowStatus(text); }
-    void ShowProgress(const TableProgress& progress) override { inner_.ShowProgress(progress); }
-    void PumpMessages() override { inner_.PumpMessages(); }
-    void ShowMessage(const QString& text, MessageKind kind) override;
-
-private:
-    Feedback& inner_;
-    RunRecord& record_;
-};
 
 } // namespace qel

@@ -1,11 +1,11 @@
-#include "cleanup/CleanupDatabases.h"
+#include "cleanup/transfer/CleanupDatabases.h"
 #include "cleanup/CleanupOperations.h"
 #include "cleanup/Databases.h"
 #include "cleanup/ErrorReport.h"
-#include "cleanup/RecordTransfer.h"
-#include "cleanup/RunChecks.h"
-#include "cleanup/StatisticsCatalogue.h"
-#include "cleanup/TransferStatements.h"
+#include "cleanup/transfer/RecordTransfer.h"
+#include "cleanup/checks/RunChecks.h"
+#include "cleanup/transfer/StatisticsCatalogue.h"
+#include "cleanup/transfer/TransferStatements.h"
 #include "core/Format.h"
 #include "core/Progress.h"
 #include "core/StringTable.h"
@@ -13,9 +13,10 @@
 
 namespace qel {
 
-bool CleanupOperations::CleanUpBySurveys(const QString& targetConnection, const SurveySelection& surveys,
-                                         const CleanOptions& options)
+RunOutcome CleanupOperations::CleanUpBySurveys(const QString& targetConnection, const SurveySelection& surveys,
+                                               const CleanOptions& options)
 {
+    Begin();
     IdentifierArray surveyIds = surveys.legacySurveyIds;
     surveyIds.insert(surveyIds.end(), surveys.newSurveyIds.begin(), surveys.newSurveyIds.end());
     long long deletedRecords = 0;
@@ -25,19 +26,24 @@ bool CleanupOperations::CleanUpBySurveys(const QString& targetConnection, const 
         CheckBackupDriver(settings_, targetConnection);
         CleanupDatabases::Options databaseOptions = databaseOptions_;
         databaseOptions.commandTimeout = CommandTimeout(settings_.timeout);
+        if (options.stats)
+            databaseOptions.movedTables = MovedTables(SurveyCleanupSteps(), settings_.sourceSQL != 0);
         const auto databases = CleanupDatabases::Open(settings_, targetConnection, databaseOptions);
         CheckStepTables(*databases, options.stats ? SurveyCleanupSteps() : ReferenceTableSteps(), settings_.sourceSQL != 0);
+        std::vector<CleanupStep> copied = ReferenceTableSteps();
         if (options.stats) {
             CheckStepTables(*databases, ReferenceTableSteps(), true);
             CheckWalkKeys(*databases, SurveyCleanupSteps(), settings_.sourceSQL != 0, settings_.batchSize,
                       databases->route == BackupRoute::Ledger);
+            copied.insert(copied.begin(), SurveyCleanupSteps().begin(), SurveyCleanupSteps().end());
         }
+        CheckBackupTables(*databases, copied, settings_.sourceSQL != 0);
         CheckRemovalDatabases(options);
 
         // Many surveys go in parts, each a condition of its own.
         RecordTransfer transfer(settings_, state_, feedback_, *databases);
         transfer.setStopRequested(stopRequested_);
-        transfer.setRunRecord(record_);
+        transfer.setOutcome(outcome_);
         StepSelection selection;
         selection.surveyParts = SurveyParts(surveyIds);
         QStringList callSelections;
@@ -54,24 +60,24 @@ bool CleanupOperations::CleanUpBySurveys(const QString& targetConnection, const 
                 if (step.sqlOnly && settings_.sourceSQL == 0)
                     continue;
                 if (StopAsked())
-                    return ReportStopped(deletedRecords);
+                    return Stopped(deletedRecords);
                 if (!RunCleanupStep(transfer, step, selection, deletedRecords))
-                    return false;
+                    return outcome_;
                 if (transfer.stopped())
-                    return ReportStopped(deletedRecords);
+                    return Stopped(deletedRecords);
             }
         }
         // The reference tables are copied into a backup also when no
         // statistics are cleaned; the stage counter then goes on from where it was.
         for (const CleanupStep& step : ReferenceTableSteps()) {
             if (StopAsked())
-                return ReportStopped(deletedRecords);
+                return Stopped(deletedRecords);
             if (!RunCleanupStep(transfer, step, selection, deletedRecords))
-                return false;
+                return outcome_;
         }
         // A stop asked for now leaves the tables, and the history, to a rerun.
         if (StopAsked())
-            return ReportStopped(deletedRecords);
+            return Stopped(deletedRecords);
 
         // Between the kinds of tables a stop is heeded too; the history,
         // written last, then records none of them, and a rerun drops the rest.
@@ -79,23 +85,22 @@ bool CleanupOperations::CleanUpBySurveys(const QString& targetConnection, const 
             DropSurveyTables(IdentifierSet(surveys.legacySurveyIds.begin(), surveys.legacySurveyIds.end()),
                              IdentifierSet(surveys.newSurveyIds.begin(), surveys.newSurveyIds.end()));
         if (StopAsked())
-            return ReportStopped(deletedRecords);
+            return Stopped(deletedRecords);
         if (options.webInterviews)
             DropWebInterviewTables(WebTitlesNoLongerInUse(surveys));
         if (StopAsked())
-            return ReportStopped(deletedRecords);
+            return Stopped(deletedRecords);
         // The list removal reports its own failure; the run then ends
         // there, and nothing is recorded as cleaned.
         if (options.lists && !DropListTablesOfSurveys(surveyIds))
-            return false;
+            return outcome_;
 
         RecordCleaningHistory(surveyIds, options);
         feedback_.ShowMessage(Format(LoadText(StringId::CleanupSuccessful), {deletedRecords}), MessageKind::Information);
-        return true;
     } catch (const DatabaseError& e) {
-        ReportDatabaseError(feedback_, QLatin1String(ReportContext::DateOrSurveyCleanup), e);
-        return false;
+        Failed(ReportContext::DateOrSurveyCleanup, e);
     }
+    return outcome_;
 }
 
 void CleanupOperations::CheckRemovalDatabases(const CleanOptions& options)

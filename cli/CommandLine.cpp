@@ -1,19 +1,15 @@
 #include "cli/CommandLine.h"
 
 #include "cleanup/CleanupOperations.h"
-#include "cleanup/Databases.h"
-#include "cleanup/ErrorReport.h"
+#include "cleanup/checks/BackupTarget.h"
 #include "cleanup/RunRecord.h"
-#include "cleanup/SettingsCheck.h"
-#include "cleanup/SurveyList.h"
+#include "cleanup/checks/SettingsCheck.h"
+#include "cleanup/surveys/SurveyList.h"
 #include "cli/ConsoleFeedback.h"
 #include "cli/StopSignals.h"
 #include "cli/Terminal.h"
 #include "core/SettingsStore.h"
 #include "core/Version.h"
-#include "db/Connection.h"
-#include "db/DatabaseError.h"
-#include "db/Result.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -22,7 +18,7 @@
 #include <QRegularExpression>
 
 #include <optional>
-#include <set>
+#include <variant>
 
 namespace qel {
 
@@ -114,30 +110,19 @@ void PrintSurveyTable(const std::vector<SurveyListRow>& rows)
 
 int ListSurveys(const CleanupSettings& settings, Feedback& feedback)
 {
-    std::vector<SurveyListRow> rows;
     // The list only reads: a copy of the database without write access
-    // serves as well, and a missing history reads as never cleaned.
-    const ReadOnlyOpening readOnly;
-    try {
-        auto connection = OpenDatabase(settings.callCenterSrc, DatabaseRole::CallCentre);
-        LoadSurveyList(*connection, [&](const SurveyListRow& row) { rows.push_back(row); });
-    } catch (const DatabaseError& e) {
-        ReportDatabaseError(feedback, QLatin1String(ReportContext::SurveySelection), e);
-        PrintSurveyTable(rows); // what was read before the failure, as the dialog shows it
-        return kDatabaseError;
-    }
+    // serves as well, and a missing history reads as never cleaned. After a
+    // failure, what was read before it is shown, as the dialog shows it.
+    std::vector<SurveyListRow> rows;
+    const RunOutcome outcome = ReadSurveyList(settings, feedback, [&](const SurveyListRow& row) { rows.push_back(row); });
     PrintSurveyTable(rows);
-    return kCompleted;
+    return outcome.failed() ? kDatabaseError : kCompleted;
 }
 
 // What a dry run found, on standard output; a run that would refuse to
 // start fails the dry run the same way, on standard error.
-void PrintPreview(const CleanupPreview& preview, bool statistics, Feedback& feedback)
+void PrintPreview(const CleanupPreview& preview, bool statistics)
 {
-    if (preview.refusal) {
-        ReportDatabaseError(feedback, QLatin1String(ReportContext::DateOrSurveyCleanup), *preview.refusal);
-        return;
-    }
     for (const CleanupPreview::Table& table : preview.tables) {
         if (table.wholeCopy)
             WriteText(stdout, QStringLiteral("%1: %2 records would be copied into the backup\n").arg(table.table).arg(table.rows));
@@ -208,16 +193,55 @@ bool IsCommandLineRun(const QStringList& arguments)
     return kSwitches.contains(name);
 }
 
-int RunCommandLine(int argc, char** argv)
-{
-    // The arguments are read again through the application object, in full
-    // Unicode.
-    QCoreApplication app(argc, argv);
-    const QStringList arguments = QCoreApplication::arguments();
-    QCoreApplication::setApplicationName(QStringLiteral("qelcleanup"));
-    QCoreApplication::setApplicationVersion(QLatin1String(kVersion));
+namespace {
 
-    QCommandLineParser parser;
+// What the command line asks for, read and checked.
+struct Invocation {
+    QString command;
+    bool dryRun = false;
+    bool save = false;
+    bool verbose = false;
+    QString reportPath;
+    CleanupSettings settings;
+    RunState state;
+    std::vector<qint32> surveyIds; // by-survey
+    CleanOptions options;          // by-survey
+    QStringList kinds;             // by-survey, as given
+
+    bool bySurvey() const { return command == QLatin1String("by-survey"); }
+    bool byDate() const { return command == QLatin1String("by-date"); }
+    // The clean-ups that go in batches, which a stop ends between two.
+    bool batched() const { return bySurvey() || byDate(); }
+};
+
+// The command line's options and what each says.
+struct Options {
+    QCommandLineOption help{QStringList{QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Displays help.")};
+    QCommandLineOption version{QStringList{QStringLiteral("v"), QStringLiteral("version")},
+                               QStringLiteral("Displays version information.")};
+    QCommandLineOption set{QStringLiteral("set"), QStringLiteral("Use VALUE for the setting KEY in this run only (repeatable)."),
+                           QStringLiteral("KEY=VALUE")};
+    QCommandLineOption save{QStringLiteral("save"), QStringLiteral("Store the settings, as the window's commands do.")};
+    QCommandLineOption verbose{QStringLiteral("verbose"),
+                               QStringLiteral("Show progress on standard error also when it is not a terminal.")};
+    QCommandLineOption before{QStringLiteral("before"), QStringLiteral("by-date: remove data before this day (default: 90 days ago)."),
+                              QStringLiteral("YYYY-MM-DD")};
+    QCommandLineOption allowFuture{QStringLiteral("allow-future"),
+                                   QStringLiteral("by-date: accept a --before day after today, which deletes today's "
+                                                  "statistics too.")};
+    QCommandLineOption ids{QStringLiteral("ids"), QStringLiteral("by-survey: the surveys to clean."), QStringLiteral("ID,ID,...")};
+    QCommandLineOption stats{QStringLiteral("stats"), QStringLiteral("by-survey: delete their statistics rows.")};
+    QCommandLineOption surveys{QStringLiteral("surveys"), QStringLiteral("by-survey: drop their interview data tables.")};
+    QCommandLineOption webInterviews{QStringLiteral("web-interviews"), QStringLiteral("by-survey: drop their web-interview tables.")};
+    QCommandLineOption lists{QStringLiteral("lists"), QStringLiteral("by-survey: drop their calling-list tables.")};
+    QCommandLineOption dryRun{QStringLiteral("dry-run"),
+                              QStringLiteral("Show what the command would delete, copy and drop, and change nothing.")};
+    QCommandLineOption report{QStringLiteral("report"), QStringLiteral("Write what the run did to FILE as JSON (passwords masked)."),
+                              QStringLiteral("FILE")};
+};
+
+void DescribeCommands(QCommandLineParser& parser, const Options& o)
+{
     parser.setApplicationDescription(QStringLiteral(
         "Cleans the contact centre's databases with the settings of the QelCleanup window.\n\n"
         "Commands:\n"
@@ -227,44 +251,25 @@ int RunCommandLine(int argc, char** argv)
         "  lists            drop the tables of calling lists marked deleted\n"
         "  web-interviews   drop the web-interview tables of titles no longer in use\n"
         "  list-surveys     show every survey with its cleaning dates"));
-    const QCommandLineOption helpOption = parser.addHelpOption();
-    const QCommandLineOption versionOption = parser.addVersionOption();
-    const QCommandLineOption setOption(QStringLiteral("set"),
-                                       QStringLiteral("Use VALUE for the setting KEY in this run only (repeatable)."),
-                                       QStringLiteral("KEY=VALUE"));
-    const QCommandLineOption saveOption(QStringLiteral("save"), QStringLiteral("Store the settings, as the window's commands do."));
-    const QCommandLineOption verboseOption(QStringLiteral("verbose"),
-                                           QStringLiteral("Show progress on standard error also when it is not a terminal."));
-    const QCommandLineOption beforeOption(QStringLiteral("before"),
-                                          QStringLiteral("by-date: remove data before this day (default: 90 days ago)."),
-                                          QStringLiteral("YYYY-MM-DD"));
-    const QCommandLineOption allowFutureOption(QStringLiteral("allow-future"),
-                                               QStringLiteral("by-date: accept a --before day after today, which "
-                                                              "deletes today's statistics too."));
-    const QCommandLineOption idsOption(QStringLiteral("ids"), QStringLiteral("by-survey: the surveys to clean."),
-                                       QStringLiteral("ID,ID,..."));
-    const QCommandLineOption statsOption(QStringLiteral("stats"), QStringLiteral("by-survey: delete their statistics rows."));
-    const QCommandLineOption surveysOption(QStringLiteral("surveys"), QStringLiteral("by-survey: drop their interview data tables."));
-    const QCommandLineOption webOption(QStringLiteral("web-interviews"),
-                                       QStringLiteral("by-survey: drop their web-interview tables."));
-    const QCommandLineOption listsOption(QStringLiteral("lists"), QStringLiteral("by-survey: drop their calling-list tables."));
-    const QCommandLineOption dryRunOption(QStringLiteral("dry-run"),
-                                          QStringLiteral("Show what the command would delete, copy and drop, and change "
-                                                         "nothing."));
-    const QCommandLineOption reportOption(QStringLiteral("report"),
-                                          QStringLiteral("Write what the run did to FILE as JSON (passwords masked)."),
-                                          QStringLiteral("FILE"));
-    parser.addOptions({setOption, saveOption, verboseOption, dryRunOption, reportOption, beforeOption, allowFutureOption,
-                       idsOption, statsOption, surveysOption, webOption, listsOption});
+    parser.addOptions({o.help, o.version, o.set, o.save, o.verbose, o.dryRun, o.report, o.before, o.allowFuture, o.ids,
+                       o.stats, o.surveys, o.webInterviews, o.lists});
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("The clean-up to run (see above)."));
+}
 
+// Reads the arguments into an invocation, or answers the exit status of a
+// command that ends here: help, the version, or a usage error.
+std::variant<Invocation, int> Parse(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    const Options o;
+    DescribeCommands(parser, o);
     if (!parser.parse(arguments))
         return UsageError(parser.errorText());
-    if (parser.isSet(helpOption)) {
+    if (parser.isSet(o.help)) {
         WriteText(stdout, parser.helpText() + HelpEpilogue(SettingsStore()));
         return kCompleted;
     }
-    if (parser.isSet(versionOption)) {
+    if (parser.isSet(o.version)) {
         WriteText(stdout, QStringLiteral("qelcleanup %1\n").arg(QLatin1String(kVersion)));
         return kCompleted;
     }
@@ -272,188 +277,191 @@ int RunCommandLine(int argc, char** argv)
     if (positional.size() != 1)
         return UsageError(positional.isEmpty() ? QStringLiteral("no command given")
                                                : QStringLiteral("one command at a time, not '%1'").arg(positional.join(QLatin1Char(' '))));
-    const QString command = positional.first();
-    if (!kCommands.contains(command))
-        return UsageError(QStringLiteral("unknown command '%1'").arg(command));
-
-    const bool bySurvey = command == QLatin1String("by-survey");
-    for (const auto* option : {&beforeOption, &allowFutureOption})
-        if (parser.isSet(*option) && command != QLatin1String("by-date"))
+    Invocation run;
+    run.command = positional.first();
+    if (!kCommands.contains(run.command))
+        return UsageError(QStringLiteral("unknown command '%1'").arg(run.command));
+    for (const auto* option : {&o.before, &o.allowFuture})
+        if (parser.isSet(*option) && !run.byDate())
             return UsageError(QStringLiteral("--%1 belongs to by-date").arg(option->names().first()));
-    for (const auto* option : {&idsOption, &statsOption, &surveysOption, &webOption, &listsOption})
-        if (parser.isSet(*option) && !bySurvey)
+    for (const auto* option : {&o.ids, &o.stats, &o.surveys, &o.webInterviews, &o.lists})
+        if (parser.isSet(*option) && !run.bySurvey())
             return UsageError(QStringLiteral("--%1 belongs to by-survey").arg(option->names().first()));
 
-    const bool dryRun = parser.isSet(dryRunOption);
-    if ((dryRun || parser.isSet(reportOption)) && command == QLatin1String("list-surveys"))
-        return UsageError(QStringLiteral("--%1 belongs to the clean-up commands").arg(dryRun ? QStringLiteral("dry-run")
-                                                                                          : QStringLiteral("report")));
-    if (dryRun && parser.isSet(saveOption))
+    run.dryRun = parser.isSet(o.dryRun);
+    run.save = parser.isSet(o.save);
+    run.verbose = parser.isSet(o.verbose);
+    run.reportPath = parser.value(o.report);
+    if ((run.dryRun || parser.isSet(o.report)) && run.command == QLatin1String("list-surveys"))
+        return UsageError(QStringLiteral("--%1 belongs to the clean-up commands")
+                              .arg(run.dryRun ? QStringLiteral("dry-run") : QStringLiteral("report")));
+    if (run.dryRun && run.save)
         return UsageError(QStringLiteral("a dry run changes nothing, the stored settings neither: leave out --save"));
-    const QString reportPath = parser.value(reportOption);
-    if (parser.isSet(reportOption)) {
-        const QFileInfo report(reportPath);
-        if (reportPath.isEmpty() || report.isDir() || !report.absoluteDir().exists())
-            return UsageError(QStringLiteral("--report takes a file in a folder that exists, not '%1'").arg(reportPath));
+    if (parser.isSet(o.report)) {
+        const QFileInfo report(run.reportPath);
+        if (run.reportPath.isEmpty() || report.isDir() || !report.absoluteDir().exists())
+            return UsageError(QStringLiteral("--report takes a file in a folder that exists, not '%1'").arg(run.reportPath));
     }
 
-    CleanupSettings settings;
-    RunState state;
-    const SettingsStore store;
-    store.Load(settings);
-    for (const QString& assignment : parser.values(setOption)) {
+    SettingsStore().Load(run.settings);
+    for (const QString& assignment : parser.values(o.set)) {
         QString error;
-        if (!ApplySetting(settings, assignment, error))
+        if (!ApplySetting(run.settings, assignment, error))
             return UsageError(error);
     }
-
-    if (parser.isSet(beforeOption)) {
-        const QString text = parser.value(beforeOption);
+    if (parser.isSet(o.before)) {
+        const QString text = parser.value(o.before);
         const QDate date = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
         if (!date.isValid())
             return UsageError(QStringLiteral("--before takes a date as YYYY-MM-DD, not '%1'").arg(text));
         // Four-digit years, as every database's dates have them.
         if (date.year() < 1 || date.year() > 9999)
             return UsageError(QStringLiteral("--before takes a year from 1 to 9999, not '%1'").arg(text));
-        state.removalDate = date;
         // Rows of today, and of days to come, are the statistics still in
         // use; a day after today is far more often a typing slip.
-        if (date > QDate::currentDate() && !parser.isSet(allowFutureOption))
+        if (date > QDate::currentDate() && !parser.isSet(o.allowFuture))
             return UsageError(QStringLiteral("--before %1 is after today: the clean-up would delete today's statistics "
                                              "too; add --allow-future if that is meant")
                                   .arg(text));
+        run.state.removalDate = date;
     }
-    std::vector<qint32> requestedIds;
-    if (bySurvey && !ParseIdentifiers(parser.value(idsOption), requestedIds))
-        return UsageError(QStringLiteral("by-survey takes --ids with survey identifiers, for example --ids 1,2,3"));
-    const CleanOptions options{parser.isSet(statsOption), parser.isSet(surveysOption), parser.isSet(webOption),
-                               parser.isSet(listsOption)};
-    if (bySurvey && !options.any())
-        return UsageError(QStringLiteral("choose at least one of --stats, --surveys, --web-interviews, --lists"));
-    const bool copiesIntoBackup = bySurvey || command == QLatin1String("by-date");
-    if (const auto problem = CheckSettings(settings, copiesIntoBackup))
+    if (run.bySurvey()) {
+        if (!ParseIdentifiers(parser.value(o.ids), run.surveyIds))
+            return UsageError(QStringLiteral("by-survey takes --ids with survey identifiers, for example --ids 1,2,3"));
+        run.options = CleanOptions{parser.isSet(o.stats), parser.isSet(o.surveys), parser.isSet(o.webInterviews),
+                                   parser.isSet(o.lists)};
+        if (!run.options.any())
+            return UsageError(QStringLiteral("choose at least one of --stats, --surveys, --web-interviews, --lists"));
+        for (const auto* option : {&o.stats, &o.surveys, &o.webInterviews, &o.lists})
+            if (parser.isSet(*option))
+                run.kinds << option->names().first();
+    }
+    return run;
+}
+
+// A settings value or backup target the run cannot go with: a usage error,
+// before anything is opened.
+std::optional<int> Validate(const Invocation& run)
+{
+    if (const auto problem = CheckSettings(run.settings, run.batched()))
         return UsageError(problem->text);
+    return std::nullopt;
+}
 
-    ConsoleFeedback console(parser.isSet(verboseOption));
-    const bool save = parser.isSet(saveOption);
+// Runs the clean-up the invocation names, or its dry run; by survey, of the
+// surveys chosen.
+RunOutcome RunCommand(Invocation& run, CleanupOperations& operations, const SurveySelection& chosen,
+                      CleanupPreview& preview)
+{
+    const QString target = TargetConnection(run.settings, run.state);
+    if (run.byDate())
+        return run.dryRun ? operations.PreviewByDate(target, preview) : operations.CleanUpByDate(target);
+    if (run.command == QLatin1String("surveys"))
+        return run.dryRun ? operations.PreviewDeletedSurveys(preview) : operations.CleanUpDeletedSurveys();
+    if (run.command == QLatin1String("lists"))
+        return run.dryRun ? operations.PreviewDeletedLists(preview) : operations.CleanUpDeletedLists();
+    if (run.command == QLatin1String("web-interviews"))
+        return run.dryRun ? operations.PreviewWebInterviews(preview) : operations.CleanUpWebInterviews();
+    return run.dryRun ? operations.PreviewBySurveys(target, chosen, run.options, preview)
+                      : operations.CleanUpBySurveys(target, chosen, run.options);
+}
 
-    if (command == QLatin1String("list-surveys")) {
-        if (save)
-            store.Save(settings);
-        return ListSurveys(settings, console);
+// Leaves the run's record in the run log and the report, and answers the
+// exit status of its outcome.
+int Finish(const Invocation& run, RunRecord& record, const CleanupPreview& preview)
+{
+    if (run.dryRun) { // a dry run's record holds what it found
+        for (const CleanupPreview::Table& table : preview.tables) {
+            RunOutcome::Table& entry = record.outcome.TableEntry(table.table);
+            entry.deleted = table.wholeCopy ? 0 : table.rows;
+            entry.copied = preview.backup ? table.rows : 0;
+        }
+        record.outcome.droppedTables = preview.droppedTables;
+    }
+    record.ended = QDateTime::currentDateTime();
+    int status = record.outcome.stopped() ? kStopped : record.outcome.failed() ? kDatabaseError : kCompleted;
+    QString error;
+    if (!AppendToRunLog(record, &error))
+        PrintError(error);
+    if (!run.reportPath.isEmpty() && !WriteRunReport(record, run.reportPath, &error)) {
+        PrintError(error);
+        if (status == kCompleted)
+            status = kDatabaseError;
+    }
+    return status;
+}
+
+} // namespace
+
+int RunCommandLine(int argc, char** argv)
+{
+    // The arguments are read again through the application object, in full
+    // Unicode.
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("qelcleanup"));
+    QCoreApplication::setApplicationVersion(QLatin1String(kVersion));
+
+    auto parsed = Parse(QCoreApplication::arguments());
+    if (const int* status = std::get_if<int>(&parsed))
+        return *status;
+    Invocation& run = std::get<Invocation>(parsed);
+    if (const auto status = Validate(run))
+        return *status;
+
+    ConsoleFeedback console(run.verbose);
+    if (run.command == QLatin1String("list-surveys")) {
+        if (run.save)
+            SettingsStore().Save(run.settings);
+        return ListSurveys(run.settings, console);
     }
 
-    // From here on every run leaves its record, and Ctrl-C or SIGTERM stop
-    // it at the next batch boundary.
-    RunRecord record = BeginRunRecord(command, QStringLiteral("command line"), settings);
-    record.dryRun = dryRun;
-    RunRecordFeedback feedback(console, record);
-    CleanupOperations operations(settings, state, feedback);
-    operations.setRunRecord(&record);
+    // From here on every run leaves its record; Ctrl-C or SIGTERM stop the
+    // batched clean-ups at the next batch boundary, and a dry run anywhere.
+    // The table removals keep the default action, which ends them at once:
+    // a drop in flight is rolled back whole.
+    RunRecord record = BeginRunRecord(run.command, QStringLiteral("command line"), run.settings);
+    record.dryRun = run.dryRun;
+    record.cutoff = run.byDate() ? run.state.removalDate : QDate();
+    record.surveyIds = run.surveyIds;
+    record.kinds = run.kinds;
     StopFlag stop;
-    // The clean-ups that go in batches stop between them, and a dry run
-    // stops anywhere; the table removals keep the default action, which
-    // ends them at once: a drop in flight is rolled back whole.
     std::optional<StopSignals> stopSignals;
-    if (dryRun || command == QLatin1String("by-date") || bySurvey)
+    if (run.dryRun || run.batched())
         stopSignals.emplace(stop);
-    operations.setStopRequested(stop.AsQuery());
     CleanupPreview preview;
-    // Ends every run that got this far, also one that failed before its
-    // clean-up began: the record goes to the run log and the report.
-    const auto finishRun = [&]() {
-        console.FinishProgress();
 
-        // A dry run's record holds what it found.
-        if (dryRun) {
-            for (const CleanupPreview::Table& table : preview.tables) {
-                RunRecord::Table& entry = record.TableEntry(table.table);
-                entry.deleted = table.wholeCopy ? 0 : table.rows;
-                entry.copied = preview.backup ? table.rows : 0;
-            }
-            record.droppedTables = preview.droppedTables;
-        }
-        record.ended = QDateTime::currentDateTime();
-        int status = console.reportedStop() ? kStopped : console.reportedDatabaseError() ? kDatabaseError : kCompleted;
-        QString error;
-        if (!AppendToRunLog(record, &error))
-            PrintError(error);
-        if (!reportPath.isEmpty() && !WriteRunReport(record, reportPath, &error)) {
-            PrintError(error);
-            if (status == kCompleted)
-                status = kDatabaseError;
-        }
-        return status;
-    };
-
-    if (bySurvey) {
-        // The surveys as the selection dialog lists them; every identifier
-        // must be one of them before anything is changed.
-        std::vector<SurveyListRow> all;
-        try {
-            const ReadOnlyOpening readOnly; // the list only reads, as the dialog's does
-            auto connection = OpenDatabase(settings.callCenterSrc, DatabaseRole::CallCentre);
-            std::set<qint32> known;
-            for (Result surveys(*connection, QStringLiteral("Select SurveyID From Surveys")); surveys.Next();)
-                known.insert(static_cast<qint32>(surveys.Value(0).toInt64()));
-            for (const qint32 id : requestedIds)
-                if (!known.count(id))
-                    return UsageError(QStringLiteral("there is no survey %1 in Surveys").arg(id));
-            LoadSurveyList(*connection, [&](const SurveyListRow& row) { all.push_back(row); });
-        } catch (const DatabaseError& e) {
-            ReportDatabaseError(feedback, QLatin1String(ReportContext::SurveySelection), e);
-            return finishRun();
-        }
-        std::vector<SurveyListRow> selected;
-        for (const auto& row : all)
-            if (std::find(requestedIds.begin(), requestedIds.end(), static_cast<qint32>(row.id)) != requestedIds.end())
-                selected.push_back(row);
-        const SurveySelection selection = SelectionOf(selected);
-        if (!selection.hasSurveysWithData()) {
+    // By survey: the surveys as the selection dialog lists them; every
+    // identifier must be one of them before anything is changed.
+    SurveySelection chosen;
+    if (run.bySurvey()) {
+        std::vector<SurveyListRow> list;
+        record.outcome = ReadSurveyList(run.settings, console, [&](const SurveyListRow& row) { list.push_back(row); });
+        if (record.outcome.failed())
+            return Finish(run, record, preview);
+        const SurveyChoice choice = ChooseSurveys(list, run.surveyIds);
+        if (!choice.unknownIds.empty())
+            return UsageError(QStringLiteral("there is no survey %1 in Surveys").arg(choice.unknownIds.front()));
+        // As in the window, surveys that keep no interview data of either
+        // storage kind are not cleaned at all.
+        if (!choice.selection.hasSurveysWithData()) {
             PrintError(QStringLiteral("none of these surveys keeps legacy or new interview data; nothing to clean"));
             return kCompleted;
         }
-        if (save)
-            store.Save(settings);
-        record.surveyIds = requestedIds;
-        for (const auto* option : {&statsOption, &surveysOption, &webOption, &listsOption})
-            if (parser.isSet(*option))
-                record.kinds << option->names().first();
-        if (dryRun) {
-            if (operations.PreviewBySurveys(TargetConnection(settings, state), selection, options, preview))
-                PrintPreview(preview, options.stats || settings.backupType != 0, feedback);
-        } else {
-            operations.CleanUpBySurveys(TargetConnection(settings, state), selection, options);
-        }
-    } else {
-        if (save)
-            store.Save(settings);
-        const bool byDate = command == QLatin1String("by-date");
-        if (byDate)
-            record.cutoff = state.removalDate;
-        if (dryRun) {
-            bool previewed = false;
-            if (byDate)
-                previewed = operations.PreviewByDate(TargetConnection(settings, state), preview);
-            else if (command == QLatin1String("surveys"))
-                previewed = operations.PreviewDeletedSurveys(preview);
-            else if (command == QLatin1String("lists"))
-                previewed = operations.PreviewDeletedLists(preview);
-            else
-                previewed = operations.PreviewWebInterviews(preview);
-            if (previewed)
-                PrintPreview(preview, byDate, feedback);
-        } else if (byDate) {
-            operations.CleanUpByDate(TargetConnection(settings, state));
-        } else if (command == QLatin1String("surveys")) {
-            operations.CleanUpDeletedSurveys();
-        } else if (command == QLatin1String("lists")) {
-            operations.CleanUpDeletedLists();
-        } else {
-            operations.CleanUpWebInterviews();
-        }
+        chosen = choice.selection;
     }
-    return finishRun();
+    if (run.save)
+        SettingsStore().Save(run.settings);
+    CleanupOperations operations(run.settings, run.state, console);
+    operations.setStopRequested(stop.AsQuery());
+    record.outcome = RunCommand(run, operations, chosen, preview);
+    if (!preview.refusalReport.isEmpty()) { // the run would refuse to start: so does its dry run
+        record.outcome.Fail(preview.refusalReport);
+        console.ShowMessage(preview.refusalReport, MessageKind::Refused);
+    }
+    if (run.dryRun && !record.outcome.failed() && !record.outcome.stopped())
+        PrintPreview(preview, !run.bySurvey() ? run.byDate() : run.options.stats || run.settings.backupType != 0);
+    console.FinishProgress();
+    return Finish(run, record, preview);
 }
 
 } // namespace qel

@@ -78,10 +78,7 @@ void ConsoleFeedback::FinishProgress()
 void ConsoleFeedback::ShowMessage(const QString& text, MessageKind kind)
 {
     FinishProgress();
-    if (kind == MessageKind::Stopped)
-        reportedStop_ = true;
     if (kind == MessageKind::DatabaseError || kind == MessageKind::Refused) {
-        reportedDatabaseError_ = true;
         WriteText(stderr, text + QLatin1Char('\n'));
     } else {
         WriteText(stdout, text + QLatin1Char('\n'));

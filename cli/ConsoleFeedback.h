@@ -21,9 +21,6 @@ public:
     void PumpMessages() override {}
     void ShowMessage(const QString& text, MessageKind kind) override;
 
-    bool reportedDatabaseError() const { return reportedDatabaseError_; }
-    bool reportedStop() const { return reportedStop_; }
-
     // Ends the progress line so that what follows starts on a line of its own.
     void FinishProgress();
 
@@ -33,8 +30,6 @@ private:
     bool terminal_;
     bool verbose_;
     bool progressLineOpen_ = false;
-    bool reportedDatabaseError_ = false;
-    bool reportedStop_ = false;
     void ShowLine(const QString& text);
 
     QString detailStage_; // "Stage N/21: " of the step whose progress the line shows

@@ -159,7 +159,7 @@ BatchInsert::BatchInsert(Connection& target, const QString& table, const QString
         quoted << dialect.QuoteIdentifier(c);
     Statement describe(target_);
     describe.ExecDirect(QStringLiteral("SELECT %1 FROM %2 WHERE 1=0").arg(quoted.join(QStringLiteral(", ")),
-                                                                          dialect.QuoteIdentifier(table_)));
+                                                                          table_));
     for (const ResultColumn& c : DescribeResult(describe.handle()))
         targetColumns_.push_back({c.sqlType, c.size, c.digits});
 }
@@ -180,7 +180,7 @@ QString BatchInsert::InsertText(int rowsPerStatement) const
     for (int i = 0; i < rowsPerStatement; ++i)
         rows << row;
     return QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
-        .arg(dialect.QuoteIdentifier(table_), quoted.join(QStringLiteral(", ")), rows.join(QLatin1Char(',')));
+        .arg(table_, quoted.join(QStringLiteral(", ")), rows.join(QLatin1Char(',')));
 }
 
 void BatchInsert::Insert(const RowBatch& rows, int firstColumn)
@@ -191,7 +191,8 @@ void BatchInsert::Insert(const RowBatch& rows, int firstColumn)
         throw DatabaseError::Internal(QStringLiteral("A batch of %1 columns cannot fill the %2 columns of %3.")
                                           .arg(rows.columnCount() - firstColumn)
                                           .arg(columns_.size())
-                                          .arg(table_));
+                                          .arg(table_),
+                                      target_.origin());
     if (target_.dialect().isSQLite() || arraysRefused_ || !FitsInArrays(rows, firstColumn))
         InsertRowsPerStatement(rows, firstColumn);
     else
@@ -280,7 +281,8 @@ void BatchInsert::PrepareParameter(Parameter& p, const RowBatch::Column& column,
                 const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), p.integer);
                 if (error != std::errc() || end != value.data() + value.size())
                     throw DatabaseError::Internal(QStringLiteral("A whole number of %1 could not be read: %2")
-                                                      .arg(table_, QString::fromLatin1(value.data(), static_cast<qsizetype>(value.size()))));
+                                                      .arg(table_, QString::fromLatin1(value.data(), static_cast<qsizetype>(value.size()))),
+                                                  target_.origin());
                 number(SQL_C_SBIGINT, &p.integer, sizeof p.integer);
             } else if (kind == 'r') {
                 // Its 21 digits, which SQLite writes in a type wider than a
@@ -288,14 +290,16 @@ void BatchInsert::PrepareParameter(Parameter& p, const RowBatch::Column& column,
                 const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), p.real);
                 if (error != std::errc() || end != value.data() + value.size())
                     throw DatabaseError::Internal(QStringLiteral("A number of %1 could not be read: %2")
-                                                      .arg(table_, QString::fromLatin1(value.data(), static_cast<qsizetype>(value.size()))));
+                                                      .arg(table_, QString::fromLatin1(value.data(), static_cast<qsizetype>(value.size()))),
+                                                  target_.origin());
                 number(SQL_C_DOUBLE, &p.real, sizeof p.real);
             } else if (kind == 't') {
                 text(value);
             } else if (kind == 'b') {
                 varying(SQL_C_BINARY, value.data(), value.size());
             } else {
-                throw DatabaseError::Internal(QStringLiteral("A value of %1 came in a form this program does not know.").arg(table_));
+                throw DatabaseError::Internal(QStringLiteral("A value of %1 came in a form this program does not know.").arg(table_),
+                                              target_.origin());
             }
             break;
         }
@@ -414,8 +418,8 @@ void BatchInsert::InsertAsArrays(const RowBatch& rows, int firstColumn)
     // A driver may go on past a row it refused; any refused row fails the batch.
     for (SQLULEN i = 0; i < processed_ && i < status_.size(); ++i)
         if (status_[i] == SQL_PARAM_ERROR)
-            throw DatabaseError::Internal(
-                QStringLiteral("Row %1 of a batch could not be saved in %2.").arg(i + 1).arg(table_));
+            throw DatabaseError::Internal(QStringLiteral("Row %1 of a batch could not be saved in %2.").arg(i + 1).arg(table_),
+                                          target_.origin());
 }
 
 } // namespace qel

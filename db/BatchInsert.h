@@ -14,7 +14,9 @@ class Connection;
 class Statement;
 
 // Inserts rows of batches into one table of a database, the named columns
-// in order. SQLite takes several rows in each statement (its driver
+// in order. The table is named as the target's statements write it,
+// quoted (and with its schema where that matters, see
+// Catalog::StatementName). SQLite takes several rows in each statement (its driver
 // prepares a statement again for every row of an array of parameters);
 // every other database takes the whole batch as arrays of parameters where
 // its values allow. Each value is handed to the driver in the form it was

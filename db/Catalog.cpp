@@ -106,22 +106,23 @@ std::vector<TableEntry> Catalog::ReadSQLiteTables()
     return tables;
 }
 
-// Elsewhere the driver's table list, narrowed to the schema an unqualified
-// name reaches when the server can tell it.
+// SQL Server: the tables an unqualified name reaches, as the server
+// resolves it for this login: its default schema's, then those of dbo that
+// no table of the default schema hides. Elsewhere the driver's list.
 std::vector<TableEntry> Catalog::ReadListedTables()
 {
-    if (connection_.dialect().isSqlServer()) {
-        Result rows(connection_, CatalogStatements::DefaultSchema());
-        if (rows.Next())
-            defaultSchema_ = rows.Value(0).text();
-    }
     std::vector<TableEntry> tables;
-    for (Result rows = Result::Tables(connection_); rows.Next();) {
-        TableEntry entry{rows.Value(QStringLiteral("TABLE_SCHEM")).text(), rows.Value(QStringLiteral("TABLE_NAME")).text(),
-                         rows.Value(QStringLiteral("TABLE_TYPE")).text()};
-        if (defaultSchema_.isEmpty() || entry.schema.compare(defaultSchema_, Qt::CaseInsensitive) == 0)
-            tables.push_back(entry);
+    if (connection_.dialect().isSqlServer()) {
+        Result schema(connection_, CatalogStatements::DefaultSchema());
+        if (schema.Next())
+            defaultSchema_ = schema.Value(0).text();
+        for (Result rows(connection_, CatalogStatements::ResolvedTables()); rows.Next();)
+            tables.push_back({rows.Value(0).text(), rows.Value(1).text(), rows.Value(2).text()});
+        return tables;
     }
+    for (Result rows = Result::Tables(connection_); rows.Next();)
+        tables.push_back({rows.Value(QStringLiteral("TABLE_SCHEM")).text(), rows.Value(QStringLiteral("TABLE_NAME")).text(),
+                          rows.Value(QStringLiteral("TABLE_TYPE")).text()});
     return tables;
 }
 
@@ -175,13 +176,22 @@ QString Catalog::QualifiedName(const TableEntry& table) const
     return CatalogStatements::QualifiedName(connection_.dialect(), table.schema, table.name, defaultSchema_);
 }
 
+QString Catalog::ExplicitName(const TableEntry& table) const
+{
+    if (!connection_.dialect().isSqlServer())
+        return QualifiedName(table);
+    return CatalogStatements::SchemaQualifiedName(connection_.dialect(), table.schema, table.name);
+}
+
+QString Catalog::StatementName(const QString& table)
+{
+    return ExplicitName(LookupTable(table));
+}
+
 void Catalog::DropTable(const QString& name)
 {
     const TableEntry table = LookupTable(name);
-    if (!dropsListOnly_)
-        connection_.Execute(CatalogStatements::DropTable(QualifiedName(table)));
-    if (onDropped_)
-        onDropped_(table.name);
+    connection_.Execute(CatalogStatements::DropTable(QualifiedName(table)));
     Forget(table);
 }
 
@@ -290,17 +300,17 @@ std::vector<ColumnDefinition> Catalog::ReadListedColumns(const TableEntry& table
 
 void Catalog::CreateTable(const QString& name, const std::vector<ColumnDefinition>& columns)
 {
-    const TableEntry entry{defaultSchema_, name, QStringLiteral("TABLE")};
-    connection_.Execute(CatalogStatements::CreateTable(connection_.dialect(), QualifiedName(entry), columns));
+    const TableEntry entry{DefaultSchema(), name, QStringLiteral("TABLE")};
+    connection_.Execute(CatalogStatements::CreateTable(connection_.dialect(), ExplicitName(entry), columns));
     if (tables_) // a list read later finds the new table by itself
         tables_->push_back(entry);
 }
 
 void Catalog::CreateTableIfMissing(const QString& name, const std::vector<ColumnDefinition>& columns)
 {
-    const TableEntry entry{defaultSchema_, name, QStringLiteral("TABLE")};
+    const TableEntry entry{DefaultSchema(), name, QStringLiteral("TABLE")};
     try {
-        connection_.Execute(CatalogStatements::CreateTableIfMissing(connection_.dialect(), QualifiedName(entry), columns));
+        connection_.Execute(CatalogStatements::CreateTableIfMissing(connection_.dialect(), ExplicitName(entry), columns));
     } catch (const DatabaseError&) {
         // Two runs may test for the table at once on a server, and one
         // create then fails; the table is there all the same.
@@ -315,12 +325,12 @@ void Catalog::CreateTableIfMissing(const QString& name, const std::vector<Column
 
 void Catalog::AddColumn(const QString& table, const ColumnDefinition& column)
 {
-    connection_.Execute(CatalogStatements::AddColumn(connection_.dialect(), QualifiedName(LookupTable(table)), column));
+    connection_.Execute(CatalogStatements::AddColumn(connection_.dialect(), StatementName(table), column));
 }
 
 void Catalog::DropColumn(const QString& table, const QString& column)
 {
-    connection_.Execute(CatalogStatements::DropColumn(connection_.dialect(), QualifiedName(LookupTable(table)), column));
+    connection_.Execute(CatalogStatements::DropColumn(connection_.dialect(), StatementName(table), column));
 }
 
 void Catalog::ChangeColumnTypes(const QString& table, const std::vector<ColumnDefinition>& changed)
@@ -331,7 +341,7 @@ void Catalog::ChangeColumnTypes(const QString& table, const std::vector<ColumnDe
     const Dialect& dialect = connection_.dialect();
     if (!dialect.isSQLite()) {
         for (const ColumnDefinition& column : changed)
-            connection_.Execute(CatalogStatements::AlterColumn(dialect, QualifiedName(entry), column));
+            connection_.Execute(CatalogStatements::AlterColumn(dialect, ExplicitName(entry), column));
         return;
     }
 

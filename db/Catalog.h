@@ -47,7 +47,8 @@ struct TableEntry {
 };
 
 // The schema catalogue of one connection: the tables an unqualified name
-// reaches, their columns, and the statements that create, alter and drop
+// reaches (on SQL Server as the server resolves one for the login: its
+// default schema, then dbo), their columns, and the statements that create, alter and drop
 // them in the connection's own dialect. A table of the same name in two
 // schemas stays two tables: look-ups take the one an unqualified name would
 // reach. The list is read once and then kept in step with the tables this
@@ -75,11 +76,9 @@ public:
     // Drops the table; a missing table is a DatabaseError.
     void DropTable(const QString& name);
 
-    // A preview's catalogue drops nothing: the drops only take the tables
-    // off its list, as a real drop would, so that a walk over the list
-    // picks the same tables. Either way each dropped name is passed on.
-    void setDropsListOnly(bool listOnly) { dropsListOnly_ = listOnly; }
-    void setOnDropped(std::function<void(const QString& name)> onDropped) { onDropped_ = std::move(onDropped); }
+    // Takes a table off this catalogue's list, as a drop does, without
+    // dropping it (a preview's walk over the list picks the same tables).
+    void Forget(const TableEntry& table);
 
     // Drops the table when it is there; a missing table, or a view of that
     // name, is passed over, also one that another program dropped after the
@@ -93,7 +92,13 @@ public:
     // The table's columns in their order; a missing table is a DatabaseError.
     std::vector<ColumnDefinition> Columns(const QString& table);
 
-    // Creates a table with the given columns in one statement.
+    // The table as a statement names it: on SQL Server with its schema, so
+    // that the statement reaches the table this catalogue found whatever
+    // the login's default schema; a missing table is a DatabaseError.
+    QString StatementName(const QString& table);
+
+    // Creates a table with the given columns in one statement, in the
+    // schema an unqualified name reaches, named explicitly on SQL Server.
     void CreateTable(const QString& name, const std::vector<ColumnDefinition>& columns);
 
     // Creates the table unless it is there, also when another connection
@@ -121,13 +126,11 @@ private:
     std::vector<ColumnDefinition> ReadSQLiteColumns(const TableEntry& table);
     std::vector<ColumnDefinition> ReadListedColumns(const TableEntry& table);
     QString QualifiedName(const TableEntry& table) const;
-    void Forget(const TableEntry& table);
+    QString ExplicitName(const TableEntry& table) const;
     bool IsGone(const TableEntry& table, const DatabaseError& dropFailure);
 
     Connection& connection_;
     std::optional<std::vector<TableEntry>> tables_;
-    bool dropsListOnly_ = false;
-    std::function<void(const QString&)> onDropped_;
     QString defaultSchema_;
 };
 

@@ -9,6 +9,24 @@ QString DefaultSchema()
     return QStringLiteral("SELECT SCHEMA_NAME()");
 }
 
+QString ResolvedTables()
+{
+    // OBJECT_ID of the bare name finds the object the server would take for
+    // it, in this database's collation, so that of two tables of one name
+    // the one an unqualified statement reaches is kept.
+    return QStringLiteral("SELECT s.name, o.name, CASE o.type WHEN 'V' THEN 'VIEW' ELSE 'TABLE' END AS kind "
+                          "FROM sys.objects AS o JOIN sys.schemas AS s ON s.schema_id = o.schema_id "
+                          "WHERE o.type IN ('U', 'V') AND o.is_ms_shipped = 0 "
+                          "AND o.object_id = OBJECT_ID(QUOTENAME(o.name)) ORDER BY kind, o.name");
+}
+
+QString SchemaQualifiedName(const Dialect& dialect, const QString& schema, const QString& name)
+{
+    if (schema.isEmpty())
+        return dialect.QuoteIdentifier(name);
+    return dialect.QuoteIdentifier(schema) + QLatin1Char('.') + dialect.QuoteIdentifier(name);
+}
+
 QString QualifiedName(const Dialect& dialect, const QString& schema, const QString& name, const QString& defaultSchema)
 {
     if (schema.isEmpty() || schema.compare(defaultSchema, Qt::CaseInsensitive) == 0)

@@ -17,9 +17,18 @@ namespace CatalogStatements {
 // SQL Server: the schema an unqualified table name reaches.
 QString DefaultSchema();
 
+// SQL Server: the tables and views an unqualified name reaches, as the
+// server resolves it for this login (its default schema, then dbo): schema,
+// name and "TABLE" or "VIEW", tables first, each by name.
+QString ResolvedTables();
+
 // The table quoted for the dialect, with its schema in front only when it
 // is not the one an unqualified name reaches.
 QString QualifiedName(const Dialect& dialect, const QString& schema, const QString& name, const QString& defaultSchema);
+
+// The table quoted with its schema whenever the schema is known, so that a
+// statement reaches that table whatever the login's default schema.
+QString SchemaQualifiedName(const Dialect& dialect, const QString& schema, const QString& name);
 
 // "[name] type NULL": a column as a table definition or ALTER TABLE writes it.
 QString ColumnText(const Dialect& dialect, const ColumnDefinition& column);

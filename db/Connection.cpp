@@ -177,10 +177,10 @@ std::unique_ptr<Connection> Connection::Open(const QString& connectionString, st
     return c;
 }
 
-long long Connection::Execute(const QString& sql)
+long long Connection::Execute(const QString& sql, Duration duration)
 {
     Statement statement(*this);
-    if (!statement.ExecDirect(sql))
+    if (!statement.ExecDirect(sql, duration))
         return 0;
     const long long rows = statement.RowCount();
     statement.DrainResults();

@@ -2,6 +2,7 @@
 
 #include "db/Dialect.h"
 #include "db/OdbcApi.h"
+#include "db/Statement.h"
 #include "db/TextEncoding.h"
 
 #include <QString>
@@ -44,7 +45,7 @@ public:
 
     // Runs one SQL text; returns the number of rows it affected (0 when the
     // driver cannot tell).
-    long long Execute(const QString& sql);
+    long long Execute(const QString& sql, Duration duration = Duration::Short);
 
     // Transactions: see Transaction, which uses these.
     void SetAutoCommit(bool on);

@@ -75,9 +75,11 @@ DatabaseError DatabaseError::FromHandle(SQLSMALLINT handleType, SQLHANDLE handle
     return DatabaseError(source, texts.join(QStringLiteral("; ")), firstState, firstNative);
 }
 
-DatabaseError DatabaseError::Internal(const QString& description)
+DatabaseError DatabaseError::Internal(const QString& description, const QString& origin)
 {
-    return DatabaseError(QStringLiteral("QelCleanup data access"), description);
+    DatabaseError error(QStringLiteral("QelCleanup data access"), description);
+    error.setOrigin(origin);
+    return error;
 }
 
 DatabaseError DatabaseError::ItemNotFound(const QString& item)

@@ -22,8 +22,9 @@ public:
     // Without any record, the fallback text describes the failure.
     static DatabaseError FromHandle(SQLSMALLINT handleType, SQLHANDLE handle, const QString& fallback);
 
-    // A failure found by this layer itself rather than reported by a driver.
-    static DatabaseError Internal(const QString& description);
+    // A failure found by this layer itself rather than reported by a driver;
+    // with the words of the database it concerns, when one does.
+    static DatabaseError Internal(const QString& description, const QString& origin = QString());
 
     // A table, field or position that a collection does not hold.
     static DatabaseError ItemNotFound(const QString& item);

@@ -1,5 +1,7 @@
 #include "db/LockWait.h"
 
+#include "db/WaitHook.h"
+
 #include <QDeadlineTimer>
 #include <QThread>
 
@@ -29,6 +31,9 @@ SQLRETURN RunWaitingForLock(const std::function<SQLRETURN()>& call, SQLSMALLINT 
         const SQLRETURN rc = call();
         if (SQL_SUCCEEDED(rc) || rc == SQL_NO_DATA || deadline.hasExpired() || !AnswersDatabaseLocked(handleType, handle))
             return rc;
+        // A stop is answered within the wait, not after the time-out.
+        if (WaitAbandoned())
+            throw Interrupted();
         QThread::msleep(kPauseMs);
     }
 }

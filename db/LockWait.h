@@ -23,8 +23,9 @@ bool AnswersDatabaseLocked(SQLSMALLINT handleType, SQLHANDLE handle);
 
 // Runs the call; while it fails with "database is locked", runs it again,
 // until the given number of seconds has passed since the first try (0: no
-// limit). Returns the last try's return code; its diagnostics stay on the
-// handle.
+// limit), or until the thread's wait hook (WaitHook.h) asks to stop, which
+// throws Interrupted. Returns the last try's return code; its diagnostics
+// stay on the handle.
 SQLRETURN RunWaitingForLock(const std::function<SQLRETURN()>& call, SQLSMALLINT handleType, SQLHANDLE handle,
                             int seconds);
 

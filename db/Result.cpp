@@ -7,9 +7,10 @@ namespace qel {
 
 Result::Result(std::unique_ptr<Statement> statement) : statement_(std::move(statement)) {}
 
-Result::Result(Connection& connection, const QString& sql) : statement_(std::make_unique<Statement>(connection))
+Result::Result(Connection& connection, const QString& sql, Duration duration)
+    : statement_(std::make_unique<Statement>(connection))
 {
-    statement_->ExecDirect(sql);
+    statement_->ExecDirect(sql, duration);
     Describe();
 }
 
@@ -29,29 +30,6 @@ Result Result::Columns(Connection& connection, const QString& schema, const QStr
     result.statement_->Check(SQLColumnsW(result.statement_->handle(), nullptr, 0, schemaText,
                                          schema.isEmpty() ? 0 : SQL_NTS, ToSqlWChar(table), SQL_NTS, nullptr, 0),
                              "SQLColumns");
-    result.Describe();
-    return result;
-}
-
-Result Result::PrimaryKeys(Connection& connection, const QString& schema, const QString& table)
-{
-    Result result(std::make_unique<Statement>(connection));
-    SQLWCHAR* schemaText = schema.isEmpty() ? nullptr : ToSqlWChar(schema);
-    result.statement_->Check(SQLPrimaryKeysW(result.statement_->handle(), nullptr, 0, schemaText,
-                                             schema.isEmpty() ? 0 : SQL_NTS, ToSqlWChar(table), SQL_NTS),
-                             "SQLPrimaryKeys");
-    result.Describe();
-    return result;
-}
-
-Result Result::UniqueIndexes(Connection& connection, const QString& schema, const QString& table)
-{
-    Result result(std::make_unique<Statement>(connection));
-    SQLWCHAR* schemaText = schema.isEmpty() ? nullptr : ToSqlWChar(schema);
-    result.statement_->Check(SQLStatisticsW(result.statement_->handle(), nullptr, 0, schemaText,
-                                            schema.isEmpty() ? 0 : SQL_NTS, ToSqlWChar(table), SQL_NTS, SQL_INDEX_UNIQUE,
-                                            SQL_QUICK),
-                             "SQLStatistics");
     result.Describe();
     return result;
 }

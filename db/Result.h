@@ -22,7 +22,7 @@ class Connection;
 class Result {
 public:
     // Runs the query.
-    Result(Connection& connection, const QString& sql);
+    Result(Connection& connection, const QString& sql, Duration duration = Duration::Short);
 
     // The catalogue function SQLTables: every table and view the driver
     // lists, with TABLE_CAT, TABLE_SCHEM, TABLE_NAME, TABLE_TYPE, REMARKS.
@@ -32,10 +32,6 @@ public:
     // may hold search-pattern characters; the caller filters exact names).
     static Result Columns(Connection& connection, const QString& schema, const QString& table);
 
-    // The catalogue functions SQLPrimaryKeys (COLUMN_NAME is field 3) and
-    // SQLStatistics for unique indexes (INDEX_NAME field 5, COLUMN_NAME 8).
-    static Result PrimaryKeys(Connection& connection, const QString& schema, const QString& table);
-    static Result UniqueIndexes(Connection& connection, const QString& schema, const QString& table);
 
     Result(Result&&) noexcept;
     Result& operator=(Result&&) noexcept;

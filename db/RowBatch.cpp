@@ -170,7 +170,8 @@ bool RowBatch::Fetch(Statement& statement, const std::vector<ValueForm>& forms, 
     if (names.size() != forms.size())
         throw DatabaseError::Internal(QStringLiteral("A batch was read with %1 columns and %2 forms.")
                                           .arg(names.size())
-                                          .arg(forms.size()));
+                                          .arg(forms.size()),
+                                      statement.connection().origin());
     Clear(forms, names, statement.connection().textEncoding());
     while (rows_ < maxRows) {
         const SQLRETURN rc = SQLFetch(statement.handle());

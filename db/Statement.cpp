@@ -2,6 +2,7 @@
 
 #include "db/Connection.h"
 #include "db/DatabaseError.h"
+#include "db/WaitHook.h"
 
 namespace qel {
 
@@ -26,10 +27,12 @@ void Statement::Check(SQLRETURN rc, const char* call) const
     connection_.CheckStatement(rc, handle_, call);
 }
 
-bool Statement::ExecDirect(const QString& sql)
+bool Statement::ExecDirect(const QString& sql, Duration duration)
 {
-    const SQLRETURN rc = connection_.RunWaitingForLock(SQL_HANDLE_STMT, handle_,
-                                                       [&] { return SQLExecDirectW(handle_, ToSqlWChar(sql), SQL_NTS); });
+    const auto execute = [&] { return SQLExecDirectW(handle_, ToSqlWChar(sql), SQL_NTS); };
+    const SQLRETURN rc = connection_.RunWaitingForLock(SQL_HANDLE_STMT, handle_, [&] {
+        return duration == Duration::Long ? RunCancellable(handle_, execute) : execute();
+    });
     Check(rc, "SQLExecDirect");
     return rc != SQL_NO_DATA;
 }

@@ -8,6 +8,11 @@ namespace qel {
 
 class Connection;
 
+// How long a statement may take: a batch of a clean-up is short by design;
+// a count over a whole table, or a table's one delete, may take long, and
+// runs so that a stop is answered while it does (see WaitHook.h).
+enum class Duration { Short, Long };
+
 // One ODBC statement handle of a connection, freed with the object. The
 // connection's command time-out is applied to it.
 class Statement {
@@ -22,7 +27,7 @@ public:
 
     // Runs a text; returns false when the driver says there is no data
     // (an UPDATE or DELETE that touched no row), true otherwise.
-    bool ExecDirect(const QString& sql);
+    bool ExecDirect(const QString& sql, Duration duration = Duration::Short);
 
     // Prepares a text to be run with Execute, with parameters bound first.
     void Prepare(const QString& sql);

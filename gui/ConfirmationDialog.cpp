@@ -129,11 +129,8 @@ ConfirmationDialog::ConfirmationDialog(const QString& command, const CleanupPrev
     page->addWidget(Line(backup, "backupLine", this));
     // A run that would refuse to start is not offered: the dialog says why
     // and only Cancel remains.
-    if (preview.refusal) {
-        const QString why = preview.refusal->origin().isEmpty()
-            ? preview.refusal->description()
-            : preview.refusal->description() + QLatin1Char('\n') + preview.refusal->origin();
-        page->addLayout(IconLine(QStyle::SP_MessageBoxCritical, Line(why, "refusalLine", this), "refusalIcon", this));
+    if (!preview.refusal.isEmpty()) {
+        page->addLayout(IconLine(QStyle::SP_MessageBoxCritical, Line(preview.refusal, "refusalLine", this), "refusalIcon", this));
     }
 
     auto* buttons = new QDialogButtonBox(this);
@@ -143,7 +140,7 @@ ConfirmationDialog::ConfirmationDialog(const QString& command, const CleanupPrev
                     "cancelButton");
     for (QPushButton* button : {delete_, cancel_})
         button->setMinimumWidth(units_.x(50));
-    if (preview.refusal) {
+    if (!preview.refusal.isEmpty()) {
         delete_->setEnabled(false);
         delete_->hide();
     }

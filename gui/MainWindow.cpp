@@ -1,6 +1,6 @@
 #include "gui/MainWindow.h"
 
-#include "cleanup/SettingsCheck.h"
+#include "cleanup/checks/SettingsCheck.h"
 #include "core/StringTable.h"
 #include "gui/AboutDialog.h"
 #include "gui/Artwork.h"
@@ -186,13 +186,11 @@ void MainWindow::RunBusy(Operation operation, bool stoppable)
 template <typename Operation>
 void MainWindow::RunRecorded(RunRecord record, Operation operation, bool stoppable)
 {
-    // The run's own operations tell the record what each table lost and how
-    // the run ended; the window's feedback still shows everything.
-    RunRecordFeedback feedback(feedback_, record);
-    CleanupOperations operations(settings_, state_, feedback);
-    operations.setRunRecord(&record);
+    // The operation answers what each table lost and how the run ended;
+    // that is what the run log records.
+    CleanupOperations operations(settings_, state_, feedback_);
     operations.setStopRequested([this] { return progress_->stopRequested(); });
-    RunBusy([&] { operation(operations); }, stoppable);
+    RunBusy([&] { record.outcome = operation(operations); }, stoppable);
     QString error;
     if (!AppendToRunLog(record, &error))
         feedback_.ShowStatus(error);
@@ -202,7 +200,7 @@ std::optional<CleanupPreview> MainWindow::DatePreview(const QString& targetConne
 {
     ProgressScope progress(*progress_, false);
     CleanupPreview preview;
-    if (!operations_.PreviewByDate(targetConnection, preview))
+    if (!operations_.PreviewByDate(targetConnection, preview).completed())
         return std::nullopt;
     return preview;
 }
@@ -212,7 +210,7 @@ std::optional<CleanupPreview> MainWindow::SurveyPreview(const QString& targetCon
 {
     ProgressScope progress(*progress_, false);
     CleanupPreview preview;
-    if (!operations_.PreviewBySurveys(targetConnection, selection, options, preview))
+    if (!operations_.PreviewBySurveys(targetConnection, selection, options, preview).completed())
         return std::nullopt;
     return preview;
 }
@@ -223,7 +221,7 @@ bool MainWindow::Confirm(const QString& command, const std::optional<CleanupPrev
         return false;
     ConfirmationDialog dialog(command, *preview, this);
     // A run that would refuse to start is shown, never started.
-    if (RunConfirmation(dialog) == QDialog::Accepted && !preview->refusal)
+    if (RunConfirmation(dialog) == QDialog::Accepted && preview->refusal.isEmpty())
         return true;
     // The preview's last status ("Opening databases") would read as if a
     // run were on its way.
@@ -245,7 +243,7 @@ void MainWindow::CleanUpByDate()
         return;
     RunRecord record = BeginRunRecord(QStringLiteral("by-date"), kFrontEnd, settings_);
     record.cutoff = state_.removalDate;
-    RunRecorded(std::move(record), [&](CleanupOperations& operations) { operations.CleanUpByDate(target); }, true);
+    RunRecorded(std::move(record), [&](CleanupOperations& operations) { return operations.CleanUpByDate(target); }, true);
 }
 
 void MainWindow::CleanUpBySurvey()
@@ -284,7 +282,7 @@ void MainWindow::CleanUpBySurvey()
             record.kinds << QLatin1String(name);
     RunRecorded(
         std::move(record),
-        [&](CleanupOperations& operations) { operations.CleanUpBySurveys(target, chosen, options); }, true);
+        [&](CleanupOperations& operations) { return operations.CleanUpBySurveys(target, chosen, options); }, true);
 }
 
 // The table removals raise the busy flag too: a message box they show runs
@@ -293,21 +291,21 @@ void MainWindow::CleanUpListDatabase()
 {
     if (BeginCleanupCommand())
         RunRecorded(BeginRunRecord(QStringLiteral("lists"), kFrontEnd, settings_),
-                    [](CleanupOperations& operations) { operations.CleanUpDeletedLists(); });
+                    [](CleanupOperations& operations) { return operations.CleanUpDeletedLists(); });
 }
 
 void MainWindow::CleanUpSurveysDatabase()
 {
     if (BeginCleanupCommand())
         RunRecorded(BeginRunRecord(QStringLiteral("surveys"), kFrontEnd, settings_),
-                    [](CleanupOperations& operations) { operations.CleanUpDeletedSurveys(); });
+                    [](CleanupOperations& operations) { return operations.CleanUpDeletedSurveys(); });
 }
 
 void MainWindow::CleanUpWebInterviewsDatabase()
 {
     if (BeginCleanupCommand())
         RunRecorded(BeginRunRecord(QStringLiteral("web-interviews"), kFrontEnd, settings_),
-                    [](CleanupOperations& operations) { operations.CleanUpWebInterviews(); });
+                    [](CleanupOperations& operations) { return operations.CleanUpWebInterviews(); });
 }
 
 void MainWindow::BrowseBackupFile()

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "cleanup/CleaningHistory.h"
-#include "cleanup/SurveyList.h"
+#include "cleanup/surveys/CleaningHistory.h"
+#include "cleanup/surveys/SurveyList.h"
 
 #include <QDate>
 #include <QString>

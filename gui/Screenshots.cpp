@@ -1,6 +1,6 @@
 #include "gui/Screenshots.h"
 
-#include "cleanup/BackupTarget.h"
+#include "cleanup/checks/BackupTarget.h"
 #include "core/SettingsStore.h"
 #include "gui/ConfirmationDialog.h"
 #include "gui/PreviewTexts.h"

@@ -1,10 +1,7 @@
 #include "gui/SurveySelectionDialog.h"
 
-#include "cleanup/Databases.h"
-#include "cleanup/ErrorReport.h"
+#include "cleanup/surveys/SurveyList.h"
 #include "core/StringTable.h"
-#include "db/Connection.h"
-#include "db/DatabaseError.h"
 #include "gui/DialogBuilder.h"
 #include "gui/DialogLayouts.h"
 
@@ -73,6 +70,29 @@ void SurveySelectionDialog::EnableOK()
     ok_->setEnabled(chosen);
 }
 
+namespace {
+
+// Passes everything on, and ends the wait cursor before a message box, so
+// that the report is read with the ordinary cursor.
+class WaitlessFeedback : public Feedback {
+public:
+    WaitlessFeedback(Feedback& inner, std::optional<WaitCursor>& wait) : inner_(inner), wait_(wait) {}
+
+    void ShowStatus(const QString& text) override { inner_.ShowStatus(text); }
+    void PumpMessages() override { inner_.PumpMessages(); }
+    void ShowMessage(const QString& text, MessageKind kind) override
+    {
+        wait_.reset();
+        inner_.ShowMessage(text, kind);
+    }
+
+private:
+    Feedback& inner_;
+    std::optional<WaitCursor>& wait_;
+};
+
+} // namespace
+
 void SurveySelectionDialog::LoadSurveys()
 {
     UpdateData(false);
@@ -84,17 +104,13 @@ void SurveySelectionDialog::LoadSurveys()
     surveyList_->setHeaderLabels(titles);
     surveyList_->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
-    try {
-        const ReadOnlyOpening readOnly; // the list only reads
-        auto connection = OpenDatabase(connection_, DatabaseRole::CallCentre);
-        LoadSurveyList(*connection, [this](const SurveyListRow& row) {
-            auto* item = new QTreeWidgetItem(surveyList_, row.cells);
-            item->setData(0, Qt::UserRole, row.id);
-        });
-    } catch (const DatabaseError& e) {
-        wait.reset(); // the report is read with the ordinary cursor
-        ReportDatabaseError(feedback_, QLatin1String(ReportContext::SurveySelection), e);
-    }
+    WaitlessFeedback reporting(feedback_, wait);
+    CleanupSettings settings;
+    settings.callCenterSrc = connection_;
+    ReadSurveyList(settings, reporting, [this](const SurveyListRow& row) {
+        auto* item = new QTreeWidgetItem(surveyList_, row.cells);
+        item->setData(0, Qt::UserRole, row.id);
+    });
     FitColumns();
 }
 

@@ -8,7 +8,7 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev unixodbc unixodbc-dev odbcinst libsqliteodbc tdsodbc libgtest-dev)
 case "${1:-}" in
-  bench) packages+=(sqlite3 bc) ;;
+  bench) packages+=(sqlite3 bc python3) ;;
   screenshots) packages+=(xvfb xauth) ;;
 esac
 

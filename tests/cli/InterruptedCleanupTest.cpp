@@ -10,7 +10,7 @@
 // the real command line, and the row-by-row one (the route into another
 // server, with the backup's ledger) through qelcleanup-test-child, which
 // forces it.
-#include "cleanup/BackupLedger.h"
+#include "cleanup/transfer/BackupLedger.h"
 #include "db/Connection.h"
 #include "fixtures/FixtureOptions.h"
 #include "fixtures/ProductDatabases.h"

@@ -5,7 +5,7 @@
 // the program is run, on each route a SQLite backup takes: every row that
 // leaves the statistics database is in the backup once, bit for bit, the
 // dry run counts what the run deletes, and a rerun finds nothing to do.
-#include "cleanup/BackupLedger.h"
+#include "cleanup/transfer/BackupLedger.h"
 #include "db/Connection.h"
 #include "fixtures/FixtureOptions.h"
 #include "fixtures/ProductDatabases.h"

@@ -241,7 +241,7 @@ TEST_F(RunControlTest, StopEndsTheRunAfterABatchWithEveryDeletedRowInTheBackupOn
     // run pumps the window's events.
     bool pressed = false;
     recorder.onPump = [&] {
-        if (pressed || !recorder.lastStatus().contains(QStringLiteral("records copied")))
+        if (pressed || w.progress().bar()->value() <= 0)
             return;
         // The bar shows the table in hand, with the rows and the rate.
         EXPECT_GT(w.progress().bar()->value(), 0);

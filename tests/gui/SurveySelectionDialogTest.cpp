@@ -1,5 +1,5 @@
 #include "gui/MainWindow.h"
-#include "cleanup/CleaningHistory.h"
+#include "cleanup/surveys/CleaningHistory.h"
 #include "db/Connection.h"
 #include "gui/SurveySelectionDialog.h"
 

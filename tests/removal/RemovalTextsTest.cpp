@@ -1,6 +1,6 @@
 // No SQL Server answers here, so the texts the table removals send to one
 // are checked as text, whole and to the character.
-#include "cleanup/RemovalStatements.h"
+#include "cleanup/removal/RemovalStatements.h"
 #include "db/CatalogStatements.h"
 #include "db/Dialect.h"
 #include "tests/support/QtPrinters.h"

@@ -1,7 +1,7 @@
 #include "tests/removal/RemovalFixture.h"
 
 #include "db/DatabaseError.h"
-#include "cleanup/WebInterviewTables.h"
+#include "cleanup/removal/WebInterviewTables.h"
 
 using namespace qel;
 using namespace qel::test;

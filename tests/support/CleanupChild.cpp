@@ -8,7 +8,7 @@
 // Progress goes to standard error one line per status, results to standard
 // output; the exit status is 0 when the clean-up completed, 1 after a
 // database error and 2 for arguments it does not understand.
-#include "cleanup/BackupTarget.h"
+#include "cleanup/checks/BackupTarget.h"
 #include "cleanup/CleanupOperations.h"
 #include "cli/ConsoleFeedback.h"
 #include "core/CleanupSettings.h"
@@ -71,7 +71,7 @@ int main(int argc, char** argv)
     CleanupDatabases::Options options;
     options.rowByRow = true;
     operations.setDatabaseOptions(options);
-    const bool ok = operations.CleanUpByDate(TargetConnection(settings, state));
+    const bool ok = operations.CleanUpByDate(TargetConnection(settings, state)).completed();
     feedback.FinishProgress();
     return ok ? 0 : 1;
 }

@@ -45,6 +45,9 @@ public:
     Backend kind() const { return kind_; }
     ProductDatabases& product() { return product_; }
 
+    // The server's databases and logins; nothing on SQLite.
+    SqlServerDatabases* server() const { return server_.get(); }
+
     // A temporary folder for files that are not product databases.
     const TempDatabases& files() const { return files_; }
 

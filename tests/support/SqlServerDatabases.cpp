@@ -3,6 +3,7 @@
 #include "db/Connection.h"
 #include "db/ConnectionString.h"
 #include "db/DatabaseError.h"
+#include "db/Result.h"
 
 #include <QCoreApplication>
 #include <QRandomGenerator>
@@ -71,6 +72,19 @@ QString WithoutPassword(const QString& connection)
     return Rebuilt(pairs);
 }
 
+QString WithLogin(const QString& connection, const QString& login, const QString& password)
+{
+    const ConnectionString parsed = ConnectionString::Parse(connection);
+    std::vector<std::pair<QString, QString>> pairs;
+    for (const auto& pair : parsed.pairs())
+        if (!IsKey(pair.first, {"UID", "User ID", "PWD", "Password", "Trusted_Connection", "Integrated Security",
+                                "Authentication"}))
+            pairs.push_back(pair);
+    pairs.emplace_back(QStringLiteral("UID"), login);
+    pairs.emplace_back(QStringLiteral("PWD"), password);
+    return Rebuilt(pairs);
+}
+
 SqlServerDatabases::SqlServerDatabases(const QString& serverConnection)
 {
     admin_ = Connection::Open(serverConnection, kAdminTimeoutSeconds);
@@ -78,10 +92,11 @@ SqlServerDatabases::SqlServerDatabases(const QString& serverConnection)
         throw DatabaseError::Internal(
             QStringLiteral("The database reached is %1, not SQL Server.").arg(admin_->dbmsName()));
     static int counter = 0;
-    const QString prefix = QStringLiteral("qel_%1_%2_%3")
-                               .arg(QCoreApplication::applicationPid())
-                               .arg(++counter)
-                               .arg(QRandomGenerator::system()->bounded(0x1000000), 6, 16, QLatin1Char('0'));
+    prefix_ = QStringLiteral("qel_%1_%2_%3")
+                  .arg(QCoreApplication::applicationPid())
+                  .arg(++counter)
+                  .arg(QRandomGenerator::system()->bounded(0x1000000), 6, 16, QLatin1Char('0'));
+    const QString& prefix = prefix_;
     try {
         connections_.callCenter = Create(serverConnection, prefix + QStringLiteral("_callcenter"));
         connections_.statistics = Create(serverConnection, prefix + QStringLiteral("_stats"));
@@ -131,8 +146,55 @@ void SqlServerDatabases::DropAll()
                                       e.sqlState(), e.nativeError());
         }
     }
+    while (!logins_.empty()) {
+        const QString name = logins_.back().first;
+        logins_.pop_back();
+        try {
+            admin_->Execute(QStringLiteral("DROP LOGIN %1").arg(Quoted(name)));
+        } catch (const DatabaseError& e) {
+            if (!first)
+                first = DatabaseError(e.source(), QStringLiteral("%1 (login %2)").arg(e.description(), name),
+                                      e.sqlState(), e.nativeError());
+        }
+    }
     if (first)
         throw *first;
+}
+
+QString SqlServerDatabases::LoginsUnavailable()
+{
+    Result answer(*admin_, QStringLiteral("SELECT CAST(SERVERPROPERTY('IsIntegratedSecurityOnly') AS int), "
+                                          "HAS_PERMS_BY_NAME(NULL, NULL, 'ALTER ANY LOGIN')"));
+    if (!answer.Next())
+        return QStringLiteral("the server did not say whether it takes SQL Server logins");
+    if (answer.Value(0).toInt64() == 1)
+        return QStringLiteral("the server takes Windows logins only, and this case needs a SQL Server login of its own");
+    if (answer.Value(1).toInt64() != 1)
+        return QStringLiteral("the login of %1 may not create logins (ALTER ANY LOGIN), which this case needs")
+            .arg(QLatin1String("QEL_TEST_SQLSERVER"));
+    return {};
+}
+
+QString SqlServerDatabases::CreateLogin(const QString& tag)
+{
+    const QString name = prefix_ + QLatin1Char('_') + tag;
+    // A password of every kind of character, so that a password policy
+    // never refuses it; the policy is left out all the same.
+    const QString password = QStringLiteral("Qel-%1-x9Z")
+                                 .arg(QRandomGenerator::system()->generate64(), 16, 16, QLatin1Char('0'));
+    admin_->Execute(QStringLiteral("CREATE LOGIN %1 WITH PASSWORD = N'%2', CHECK_POLICY = OFF, DEFAULT_DATABASE = "
+                                   "[master]")
+                        .arg(Quoted(name), password));
+    logins_.emplace_back(name, password);
+    return name;
+}
+
+QString SqlServerDatabases::AsLogin(const QString& databaseConnection, const QString& login) const
+{
+    for (const auto& [name, password] : logins_)
+        if (name == login)
+            return WithLogin(databaseConnection, name, password);
+    return databaseConnection;
 }
 
 } // namespace qel::test

@@ -6,6 +6,8 @@
 #include <QStringList>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace qel {
 class Connection;
@@ -19,6 +21,10 @@ QString WithDatabase(const QString& connection, const QString& database);
 
 // The connection string as messages may show it: passwords replaced.
 QString WithoutPassword(const QString& connection);
+
+// The connection string with the SQL Server login and password given in
+// place of whichever login or Windows authentication it named.
+QString WithLogin(const QString& connection, const QString& login, const QString& password);
 
 // Seven new databases on a SQL Server, for the product's six and a backup
 // target, named after this process and a counter (qel_<pid>_<n>_<tag>_stats,
@@ -36,15 +42,31 @@ public:
 
     const ProductConnections& connections() const { return connections_; }
 
-    // Drops the databases, first closing every connection to them. Throws
-    // the first DatabaseError after trying them all.
+    // Drops the databases, first closing every connection to them, and the
+    // logins made for the test. Throws the first DatabaseError after trying
+    // them all.
     void DropAll();
+
+    // Why this server cannot give a test a login of its own: it takes
+    // Windows logins only, or the login of the variable may not create
+    // logins (ALTER ANY LOGIN); empty when it can.
+    QString LoginsUnavailable();
+
+    // A new SQL Server login of this test, with no user in any database
+    // yet; dropped with the databases. Answers its name.
+    QString CreateLogin(const QString& tag);
+
+    // A connection string of one of the test's databases for a login made
+    // by CreateLogin.
+    QString AsLogin(const QString& databaseConnection, const QString& login) const;
 
 private:
     QString Create(const QString& serverConnection, const QString& name);
 
     std::unique_ptr<Connection> admin_;
+    QString prefix_;
     QStringList created_;
+    std::vector<std::pair<QString, QString>> logins_; // name, password
     ProductConnections connections_;
 };
 

@@ -1,4 +1,4 @@
-#include "cleanup/CleaningHistory.h"
+#include "cleanup/surveys/CleaningHistory.h"
 #include "cleanup/CleanupOperations.h"
 #include "db/Connection.h"
 #include "db/Result.h"
@@ -60,7 +60,8 @@ protected:
         selection.legacySurveyIds = legacy;
         selection.newSurveyIds = newer;
         return CleanupOperations(settings, state, feedback)
-            .CleanUpBySurveys(TargetConnection(settings, state), selection, CleanOptions{stats, surveys, web, lists});
+            .CleanUpBySurveys(TargetConnection(settings, state), selection, CleanOptions{stats, surveys, web, lists})
+            .completed();
     }
 
     long long Count(const QString& connection, const QString& sql) { return CountRows(connection, sql); }

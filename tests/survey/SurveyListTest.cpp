@@ -1,5 +1,5 @@
 #include "db/Connection.h"
-#include "cleanup/SurveyList.h"
+#include "cleanup/surveys/SurveyList.h"
 
 #include "fixtures/ProductDatabases.h"
 #include "tests/support/TempDatabases.h"

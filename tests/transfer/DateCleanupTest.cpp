@@ -1,7 +1,7 @@
 #include "cleanup/CleanupOperations.h"
 #include "db/Connection.h"
 #include "db/Result.h"
-#include "cleanup/StatisticsCatalogue.h"
+#include "cleanup/transfer/StatisticsCatalogue.h"
 #include "fixtures/StatisticsSchema.h"
 
 #include "fixtures/ProductDatabases.h"
@@ -71,7 +71,10 @@ protected:
         settings.timeout = QStringLiteral("30");
         state.removalDate = kCutoff;
     }
-    bool Run() { return CleanupOperations(settings, state, feedback).CleanUpByDate(TargetConnection(settings, state)); }
+    bool Run()
+    {
+        return CleanupOperations(settings, state, feedback).CleanUpByDate(TargetConnection(settings, state)).completed();
+    }
 
     Census TakeCensus()
     {
@@ -319,14 +322,11 @@ TEST_P(DateCleanupTest, PreviewProgressAndRecordAgreeWithWhatLeavesEachTable)
     EXPECT_EQ(preview.deletedRows(), before.totalDoomed());
 
     ProgressRecorder recorder;
-    RunRecord record = BeginRunRecord(QStringLiteral("by-date"), QStringLiteral("test"), settings);
-    RunRecordFeedback recording(recorder, record);
-    CleanupOperations operations(settings, state, recording);
-    operations.setRunRecord(&record);
-    ASSERT_TRUE(operations.CleanUpByDate(TargetConnection(settings, state))) << recorder.messageTexts().join('\n').toStdString();
-    EXPECT_EQ(record.outcome, RunRecord::Outcome::Completed);
+    CleanupOperations operations(settings, state, recorder);
+    RunOutcome outcome = operations.CleanUpByDate(TargetConnection(settings, state));
+    ASSERT_TRUE(outcome.completed()) << recorder.messageTexts().join('\n').toStdString();
     for (const auto& [table, rows] : before.doomed) {
-        const RunRecord::Table& entry = record.TableEntry(table);
+        const RunOutcome::Table& entry = outcome.TableEntry(table);
         EXPECT_EQ(entry.deleted, rows) << table.toStdString();
         EXPECT_EQ(entry.copied, rows) << table.toStdString();
         const TableProgress* last = nullptr;
@@ -349,8 +349,11 @@ TEST_P(DateCleanupTest, PreviewProgressAndRecordAgreeWithWhatLeavesEachTable)
         EXPECT_FALSE(last->estimated) << table.toStdString();
         EXPECT_EQ(last->secondsLeft() <= 0.0, true) << table.toStdString();
     }
-    EXPECT_EQ(record.TableEntry(QStringLiteral("Agents")).copied, Rows(product().callCenter(), QStringLiteral("Agents")));
-    EXPECT_EQ(record.deletedRows(), before.totalDoomed());
+    EXPECT_EQ(outcome.TableEntry(QStringLiteral("Agents")).copied, Rows(product().callCenter(), QStringLiteral("Agents")));
+    EXPECT_EQ(outcome.deletedRows(), before.totalDoomed());
+    EXPECT_EQ(outcome.copiedRows(), before.totalDoomed() + Rows(product().callCenter(), QStringLiteral("Agents"))
+                                        + Rows(product().callCenter(), QStringLiteral("Surveys"))
+                                        + Rows(product().callCenter(), QStringLiteral("Lists")));
 }
 
 namespace {

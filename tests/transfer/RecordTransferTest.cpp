@@ -1,8 +1,8 @@
-#include "cleanup/BackupLedger.h"
-#include "cleanup/CleanupDatabases.h"
+#include "cleanup/transfer/BackupLedger.h"
+#include "cleanup/transfer/CleanupDatabases.h"
 #include "cleanup/ErrorReport.h"
-#include "cleanup/RecordTransfer.h"
-#include "cleanup/TransferStatements.h"
+#include "cleanup/transfer/RecordTransfer.h"
+#include "cleanup/transfer/TransferStatements.h"
 #include "db/Catalog.h"
 #include "db/Connection.h"
 #include "db/DatabaseError.h"
@@ -97,6 +97,7 @@ protected:
         CleanupDatabases::Options options;
         options.commandTimeout = CommandTimeout(settings.timeout);
         options.rowByRow = rowByRow();
+        options.transactionMilliseconds = 0; // a transaction per batch, so that batches can be told apart
         databases = CleanupDatabases::Open(settings, settings.statTgt, options);
         EXPECT_EQ(databases->route, settings.backupType == 0 ? BackupRoute::None
                                     : rowByRow()             ? BackupRoute::Ledger
@@ -186,6 +187,10 @@ TEST_P(RecordTransferTest, BatchesAreWholeAndAFailingBatchCopiesAndDeletesNothin
     EXPECT_EQ(deleted, 0) << "a failed step adds nothing to the count";
     ASSERT_EQ(feedback.messages.size(), 1u);
     EXPECT_TRUE(feedback.messages[0].text.startsWith(QStringLiteral("ADO error in Statistic_Agent ('"))) << feedback.messages[0].text.toStdString();
+    // The backup refused the row, whichever connection sent it there.
+    EXPECT_TRUE(feedback.messages[0].text.contains(QStringLiteral("Database of StatTgt: the SQLite file")))
+        << feedback.messages[0].text.toStdString();
+    EXPECT_FALSE(feedback.messages[0].text.contains(QStringLiteral("StatSrc"))) << feedback.messages[0].text.toStdString();
     // The first batch went whole: copied and deleted. The second went not at all.
     EXPECT_EQ(ReadRows(settings.statTgt, QStringLiteral("SELECT CallID, AgentID FROM Statistic_Agent ORDER BY AgentID")),
               ReadRows(temp.connection(QStringLiteral("expected.db")), QStringLiteral("SELECT 1, 10 UNION ALL SELECT 3, 11")));

@@ -2,7 +2,7 @@
 #include "db/Connection.h"
 #include "db/DatabaseError.h"
 #include "db/Result.h"
-#include "cleanup/SchemaReplication.h"
+#include "cleanup/transfer/SchemaReplication.h"
 
 #include "fixtures/ProductDatabases.h"
 #include "tests/support/RecordingFeedback.h"

@@ -1,13 +1,13 @@
 // No SQL Server answers here, so every statement the statistics clean-ups
 // send to one is checked as text, whole and to the character: a blank too
 // many or too few is a different statement.
-#include "cleanup/BackupLedger.h"
-#include "cleanup/CleaningHistory.h"
-#include "cleanup/ColumnUnion.h"
-#include "cleanup/RecordTransfer.h"
-#include "cleanup/SchemaReplication.h"
-#include "cleanup/StatisticsCatalogue.h"
-#include "cleanup/TransferStatements.h"
+#include "cleanup/transfer/BackupLedger.h"
+#include "cleanup/surveys/CleaningHistory.h"
+#include "cleanup/transfer/ColumnUnion.h"
+#include "cleanup/transfer/RecordTransfer.h"
+#include "cleanup/transfer/SchemaReplication.h"
+#include "cleanup/transfer/StatisticsCatalogue.h"
+#include "cleanup/transfer/TransferStatements.h"
 #include "db/CatalogStatements.h"
 #include "db/DatabaseIdentity.h"
 #include "db/Dialect.h"
@@ -349,21 +349,22 @@ TEST(SqlServerStatisticsTexts, TheLedgersOwnStatements)
     entry.rows = 4;
     entry.fingerprint = 0xFFFFFFFFFFFFFFFEull;
     const QString source = QStringLiteral("db01/Stat'\u00e9");
+    const QString ledger = QStringLiteral("[audit].[QelCleanupLedger]");
     ExpectTexts({
-        {"pending", BackupLedger::PendingQuery(kSqlServer, source, entry.table),
+        {"pending", BackupLedger::PendingQuery(kSqlServer, ledger, source, entry.table),
          QStringLiteral("SELECT BatchId, KeyColumns, KeyAfter, KeyThrough, Selection, RowsCopied, RowFingerprint FROM "
-                        "QelCleanupLedger WHERE SourceDatabase = N'db01/Stat''\u00e9' AND TableName = N'Statistic_Agent' "
-                        "ORDER BY BatchId")},
-        {"record", BackupLedger::RecordStatement(kSqlServer, source, entry),
-         QStringLiteral("INSERT INTO QelCleanupLedger (SourceDatabase, TableName, BatchId, KeyColumns, KeyAfter, KeyThrough, "
-                        "Selection, RowsCopied, RowFingerprint, CopiedAt) VALUES (N'db01/Stat''\u00e9', N'Statistic_Agent', "
-                        "1733000000000001, N'[\"[CallID]\"]', N'[]', N'[\"4711\"]', N'CallID in (Select CallID from "
-                        "Statistic_Call WHERE Start_Time<''03/05/2024'')', 4, -2, GETDATE())")},
-        {"forget", BackupLedger::ForgetStatement(kSqlServer, source, entry),
-         QStringLiteral("DELETE FROM QelCleanupLedger WHERE SourceDatabase = N'db01/Stat''\u00e9' AND "
+                        "[audit].[QelCleanupLedger] WHERE SourceDatabase = N'db01/Stat''\u00e9' AND TableName = "
+                        "N'Statistic_Agent' ORDER BY BatchId")},
+        {"record", BackupLedger::RecordStatement(kSqlServer, ledger, source, entry),
+         QStringLiteral("INSERT INTO [audit].[QelCleanupLedger] (SourceDatabase, TableName, BatchId, KeyColumns, KeyAfter, "
+                        "KeyThrough, Selection, RowsCopied, RowFingerprint, CopiedAt) VALUES (N'db01/Stat''\u00e9', "
+                        "N'Statistic_Agent', 1733000000000001, N'[\"[CallID]\"]', N'[]', N'[\"4711\"]', N'CallID in "
+                        "(Select CallID from Statistic_Call WHERE Start_Time<''03/05/2024'')', 4, -2, GETDATE())")},
+        {"forget", BackupLedger::ForgetStatement(kSqlServer, ledger, source, entry),
+         QStringLiteral("DELETE FROM [audit].[QelCleanupLedger] WHERE SourceDatabase = N'db01/Stat''\u00e9' AND "
                         "TableName = N'Statistic_Agent' AND BatchId = 1733000000000001")},
-        {"SQLite knows no N''", BackupLedger::ForgetStatement(Dialect(Dialect::Kind::SQLite), source, entry),
-         QStringLiteral("DELETE FROM QelCleanupLedger WHERE SourceDatabase = 'db01/Stat''\u00e9' AND "
+        {"SQLite knows no N''", BackupLedger::ForgetStatement(Dialect(Dialect::Kind::SQLite), QStringLiteral("\"QelCleanupLedger\""), source, entry),
+         QStringLiteral("DELETE FROM \"QelCleanupLedger\" WHERE SourceDatabase = 'db01/Stat''\u00e9' AND "
                         "TableName = 'Statistic_Agent' AND BatchId = 1733000000000001")},
     });
 }
@@ -371,8 +372,12 @@ TEST(SqlServerStatisticsTexts, TheLedgersOwnStatements)
 TEST(SqlServerStatisticsTexts, AReferenceTableIsCopiedWhole)
 {
     ExpectTexts({
-        {"empty the backup's copy", Sql::EmptyTable(kSqlServer, QStringLiteral("Agents")), QStringLiteral("DELETE FROM [Agents]")},
-        {"a name with a bracket", Sql::EmptyTable(kSqlServer, QStringLiteral("A]b")), QStringLiteral("DELETE FROM [A]]b]")},
+        {"empty the backup's copy, in the schema it was found in",
+         Sql::EmptyTable(CatalogStatements::SchemaQualifiedName(kSqlServer, QStringLiteral("dbo"), QStringLiteral("Agents"))),
+         QStringLiteral("DELETE FROM [dbo].[Agents]")},
+        {"a name with a bracket",
+         Sql::EmptyTable(CatalogStatements::SchemaQualifiedName(kSqlServer, QStringLiteral("o]wn"), QStringLiteral("A]b"))),
+         QStringLiteral("DELETE FROM [o]]wn].[A]]b]")},
         {"read the source", Sql::ReadTable(QStringLiteral("Agents"), {QStringLiteral("[AgentID]"), QStringLiteral("[Name]")}),
          QStringLiteral("SELECT [AgentID], [Name] FROM Agents")},
     });
@@ -380,11 +385,12 @@ TEST(SqlServerStatisticsTexts, AReferenceTableIsCopiedWhole)
 
 // The backup table is given the source's columns: created whole when it is
 // missing, a missing column added, a column too narrow for the source
-// widened in place with its values kept.
+// widened in place with its values kept; each statement names the schema,
+// so that it reaches the table found whatever the login's default schema.
 TEST(SqlServerSchemaTexts, TheBackupTableTakesTheSourcesColumns)
 {
     using namespace CatalogStatements;
-    const QString table = QualifiedName(kSqlServer, QStringLiteral("dbo"), QStringLiteral("Statistic_Call"), QStringLiteral("dbo"));
+    const QString table = SchemaQualifiedName(kSqlServer, QStringLiteral("dbo"), QStringLiteral("Statistic_Call"));
     // As replication maps them for a SQL Server target: every column nullable.
     std::vector<ColumnDefinition> source;
     for (const ColumnDefinition& c :
@@ -405,23 +411,90 @@ TEST(SqlServerSchemaTexts, TheBackupTableTakesTheSourcesColumns)
     ExpectTexts({
         {"default schema", DefaultSchema(), QStringLiteral("SELECT SCHEMA_NAME()")},
         {"create", CreateTable(kSqlServer, table, source),
-         QStringLiteral("CREATE TABLE [Statistic_Call] ([CallID] int NULL, [Start_Time] datetime NULL, "
+         QStringLiteral("CREATE TABLE [dbo].[Statistic_Call] ([CallID] int NULL, [Start_Time] datetime NULL, "
                         "[Ended] datetime2(7) NULL, [Caller] nvarchar(50) NULL, [Notes] varchar(max) NULL, "
                         "[Cost] numeric(18,4) NULL, [Done] bit NULL, [Memo]]x] nvarchar(max) NULL)")},
-        {"create unless there", CreateTableIfMissing(kSqlServer, QualifiedName(kSqlServer, QStringLiteral("hist"), QStringLiteral("T'x"), QStringLiteral("dbo")),
+        {"create unless there", CreateTableIfMissing(kSqlServer, SchemaQualifiedName(kSqlServer, QStringLiteral("hist"), QStringLiteral("T'x")),
                                                      {source[0]}),
          QStringLiteral("IF OBJECT_ID(N'[hist].[T''x]', N'U') IS NULL\nCREATE TABLE [hist].[T'x] ([CallID] int NULL)")},
-        {"add", AddColumn(kSqlServer, table, source[5]), QStringLiteral("ALTER TABLE [Statistic_Call] ADD [Cost] numeric(18,4) NULL")},
-        {"add not null", AddColumn(kSqlServer, table, keyColumn), QStringLiteral("ALTER TABLE [Statistic_Call] ADD [ID] bigint NOT NULL")},
+        {"add", AddColumn(kSqlServer, table, source[5]), QStringLiteral("ALTER TABLE [dbo].[Statistic_Call] ADD [Cost] numeric(18,4) NULL")},
+        {"add not null", AddColumn(kSqlServer, table, keyColumn), QStringLiteral("ALTER TABLE [dbo].[Statistic_Call] ADD [ID] bigint NOT NULL")},
         {"widen", AlterColumn(kSqlServer, table, *widened),
-         QStringLiteral("ALTER TABLE [Statistic_Call] ALTER COLUMN [Caller] nvarchar(50) NULL")},
+         QStringLiteral("ALTER TABLE [dbo].[Statistic_Call] ALTER COLUMN [Caller] nvarchar(50) NULL")},
         {"widen a number", AlterColumn(kSqlServer, table, *longer),
-         QStringLiteral("ALTER TABLE [Statistic_Call] ALTER COLUMN [CallID] bigint NULL")},
+         QStringLiteral("ALTER TABLE [dbo].[Statistic_Call] ALTER COLUMN [CallID] bigint NULL")},
         {"drop a column", DropColumn(kSqlServer, table, QStringLiteral("Old]Col")),
-         QStringLiteral("ALTER TABLE [Statistic_Call] DROP COLUMN [Old]]Col]")},
-        {"another schema", CreateTable(kSqlServer, QualifiedName(kSqlServer, QStringLiteral("hist"), QStringLiteral("T"), QStringLiteral("dbo")),
+         QStringLiteral("ALTER TABLE [dbo].[Statistic_Call] DROP COLUMN [Old]]Col]")},
+        {"another schema", CreateTable(kSqlServer, SchemaQualifiedName(kSqlServer, QStringLiteral("hi]st"), QStringLiteral("T")),
                                        {source[0]}),
-         QStringLiteral("CREATE TABLE [hist].[T] ([CallID] int NULL)")},
+         QStringLiteral("CREATE TABLE [hi]]st].[T] ([CallID] int NULL)")},
+    });
+}
+
+// The tables are those an unqualified name reaches, as the server resolves
+// it for the login: its default schema first, then dbo. A drop names the
+// schema only where it is not the default one, as it always did.
+TEST(SqlServerSchemaTexts, TablesAreTheOnesAnUnqualifiedNameReaches)
+{
+    using namespace CatalogStatements;
+    ExpectTexts({
+        {"the tables resolved", ResolvedTables(),
+         QStringLiteral("SELECT s.name, o.name, CASE o.type WHEN 'V' THEN 'VIEW' ELSE 'TABLE' END AS kind FROM sys.objects "
+                        "AS o JOIN sys.schemas AS s ON s.schema_id = o.schema_id WHERE o.type IN ('U', 'V') AND "
+                        "o.is_ms_shipped = 0 AND o.object_id = OBJECT_ID(QUOTENAME(o.name)) ORDER BY kind, o.name")},
+        {"a drop in the default schema", DropTable(QualifiedName(kSqlServer, QStringLiteral("sales"), QStringLiteral("ZEBList7"), QStringLiteral("sales"))),
+         QStringLiteral("DROP TABLE [ZEBList7];")},
+        {"a drop of dbo's table", DropTable(QualifiedName(kSqlServer, QStringLiteral("dbo"), QStringLiteral("ZEBList7"), QStringLiteral("sales"))),
+         QStringLiteral("DROP TABLE [dbo].[ZEBList7];")},
+    });
+}
+
+// Into a backup of the same server the rows move under the statistics
+// login: the route is taken only when that login may insert into the backup
+// tables there and, for one still to be created, into the schema it will be
+// created in, tested in the backup database itself.
+TEST(SqlServerStatisticsTexts, TheRouteWithinOneServerAsksForTheRightToInsert)
+{
+    ExpectTexts({
+        {"tables there and one to create",
+         Sql::SqlServerMayInsert(QStringLiteral("qel_backup"), QStringLiteral("dbo"),
+                                 {QStringLiteral("[dbo].[Statistic_Agent]"), QStringLiteral("[own].[Statistic_Call]")}),
+         QStringLiteral("EXECUTE (N'USE [qel_backup]; SELECT MIN(ISNULL(Granted, 0)) FROM (VALUES (HAS_PERMS_BY_NAME("
+                        "N''dbo'', N''SCHEMA'', N''INSERT'')), (HAS_PERMS_BY_NAME(N''[dbo].[Statistic_Agent]'', N''OBJECT'', "
+                        "N''INSERT'')), (HAS_PERMS_BY_NAME(N''[own].[Statistic_Call]'', N''OBJECT'', N''INSERT''))) AS "
+                        "Rights (Granted)')")},
+        {"every table there, odd names", Sql::SqlServerMayInsert(QStringLiteral("Back]up'1"), QString(), {QStringLiteral("[o'k].[T]")}),
+         QStringLiteral("EXECUTE (N'USE [Back]]up''1]; SELECT MIN(ISNULL(Granted, 0)) FROM (VALUES (HAS_PERMS_BY_NAME("
+                        "N''[o''''k].[T]'', N''OBJECT'', N''INSERT''))) AS Rights (Granted)')")},
+    });
+}
+
+// Before the first delete: what in an existing backup table would refuse
+// the rows, and the source columns no value of which can come through this
+// program.
+TEST(SqlServerStatisticsTexts, TheBackupTablesAndTheTravellingTypesAreReadOnceBeforeTheFirstDelete)
+{
+    const QString ids = QStringLiteral("OBJECT_ID(N'[dbo].[Statistic_Agent]'), OBJECT_ID(N'[own].[Agents]')");
+    ExpectTexts({
+        {"obstacles", Sql::SqlServerBackupObstacles({QStringLiteral("[dbo].[Statistic_Agent]"), QStringLiteral("[own].[Agents]")}),
+         QStringLiteral("SELECT OBJECT_NAME(c.object_id), CASE WHEN c.is_identity = 1 THEN N'identity' WHEN c.is_computed = 1 "
+                        "THEN N'computed' WHEN c.system_type_id = 189 THEN N'rowversion' ELSE N'rule' END, c.name, c.name "
+                        "FROM sys.columns AS c WHERE c.object_id IN (%1) AND (c.is_identity = 1 OR c.is_computed = 1 OR "
+                        "c.system_type_id = 189 OR c.rule_object_id <> 0) UNION ALL SELECT OBJECT_NAME(t.parent_id), CASE "
+                        "WHEN t.is_instead_of_trigger = 1 THEN N'instead of' ELSE N'trigger' END, t.name, NULL FROM "
+                        "sys.triggers AS t WHERE t.parent_id IN (%1) AND t.is_disabled = 0 UNION ALL SELECT "
+                        "OBJECT_NAME(k.parent_object_id), N'check', k.name, COL_NAME(k.parent_object_id, "
+                        "k.parent_column_id) FROM sys.check_constraints AS k WHERE k.parent_object_id IN (%1) UNION ALL "
+                        "SELECT OBJECT_NAME(f.parent_object_id), N'foreign key', f.name, NULL FROM sys.foreign_keys AS f "
+                        "WHERE f.parent_object_id IN (%1) UNION ALL SELECT OBJECT_NAME(f.referenced_object_id), "
+                        "N'referenced', f.name, OBJECT_NAME(f.parent_object_id) FROM sys.foreign_keys AS f WHERE "
+                        "f.referenced_object_id IN (%1)")
+             .arg(ids)},
+        {"untravelled", Sql::SqlServerUntravelledColumns({QStringLiteral("Statistic_Agent"), QStringLiteral("O'Hara")}),
+         QStringLiteral("SELECT OBJECT_NAME(c.object_id), c.name, TYPE_NAME(c.user_type_id) FROM sys.columns AS c JOIN "
+                        "sys.types AS t ON t.user_type_id = c.user_type_id WHERE c.object_id IN "
+                        "(OBJECT_ID(N'Statistic_Agent'), OBJECT_ID(N'O''Hara')) AND (c.system_type_id = 98 OR "
+                        "t.is_assembly_type = 1) ORDER BY c.object_id, c.column_id")},
     });
 }
 

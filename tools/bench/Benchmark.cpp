@@ -1,32 +1,29 @@
 // Drives the clean-up by date on large fixture databases for the benchmark:
 //   qelcleanup-bench generate FOLDER CALLS DATE_ROWS   builds the statistics database
+//   qelcleanup-bench generate-big-row FOLDER           builds one with a single old row of a
+//                                                       50 MB BLOB and 25 MB of text
 //   qelcleanup-bench statements                         prints the shell's DELETE statements
 //   qelcleanup-bench copies                             prints the shell's INSERT ... SELECT statements
-//   qelcleanup-bench run STATISTICS [TARGET] [--row-by-row] [--writer] [--batch-size=N]
+//   qelcleanup-bench run STATISTICS [TARGET] [--row-by-row] [--batch-size=N] [--transaction-ms=N]
 //                                                       runs the clean-up, with a backup into TARGET
 // "run" prints the seconds of the whole operation, the rows deleted and the
 // process's peak memory. --row-by-row makes the backup go through this
-// program, as into another server. --writer inserts a call every 10 ms from
-// a second connection while the clean-up runs and reports how long each
-// insert waited (p99 and longest).
+// program, as into another server. The product's writer that the benchmark
+// sets beside a run is a standard client of its own (writer.py).
 #include "PeakMemory.h"
 
 #include "cleanup/CleanupOperations.h"
-#include "cleanup/StatisticsCatalogue.h"
-#include "cleanup/TransferStatements.h"
+#include "cleanup/transfer/StatisticsCatalogue.h"
+#include "cleanup/transfer/TransferStatements.h"
 #include "core/Dates.h"
-#include "db/OdbcApi.h"
 #include "fixtures/ProductDatabases.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTextStream>
-#include <QThread>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
-#include <thread>
 #include <vector>
 
 using namespace qel;
@@ -66,79 +63,6 @@ int Statements(bool copies)
     return 0;
 }
 
-// A product writer: a call record every 10 ms through its own connection,
-// each insert timed. It talks to the SQLite ODBC driver directly, as the
-// product would, and waits for a lock in the driver's busy handler (which
-// tries again every 10 ms), up to 30 s.
-class Writer {
-public:
-    explicit Writer(QString database) : database_(std::move(database)) {}
-
-    void Start()
-    {
-        thread_ = std::thread([this] { Run(); });
-    }
-    void Stop()
-    {
-        stop_ = true;
-        thread_.join();
-    }
-    QString Summary()
-    {
-        if (waits_.empty())
-            return QStringLiteral("writer_inserts=0 writer_error=\"%1\"").arg(error_);
-        std::sort(waits_.begin(), waits_.end());
-        const double p99 = waits_[std::min(waits_.size() - 1, waits_.size() * 99 / 100)];
-        return QStringLiteral("writer_inserts=%1 writer_p99_ms=%2 writer_max_ms=%3%4")
-            .arg(waits_.size())
-            .arg(p99, 0, 'f', 1)
-            .arg(waits_.back(), 0, 'f', 1)
-            .arg(error_.isEmpty() ? QString() : QStringLiteral(" writer_error=\"%1\"").arg(error_));
-    }
-
-private:
-    void Run()
-    {
-        SQLHENV env = SQL_NULL_HENV;
-        SQLHDBC dbc = SQL_NULL_HDBC;
-        SQLHSTMT statement = SQL_NULL_HSTMT;
-        SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
-        SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-        SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
-        const QByteArray connection = (SQLiteConnection(database_) + QStringLiteral(";Timeout=30000")).toUtf8();
-        if (!SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(const_cast<char*>(connection.constData())),
-                                            SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT))) {
-            error_ = QStringLiteral("cannot connect");
-        } else {
-            SQLAllocHandle(SQL_HANDLE_STMT, dbc, &statement);
-            qint64 id = 100000000;
-            QElapsedTimer clock;
-            while (!stop_) {
-                const QByteArray insert = QStringLiteral("INSERT INTO Statistic_Call (CallID, TaskID, Start_Time) VALUES "
-                                                         "(%1, 1, '2025-01-01 10:00:00')").arg(++id).toUtf8();
-                clock.start();
-                const SQLRETURN rc = SQLExecDirect(statement, reinterpret_cast<SQLCHAR*>(const_cast<char*>(insert.constData())), SQL_NTS);
-                waits_.push_back(clock.nsecsElapsed() / 1e6);
-                if (!SQL_SUCCEEDED(rc)) {
-                    error_ = QStringLiteral("an insert failed");
-                    break;
-                }
-                QThread::msleep(10);
-            }
-            SQLFreeHandle(SQL_HANDLE_STMT, statement);
-            SQLDisconnect(dbc);
-        }
-        SQLFreeHandle(SQL_HANDLE_DBC, dbc);
-        SQLFreeHandle(SQL_HANDLE_ENV, env);
-    }
-
-    QString database_;
-    std::thread thread_;
-    std::atomic<bool> stop_{false};
-    std::vector<double> waits_;
-    QString error_;
-};
-
 int Run(const QStringList& args)
 {
     const QString statistics = args.value(2);
@@ -162,20 +86,17 @@ int Run(const QStringList& args)
     CleanupOperations operations(settings, state, feedback);
     CleanupDatabases::Options options;
     options.rowByRow = args.contains(QStringLiteral("--row-by-row"));
+    for (const QString& arg : args)
+        if (arg.startsWith(QLatin1String("--transaction-ms=")))
+            options.transactionMilliseconds = arg.section(QLatin1Char('='), 1).toLongLong();
     operations.setDatabaseOptions(options);
 
-    Writer writer(statistics);
-    const bool withWriter = args.contains(QStringLiteral("--writer"));
-    if (withWriter)
-        writer.Start();
     QElapsedTimer clock;
     clock.start();
-    const bool ok = operations.CleanUpByDate(TargetConnection(settings, state));
+    const bool ok = operations.CleanUpByDate(TargetConnection(settings, state)).completed();
     const double seconds = clock.nsecsElapsed() / 1e9;
-    if (withWriter)
-        writer.Stop();
-    std::printf("ok=%d seconds=%.3f peak_mb=%.1f %s message=\"%s\"\n", ok ? 1 : 0, seconds, PeakMemoryMegabytes(),
-                withWriter ? qPrintable(writer.Summary()) : "", qPrintable(feedback.message));
+    std::printf("ok=%d seconds=%.3f peak_mb=%.1f message=\"%s\"\n", ok ? 1 : 0, seconds, PeakMemoryMegabytes(),
+                qPrintable(feedback.message));
     return ok ? 0 : 1;
 }
 
@@ -194,13 +115,26 @@ int main(int argc, char** argv)
         product.CreateStatistics(options, {1, 2, 3, 4, 5, 7, 12, 42});
         return 0;
     }
+    if (command == QLatin1String("generate-big-row") && args.size() >= 3) {
+        // A few calls, and one old message of 75 MB: what one big row costs.
+        ProductDatabases product(args[2]);
+        FixtureOptions options;
+        options.calls = 100;
+        options.dateRows = 100;
+        product.CreateStatistics(options, {1, 2});
+        ExecuteAll(product.statistics(),
+                   {QStringLiteral("ALTER TABLE Statistic_Messages ADD COLUMN Payload blob"),
+                    QStringLiteral("INSERT INTO Statistic_Messages (MessageID, MessageTime, Body, Payload) VALUES "
+                                   "(-1, '2020-01-01 00:00:00', printf('%.*c', 26214400, 'b'), zeroblob(52428800))")});
+        return 0;
+    }
     if (command == QLatin1String("statements"))
         return Statements(false);
     if (command == QLatin1String("copies"))
         return Statements(true);
     if (command == QLatin1String("run") && args.size() >= 3)
         return Run(args);
-    std::fprintf(stderr, "usage: qelcleanup-bench generate FOLDER CALLS DATE_ROWS | statements | copies | "
-                         "run STATISTICS [TARGET] [--row-by-row] [--writer] [--batch-size=N]\n");
+    std::fprintf(stderr, "usage: qelcleanup-bench generate FOLDER CALLS DATE_ROWS | generate-big-row FOLDER | statements | "
+                         "copies | run STATISTICS [TARGET] [--row-by-row] [--batch-size=N] [--transaction-ms=N]\n");
     return 2;
 }
