@@ -4,6 +4,7 @@
 
 #include <QLocale>
 
+#include <algorithm>
 #include <cmath>
 
 namespace qel {
@@ -19,6 +20,13 @@ double TableProgress::secondsLeft() const
     if (perSecond <= 0 || total < done)
         return -1.0;
     return static_cast<double>(total - done) / perSecond;
+}
+
+long long EstimatedTotal(long long done, double share)
+{
+    if (!(share > 0)) // NaN too
+        return done;
+    return std::max(done, SaturatingCast<long long>(std::round(static_cast<double>(done) / share)));
 }
 
 namespace {

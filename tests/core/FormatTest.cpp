@@ -67,3 +67,20 @@ TEST(ProgressDetailText, RatesAndTimesBeyondAnyClockStayInRange)
     usual.seconds = 3.8;
     EXPECT_EQ(ProgressDetailText(usual), QStringLiteral("12000 of 40000 rows, 3158 rows/s, 0:09 left"));
 }
+
+// The total a step shows while it walks a table it did not count: the rows
+// moved scaled by the share of the walk they came from. A walk that has
+// barely begun, or a share a key's spread makes tiny, still gives a count a
+// long long holds, never less than the rows already moved.
+TEST(ProgressDetailText, TotalsReckonedFromTheWalkStayInRange)
+{
+    EXPECT_EQ(EstimatedTotal(300, 0.25), 1200);
+    EXPECT_EQ(EstimatedTotal(1, 0.4), 3); // 2.5 rounds up
+    EXPECT_EQ(EstimatedTotal(500, 1.0), 500);
+    EXPECT_EQ(EstimatedTotal(500, 0.0), 500);
+    EXPECT_EQ(EstimatedTotal(500, std::nan("")), 500);
+    EXPECT_EQ(EstimatedTotal(500, 1.5), 500); // a share past the end counts what moved
+    EXPECT_EQ(EstimatedTotal(1000, 1e-300), std::numeric_limits<long long>::max());
+    EXPECT_EQ(EstimatedTotal(std::numeric_limits<long long>::max(), 0.5), std::numeric_limits<long long>::max());
+    EXPECT_EQ(EstimatedTotal(1, std::numeric_limits<double>::denorm_min()), std::numeric_limits<long long>::max());
+}
