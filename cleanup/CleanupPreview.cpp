@@ -141,7 +141,7 @@ RunOutcome CleanupOperations::PreviewByDate(const QString& targetConnection, Cle
     ReadOnlyOpening readOnly;
     try {
         if (!state_.removalDate.isValid())
-            throw DatabaseError::Internal(QStringLiteral("The removal date is not a valid date; nothing was deleted."));
+            throw DatabaseError::Setting(QStringLiteral("The removal date is not a valid date; nothing was deleted."));
         ShowOpeningDatabases(feedback_);
         StepSelection selection;
         selection.cutoff = state_.removalDate;

@@ -82,6 +82,21 @@ DatabaseError DatabaseError::Internal(const QString& description, const QString&
     return error;
 }
 
+DatabaseError DatabaseError::Refusal(const QString& description, const QString& origin)
+{
+    DatabaseError error(QStringLiteral("QelCleanup"), description);
+    error.kind_ = Kind::Refusal;
+    error.setOrigin(origin);
+    return error;
+}
+
+DatabaseError DatabaseError::Setting(const QString& description)
+{
+    DatabaseError error(QStringLiteral("QelCleanup"), description);
+    error.kind_ = Kind::Setting;
+    return error;
+}
+
 DatabaseError DatabaseError::ItemNotFound(const QString& item)
 {
     return Internal(QStringLiteral("Item cannot be found in the collection corresponding to the requested name or "

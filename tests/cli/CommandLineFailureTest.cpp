@@ -115,8 +115,8 @@ TEST_F(CommandLineFailureTest, EachReportNamesItsSettingAndAnEmptyOneSaysHowToSe
 
     const Result empty = Run(QStringList{"by-date"} + Settings() + QStringList{"--set", "StatSrc="});
     EXPECT_EQ(empty.exitCode, 1);
-    EXPECT_EQ(empty.err, QStringLiteral("ADO error in DoSQLCleanup ('QelCleanup data access' : 'StatSrc is empty: set it in the "
-                                        "window or with --set StatSrc=...')\n"));
+    EXPECT_EQ(empty.err, QStringLiteral("Settings error in DoSQLCleanup: StatSrc is empty: set it in the window or with "
+                                        "--set StatSrc=...\n"));
 }
 
 TEST_F(CommandLineFailureTest, AWebTableWhoseTitleALiveSurveyStillUsesIsKept)
