@@ -177,7 +177,7 @@ RunOutcome CleanupOperations::PreviewByDate(const QString& targetConnection, Cle
     const WaitHookScope waits = StoppableWaits();
     try {
         if (!state_.removalDate.isValid())
-            throw DatabaseError::Internal(QStringLiteral("The removal date is not a valid date; nothing was deleted."));
+            throw DatabaseError::Setting(QStringLiteral("The removal date is not a valid date; nothing was deleted."));
         ShowOpeningDatabases(feedback_);
         StepSelection selection;
         selection.cutoff = state_.removalDate;

@@ -26,7 +26,7 @@ DatabaseError EmptySettingError(DatabaseRole role)
     // The backup target has no field in the window.
     const QString where = role == DatabaseRole::BackupTarget ? QStringLiteral("set it with --set %1=...")
                                                              : QStringLiteral("set it in the window or with --set %1=...");
-    return DatabaseError::Internal(QStringLiteral("%1 is empty: ").arg(key) + where.arg(key));
+    return DatabaseError::Setting(QStringLiteral("%1 is empty: ").arg(key) + where.arg(key));
 }
 
 thread_local int readOnlyOpenings = 0;

@@ -21,7 +21,7 @@ RunOutcome CleanupOperations::CleanUpByDate(const QString& targetConnection)
         // The cut-off is a calendar day; one that is no day at all takes no
         // row, rather than every row.
         if (!state_.removalDate.isValid())
-            throw DatabaseError::Internal(QStringLiteral("The removal date is not a valid date; nothing was deleted."));
+            throw DatabaseError::Setting(QStringLiteral("The removal date is not a valid date; nothing was deleted."));
 
         ShowOpeningDatabases(feedback_);
         CheckBackupDriver(settings_, targetConnection);

@@ -7,6 +7,14 @@ namespace qel {
 
 QString DatabaseErrorText(const QString& context, const DatabaseError& error)
 {
+    switch (error.kind()) {
+    case DatabaseError::Kind::Refusal:
+        return QStringLiteral("Refused in %1: %2").arg(context, error.description());
+    case DatabaseError::Kind::Setting:
+        return QStringLiteral("Settings error in %1: %2").arg(context, error.description());
+    case DatabaseError::Kind::Database:
+        break;
+    }
     return Format(LoadText(StringId::DatabaseError), {context, error.source(), error.description()});
 }
 

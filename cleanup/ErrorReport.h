@@ -21,7 +21,9 @@ inline constexpr const char* NewTargetTable = "CreateFieldInTarget(2)";
 } // namespace ReportContext
 
 // The text of the database-error report: "ADO error in <context>
-// ('<source>' : '<description>')".
+// ('<source>' : '<description>')"; for a refusal "Refused in <context>:
+// <description>", for a setting that cannot be used "Settings error in
+// <context>: <description>".
 QString DatabaseErrorText(const QString& context, const DatabaseError& error);
 
 // The whole report: that text, and below it, when the error knows it, the

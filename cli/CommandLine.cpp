@@ -55,7 +55,7 @@ int UsageError(const QString& text)
 // value the setting cannot take.
 bool ApplySetting(CleanupSettings& settings, const QString& assignment, QString& error)
 {
-    const int eq = assignment.indexOf(QLatin1Char('='));
+    const qsizetype eq = assignment.indexOf(QLatin1Char('='));
     if (eq <= 0) {
         error = QStringLiteral("--set takes KEY=VALUE, not '%1'").arg(assignment);
         return false;
@@ -178,24 +178,32 @@ void PrintPreview(const CleanupPreview& preview, bool statistics)
 
 QString HelpEpilogue(const SettingsStore& store)
 {
-    return QStringLiteral("\nWithout a command the program opens the QelCleanup window.\n"
-                          "Settings: %1\n"
-                          "Run log: %2 (one line per clean-up)\n"
+#ifdef QEL_WITH_WINDOW
+    const QString withoutCommand = QStringLiteral("Without a command the program opens the QelCleanup window.");
+#else
+    const QString withoutCommand = QStringLiteral("This qelcleanup was built without the window: give a command.");
+#endif
+    return QStringLiteral("\n%1\n"
+                          "Settings: %2\n"
+                          "Run log: %3 (one line per clean-up)\n"
                           "\nExit status:\n"
                           "  0  the clean-up completed (or the dry run, the survey list, or the check: every "
                           "database opened)\n"
                           "  1  a database error was reported (check: a database did not open)\n"
                           "  2  usage error: unknown command, option or setting, a setting's value or backup "
                           "target it cannot run with, bad date or identifiers, a removal date after today "
-                          "without --allow-future, by-survey without a kind to clean; nothing was touched\n"
+                          "without --allow-future, by-survey without a kind to clean, no command where no "
+                          "window can open; nothing was touched\n"
                           "  3  stopped by Ctrl-C or SIGTERM after a whole batch; a rerun carries on\n")
-        .arg(QDir::toNativeSeparators(store.location()), QDir::toNativeSeparators(RunLogPath()));
+        .arg(withoutCommand, QDir::toNativeSeparators(store.location()), QDir::toNativeSeparators(RunLogPath()));
 }
 
 } // namespace
 
-int ReportNoWindow()
+int ReportNoWindow(NoWindow reason)
 {
+    if (reason == NoWindow::NotBuilt)
+        return UsageError(QStringLiteral("this qelcleanup was built without the window; give a command to run"));
     return UsageError(QStringLiteral("no display to show the window on; give a command to run without one"));
 }
 

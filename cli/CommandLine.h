@@ -13,8 +13,12 @@ bool IsCommandLineRun(int argc, char** argv);
 // Runs a command without a window; returns the process exit status.
 int RunCommandLine(int argc, char** argv);
 
-// Says that the window cannot be shown here and how to run a command
-// instead; returns the exit status of a usage error.
-int ReportNoWindow();
+// Why a run without a command has no window: no display to show it on, or
+// a build without it (-DQEL_GUI=OFF).
+enum class NoWindow { NoDisplay, NotBuilt };
+
+// Says that the window cannot be shown and how to run a command instead;
+// returns the exit status of a usage error.
+int ReportNoWindow(NoWindow reason);
 
 } // namespace qel

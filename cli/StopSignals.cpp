@@ -62,7 +62,19 @@ void OnSignal(int)
 
 } // namespace
 
-StopSignals::StopSignals(StopFlag& flag)
+#ifdef _WIN32
+// The console handler is added to the list and taken off it again: the
+// handlers that were there stay as they were.
+struct StopSignals::Previous {};
+#else
+struct StopSignals::Previous {
+    struct sigaction interrupt;
+    struct sigaction terminate;
+    struct sigaction pipe;
+};
+#endif
+
+StopSignals::StopSignals(StopFlag& flag) : previous_(std::make_unique<Previous>())
 {
     installedFlag.store(&flag);
 #ifdef _WIN32
@@ -74,11 +86,15 @@ StopSignals::StopSignals(StopFlag& flag)
     sigemptyset(&action.sa_mask);
     // Restarted, so that a read or write the signal lands in goes on.
     action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, &previous_->interrupt);
+    sigaction(SIGTERM, &action, &previous_->terminate);
     // Ctrl-C also ends a program reading the output through a pipe (tee);
     // a write into the closed pipe then fails instead of ending this run.
-    std::signal(SIGPIPE, SIG_IGN);
+    struct sigaction ignore;
+    std::memset(&ignore, 0, sizeof ignore);
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGPIPE, &ignore, &previous_->pipe);
 #endif
 }
 
@@ -87,9 +103,9 @@ StopSignals::~StopSignals()
 #ifdef _WIN32
     SetConsoleCtrlHandler(OnConsoleEvent, FALSE);
 #else
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
-    std::signal(SIGPIPE, SIG_DFL);
+    sigaction(SIGINT, &previous_->interrupt, nullptr);
+    sigaction(SIGTERM, &previous_->terminate, nullptr);
+    sigaction(SIGPIPE, &previous_->pipe, nullptr);
 #endif
     installedFlag.store(nullptr);
 }

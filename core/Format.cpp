@@ -1,7 +1,10 @@
 #include "core/Format.h"
 
+#include "core/SaturatingCast.h"
+
 #include <QByteArray>
 
+#include <algorithm>
 #include <cstring>
 
 #include <vector>
@@ -9,6 +12,8 @@
 namespace qel {
 
 namespace {
+
+constexpr int kMaxField = 9999;
 
 QString FormatInteger(const QByteArray& spec, const FormatArg* arg)
 {
@@ -18,7 +23,7 @@ QString FormatInteger(const QByteArray& spec, const FormatArg* arg)
         if (const auto* i = std::get_if<std::int64_t>(&v))
             value = *i;
         else if (const auto* d = std::get_if<double>(&v))
-            value = static_cast<std::int64_t>(*d);
+            value = SaturatingCast<std::int64_t>(*d);
         else
             value = std::get<QString>(v).toLongLong();
     }
@@ -74,8 +79,8 @@ QString Format(const QString& format, std::initializer_list<FormatArg> args)
 
     QString out;
     out.reserve(format.size() + 16);
-    const int n = format.size();
-    for (int i = 0; i < n; ++i) {
+    const qsizetype n = format.size();
+    for (qsizetype i = 0; i < n; ++i) {
         const QChar c = format.at(i);
         if (c != QLatin1Char('%')) {
             out.append(c);
@@ -87,22 +92,24 @@ QString Format(const QString& format, std::initializer_list<FormatArg> args)
             continue;
         }
         // Parse %[flags][width][.precision][length]conversion.
-        int j = i + 1;
+        qsizetype j = i + 1;
         QByteArray flags;
         while (j < n && format.at(j).unicode() < 128 && format.at(j).unicode() != 0
                && std::strchr("-+ #0", format.at(j).toLatin1())) {
             flags.append(format.at(j).toLatin1());
             ++j;
         }
+        // Widths and precisions stop growing at kMaxField, so that a long
+        // run of digits cannot overflow the count.
         int width = 0;
         while (j < n && format.at(j).isDigit())
-            width = width * 10 + format.at(j++).digitValue();
+            width = std::min(kMaxField, width * 10 + format.at(j++).digitValue());
         int precision = -1;
         if (j < n && format.at(j) == QLatin1Char('.')) {
             ++j;
             precision = 0;
             while (j < n && format.at(j).isDigit())
-                precision = precision * 10 + format.at(j++).digitValue();
+                precision = std::min(kMaxField, precision * 10 + format.at(j++).digitValue());
         }
         while (j < n && (format.at(j) == QLatin1Char('l') || format.at(j) == QLatin1Char('h')))
             ++j;

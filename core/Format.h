@@ -32,7 +32,9 @@ private:
 // program's texts use: %d %i %u %ld %s %g %f %x %%, with flags, width and
 // precision (for example "%04ld" or "%.16g"). Arguments are taken in order;
 // a missing argument formats as empty text, a surplus one is ignored, and an
-// argument of the wrong kind is converted rather than misread.
+// argument of the wrong kind is converted rather than misread: a number with
+// a fraction for %d is truncated, one beyond 64 bits gives the nearest end
+// of their range, and NaN gives 0. Widths and precisions stop at 9999.
 QString Format(const QString& format, std::initializer_list<FormatArg> args);
 
 } // namespace qel

@@ -1,7 +1,9 @@
 #include "core/TableProgress.h"
 
 #include "core/NumberText.h"
+#include "core/SaturatingCast.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace qel {
@@ -19,11 +21,20 @@ double TableProgress::secondsLeft() const
     return static_cast<double>(total - done) / perSecond;
 }
 
+long long EstimatedTotal(long long done, double share)
+{
+    if (!(share > 0)) // NaN too
+        return done;
+    return std::max(done, SaturatingCast<long long>(std::round(static_cast<double>(done) / share)));
+}
+
 namespace {
 
 QString Duration(double seconds)
 {
-    const auto whole = static_cast<long long>(std::ceil(seconds));
+    // A rate near zero gives a time beyond any clock's; it shows as the
+    // longest one a long long holds rather than wrapping.
+    const auto whole = SaturatingCast<long long>(std::ceil(seconds));
     const long long hours = whole / 3600;
     const long long minutes = whole / 60 % 60;
     const long long rest = whole % 60;
@@ -44,7 +55,7 @@ QString ProgressDetailText(const TableProgress& progress)
                    CountText(progress.total));
     const double perSecond = progress.rate();
     if (perSecond > 0)
-        text += QStringLiteral(", %1 rows/s").arg(CountText(std::llround(perSecond)));
+        text += QStringLiteral(", %1 rows/s").arg(CountText(SaturatingCast<long long>(std::round(perSecond))));
     const double left = progress.secondsLeft();
     if (left >= 0)
         text += QStringLiteral(", %1 left").arg(Duration(left));

@@ -19,6 +19,12 @@ struct TableProgress {
     double secondsLeft() const;
 };
 
+// The rows a step takes in all, reckoned from the rows moved so far and the
+// share of the walk they came from (0 to 1): at least done, and done alone
+// while nothing is known. A share near zero gives the largest count a long
+// long holds rather than a conversion beyond its range.
+long long EstimatedTotal(long long done, double share);
+
 // "12,000 of 40,000 rows, 3,100 rows/s, 0:09 left" ("of about" when
 // estimated); the parts that are not known yet are left out.
 QString ProgressDetailText(const TableProgress& progress);

@@ -332,8 +332,10 @@ void BatchInsert::InsertRowsPerStatement(const RowBatch& rows, int firstColumn)
     const int columnCount = static_cast<int>(columns_.size());
     const int perStatement =
         std::max(1, std::min(kMaxRowsPerStatement, kMaxSQLiteVariables / std::max(1, columnCount)));
-    std::unique_ptr<Statement> full;
+    // The statements are bound to these parameters: declared after them,
+    // they are freed first on every way out.
     std::vector<Parameter> parameters(static_cast<std::size_t>(perStatement * columnCount));
+    std::unique_ptr<Statement> full;
     for (int first = 0; first < rows.rowCount(); first += perStatement) {
         const int count = std::min(perStatement, rows.rowCount() - first);
         for (int r = 0; r < count; ++r)

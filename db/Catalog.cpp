@@ -386,7 +386,7 @@ void Catalog::ChangeColumnTypes(const QString& table, const std::vector<ColumnDe
     // Their texts name no schema; made again anywhere but in main they would
     // land in main.
     if (!dependents.isEmpty() && entry.schema != QLatin1String("main")) {
-        DatabaseError error = DatabaseError::Internal(
+        DatabaseError error = DatabaseError::Refusal(
             QStringLiteral("The columns %1 of %2.%3 must be widened, which rebuilds the table and would lose its indexes "
                            "and triggers %4; widen them by hand. Nothing was changed.")
                 .arg(changedNames.join(QStringLiteral(", ")), entry.schema, entry.name,

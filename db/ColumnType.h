@@ -50,9 +50,10 @@ inline constexpr int kLongWideTextSize = 1073741823;
 struct ColumnTypeInfo {
     // Brace lists name only the fields they need: the rest take their
     // defaults without a missing-initializer warning.
-    ColumnTypeInfo(ColumnType type = ColumnType::Empty, int definedSize = 0, int precision = 0, int scale = 0,
-                   QString typeName = {})
-        : type(type), definedSize(definedSize), precision(precision), scale(scale), typeName(std::move(typeName))
+    ColumnTypeInfo(ColumnType columnType = ColumnType::Empty, int columnDefinedSize = 0, int columnPrecision = 0,
+                   int columnScale = 0, QString columnTypeName = {})
+        : type(columnType), definedSize(columnDefinedSize), precision(columnPrecision), scale(columnScale),
+          typeName(std::move(columnTypeName))
     {
     }
 

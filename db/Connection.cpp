@@ -134,7 +134,7 @@ std::unique_ptr<Connection> Connection::Open(const ConnectionSpec& connection, s
                                              MissingDatabase missing)
 {
     if (commandTimeout && *commandTimeout < 0)
-        throw DatabaseError::Internal(
+        throw DatabaseError::Setting(
             QStringLiteral("The command time-out of %1 seconds is out of range: it must be 0 or more.").arg(*commandTimeout));
 
     std::unique_ptr<Connection> c(new Connection);

@@ -200,7 +200,7 @@ ConnectionSpec ConnectionSpec::ForOdbc(const QStringList& installed) const
         const QString server = firstOf({"Data Source", "Server", "Address", "Addr", "Network Address"});
         if (!server.isEmpty()) {
             // FreeTDS takes the port as a key of its own rather than "host,port".
-            const int comma = server.indexOf(QLatin1Char(','));
+            const qsizetype comma = server.indexOf(QLatin1Char(','));
             if (freeTds && comma > 0)
                 odbc = odbc.WithKey(QStringLiteral("Server"), server.left(comma).trimmed())
                            .WithKey(QStringLiteral("Port"), server.mid(comma + 1).trimmed());

@@ -5,14 +5,14 @@ namespace qel {
 ConnectionString ConnectionString::Parse(const QString& text)
 {
     ConnectionString result;
-    int pos = 0;
-    const int n = text.size();
+    qsizetype pos = 0;
+    const qsizetype n = text.size();
     while (pos < n) {
         while (pos < n && (text.at(pos) == QLatin1Char(';') || text.at(pos).isSpace()))
             ++pos;
         if (pos >= n)
             break;
-        const int eq = text.indexOf(QLatin1Char('='), pos);
+        const qsizetype eq = text.indexOf(QLatin1Char('='), pos);
         if (eq < 0)
             break;
         const QString key = text.mid(pos, eq - pos).trimmed();
@@ -36,10 +36,10 @@ ConnectionString ConnectionString::Parse(const QString& text)
                 }
                 value.append(text.at(pos++));
             }
-            const int semi = text.indexOf(QLatin1Char(';'), pos);
+            const qsizetype semi = text.indexOf(QLatin1Char(';'), pos);
             pos = semi < 0 ? n : semi + 1;
         } else {
-            const int semi = text.indexOf(QLatin1Char(';'), pos);
+            const qsizetype semi = text.indexOf(QLatin1Char(';'), pos);
             value = text.mid(pos, (semi < 0 ? n : semi) - pos).trimmed();
             pos = semi < 0 ? n : semi + 1;
         }

@@ -12,9 +12,9 @@ namespace {
 void SplitComponents(const QString& message, QString& components, QString& text)
 {
     QStringList parts;
-    int pos = 0;
+    qsizetype pos = 0;
     while (pos < message.size() && message.at(pos) == QLatin1Char('[')) {
-        const int close = message.indexOf(QLatin1Char(']'), pos);
+        const qsizetype close = message.indexOf(QLatin1Char(']'), pos);
         if (close < 0)
             break;
         parts << message.mid(pos + 1, close - pos - 1);
@@ -79,6 +79,21 @@ DatabaseError DatabaseError::Internal(const QString& description, const QString&
 {
     DatabaseError error(QStringLiteral("QelCleanup data access"), description);
     error.setOrigin(origin);
+    return error;
+}
+
+DatabaseError DatabaseError::Refusal(const QString& description, const QString& origin)
+{
+    DatabaseError error(QStringLiteral("QelCleanup"), description);
+    error.kind_ = Kind::Refusal;
+    error.setOrigin(origin);
+    return error;
+}
+
+DatabaseError DatabaseError::Setting(const QString& description)
+{
+    DatabaseError error(QStringLiteral("QelCleanup"), description);
+    error.kind_ = Kind::Setting;
     return error;
 }
 

@@ -9,11 +9,19 @@
 
 namespace qel {
 
-// The one failure of the data-access layer: a driver or driver-manager
-// diagnostic, or a check of this layer, with the two texts that the
-// database-error report shows.
+// A failure that ends a database step: a driver or driver-manager
+// diagnostic, a check of this program's own, a refusal, or a setting that
+// cannot be used, with the two texts that the report shows. Only the first
+// two are reported as the database's errors; a refusal and a setting are
+// reported in words of their own (kind()).
 class DatabaseError : public std::exception {
 public:
+    enum class Kind {
+        Database, // a driver's diagnostic, or a check of the data it read
+        Refusal,  // what the program will not do with what it found
+        Setting,  // a setting the program cannot use
+    };
+
     DatabaseError(QString source, QString description, QString sqlState = {}, int nativeError = 0);
 
     // Reads every diagnostic record of the handle. The source is the first
@@ -28,6 +36,16 @@ public:
 
     // A table, field or position that a collection does not hold.
     static DatabaseError ItemNotFound(const QString& item);
+
+    // What the program will not do with what it found (a backup into the
+    // source itself, a table it cannot walk safely), said as the reason
+    // and what to do about it.
+    static DatabaseError Refusal(const QString& description, const QString& origin = QString());
+
+    // A setting the program cannot use: which one and what to set.
+    static DatabaseError Setting(const QString& description);
+
+    Kind kind() const { return kind_; }
 
     const QString& source() const { return source_; }
     const QString& description() const { return description_; }
@@ -48,6 +66,7 @@ private:
     QString sqlState_;
     int nativeError_;
     QString origin_;
+    Kind kind_ = Kind::Database;
     QByteArray what_;
 };
 

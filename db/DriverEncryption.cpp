@@ -62,9 +62,11 @@ EncryptingDriver KindOf(const OdbcDriver& driver)
     return {};
 }
 
+// An encryption setting of the connection string that the driver cannot be
+// given.
 [[noreturn]] void Refuse(const QString& why)
 {
-    throw DatabaseError::Internal(why);
+    throw DatabaseError::Setting(why);
 }
 
 QString DriverWords(const OdbcDriver& driver)

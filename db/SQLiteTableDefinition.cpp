@@ -13,8 +13,8 @@ namespace {
 struct Token {
     enum class Kind { Word, Quoted, String, Open, Close, Comma, Other };
     Kind kind;
-    int begin;
-    int end;
+    qsizetype begin;
+    qsizetype end;
     QString text; // a word as written, a quoted name without its quotes
 };
 
@@ -23,8 +23,8 @@ struct Token {
 std::optional<std::vector<Token>> Tokenize(const QString& sql)
 {
     std::vector<Token> tokens;
-    const int n = sql.size();
-    int i = 0;
+    const qsizetype n = sql.size();
+    qsizetype i = 0;
     while (i < n) {
         const QChar c = sql.at(i);
         if (c.isSpace()) {
@@ -33,12 +33,12 @@ std::optional<std::vector<Token>> Tokenize(const QString& sql)
             while (i < n && sql.at(i) != QLatin1Char('\n'))
                 ++i;
         } else if (c == QLatin1Char('/') && i + 1 < n && sql.at(i + 1) == QLatin1Char('*')) {
-            const int close = sql.indexOf(QLatin1String("*/"), i + 2);
+            const qsizetype close = sql.indexOf(QLatin1String("*/"), i + 2);
             i = close < 0 ? n : close + 2;
         } else if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('\'') || c == QLatin1Char('[')) {
             const QChar closing = c == QLatin1Char('[') ? QLatin1Char(']') : c;
             QString text;
-            int j = i + 1;
+            qsizetype j = i + 1;
             bool closed = false;
             while (j < n) {
                 if (sql.at(j) == closing) {
@@ -64,7 +64,7 @@ std::optional<std::vector<Token>> Tokenize(const QString& sql)
                               i, i + 1, QString(c)});
             ++i;
         } else if (c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$') || c.unicode() > 127) {
-            int j = i;
+            qsizetype j = i;
             while (j < n && (sql.at(j).isLetterOrNumber() || sql.at(j) == QLatin1Char('_') || sql.at(j) == QLatin1Char('$')
                              || sql.at(j).unicode() > 127 || sql.at(j) == QLatin1Char('.')))
                 ++j;
@@ -116,13 +116,13 @@ std::optional<QString> RewriteTableDefinition(const QString& createSql, const QS
         ++i;
     if (i == nameBegin || i >= t.size())
         return std::nullopt;
-    const int nameStart = t[nameBegin].begin;
-    const int nameEnd = t[i - 1].end;
+    const qsizetype nameStart = t[nameBegin].begin;
+    const qsizetype nameEnd = t[i - 1].end;
 
     // The column list: items separated by commas at its own depth.
     struct Replacement {
-        int begin;
-        int end;
+        qsizetype begin;
+        qsizetype end;
         QString text;
     };
     std::vector<Replacement> replacements{{nameStart, nameEnd, newName}};

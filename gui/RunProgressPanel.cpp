@@ -68,8 +68,8 @@ void RunProgressPanel::Show(const TableProgress& progress)
     bar_->setRange(0, kBarSteps);
     const double share = progress.total <= 0
         ? 1.0
-        : std::min(1.0, static_cast<double>(progress.done) / static_cast<double>(progress.total));
-    bar_->setValue(static_cast<int>(share * kBarSteps));
+        : std::clamp(static_cast<double>(progress.done) / static_cast<double>(progress.total), 0.0, 1.0);
+    bar_->setValue(static_cast<int>(share * kBarSteps)); // within 0..kBarSteps
     QString table = progress.table;
     bar_->setFormat(table.replace(QLatin1Char('%'), QLatin1String("%%")) + QLatin1String("  %p%"));
     if (!stopRequested_) // the line says the run is stopping until it has

@@ -100,7 +100,7 @@ void SurveySelectionDialog::LoadSurveys()
 
     const QStringList titles = SurveyListColumnTitles();
     surveyList_->clear();
-    surveyList_->setColumnCount(titles.size());
+    surveyList_->setColumnCount(static_cast<int>(titles.size())); // a handful of columns
     surveyList_->setHeaderLabels(titles);
     surveyList_->header()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 

@@ -37,7 +37,7 @@ QString TransientSQLiteDatabase(const QString& name)
     // A URI: file:PATH?KEY=VALUE&...#FRAGMENT, each part percent-encoded.
     QString rest = trimmed.mid(5);
     rest = rest.left(rest.indexOf(QLatin1Char('#')) < 0 ? rest.size() : rest.indexOf(QLatin1Char('#')));
-    const int question = rest.indexOf(QLatin1Char('?'));
+    const qsizetype question = rest.indexOf(QLatin1Char('?'));
     QString path = Decoded(question < 0 ? rest : rest.left(question));
     const QString query = question < 0 ? QString() : rest.mid(question + 1);
     if (path.startsWith(QLatin1String("//"))) // an authority, then the path

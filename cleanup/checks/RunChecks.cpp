@@ -20,9 +20,7 @@ namespace {
 
 DatabaseError Refusal(const Connection& connection, const QString& text)
 {
-    DatabaseError error = DatabaseError::Internal(text);
-    error.setOrigin(connection.origin());
-    return error;
+    return DatabaseError::Refusal(text, connection.origin());
 }
 
 } // namespace
@@ -48,7 +46,7 @@ void CheckStepTables(CleanupDatabases& databases, const std::vector<CleanupStep>
         problems << QStringLiteral("the call-centre database has no table %1, which the backup copies whole")
                         .arg(missingReferences.join(QStringLiteral(", ")));
     if (!problems.isEmpty())
-        throw DatabaseError::Internal(problems.join(QStringLiteral("; ")) + QStringLiteral(". Nothing was deleted."));
+        throw DatabaseError::Refusal(problems.join(QStringLiteral("; ")) + QStringLiteral(". Nothing was deleted."));
 }
 
 void CheckWalkKeys(CleanupDatabases& databases, const std::vector<CleanupStep>& steps, bool sqlOnlySteps, int batchSize,
@@ -69,7 +67,7 @@ void CheckWalkKeys(CleanupDatabases& databases, const std::vector<CleanupStep>& 
             unwalkable << step.table;
     }
     if (!unwalkable.isEmpty() && databases.ledgerReason.isEmpty()) {
-        DatabaseError error = DatabaseError::Internal(
+        DatabaseError error = DatabaseError::Refusal(
             QStringLiteral("%1: no clustered index and no unique index of numbers, dates or texts, and the column the "
                            "rows are chosen by is of another type. A backup into another server needs one to know "
                            "which rows it copied. Nothing was copied or deleted; back these tables up into a database "
@@ -259,7 +257,7 @@ void CheckDateColumns(Connection& source, const std::vector<CleanupStep>& steps,
         QString example = offender.Value(0).text();
         if (example.size() > 60)
             example = example.left(57) + QStringLiteral("...");
-        DatabaseError error = DatabaseError::Internal(
+        DatabaseError error = DatabaseError::Refusal(
             QStringLiteral("%1.%2 holds %3, a %4 value: the clean-up compares the dates of %2 as texts in the form "
                            "YYYY-MM-DD, and would judge this one wrongly against the cut-off. Store the column's dates "
                            "as texts like '2024-03-05 14:30:00'. Nothing was deleted.")
@@ -283,7 +281,7 @@ void CheckBackupDriver(const CleanupSettings& settings, const QString& targetCon
         if (name.compare(driver, Qt::CaseInsensitive) == 0)
             return;
     const QString setting = settings.backupType == 2 ? QStringLiteral("AccessTgt") : QStringLiteral("StatTgt");
-    DatabaseError error = DatabaseError::Internal(
+    DatabaseError error = DatabaseError::Setting(
         QStringLiteral("The ODBC driver '%1' that the backup in %2 needs is not installed on this machine, so no row "
                        "could be copied into the backup. Nothing was deleted. Installed drivers: %3.")
             .arg(driver, setting, installed.isEmpty() ? QStringLiteral("none") : installed.join(QStringLiteral(", "))));

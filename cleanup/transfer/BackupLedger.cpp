@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 
 #include <algorithm>
+#include <limits>
 
 namespace qel {
 
@@ -61,7 +62,7 @@ void BackupLedger::EnsureTable(Catalog& targetCatalog)
         // A ledger of an earlier version names its batches another way.
         Result entries(target_, QStringLiteral("SELECT COUNT(*) FROM %1").arg(targetCatalog.StatementName(existing->name)));
         if (entries.Next() && entries.Value(0).toInt64() > 0) {
-            DatabaseError error = DatabaseError::Internal(
+            DatabaseError error = DatabaseError::Refusal(
                 QStringLiteral("The backup's table %1 holds batches that an earlier version of QelCleanup copied and "
                                "whose delete from the statistics database was not seen to finish. Finish that "
                                "clean-up with the version that began it; nothing was copied or deleted.")
@@ -98,6 +99,17 @@ qint64 BackupLedger::NextBatchId()
 {
     // Milliseconds since 1970 times a thousand: larger than the numbers of
     // any earlier run, and room for a thousand batches a millisecond.
+    // An entry no run of this program wrote can hold the largest number
+    // there is; the ledger cannot then give a larger one.
+    if (lastBatchId_ == std::numeric_limits<qint64>::max()) {
+        DatabaseError error = DatabaseError::Internal(
+            QStringLiteral("The backup's table %1 holds a batch numbered %2, which no run of QelCleanup gives; no "
+                           "batch can be numbered after it. Nothing more was copied or deleted.")
+                .arg(QLatin1String(kTableName))
+                .arg(lastBatchId_));
+        error.setOrigin(target_.origin());
+        throw error;
+    }
     lastBatchId_ = std::max(lastBatchId_ + 1, QDateTime::currentMSecsSinceEpoch() * 1000);
     return lastBatchId_;
 }

@@ -153,7 +153,7 @@ std::unique_ptr<CleanupDatabases> CleanupDatabases::Open(const CleanupSettings& 
     d->targetIdentity = IdentityOf(*d->target);
     const DatabaseIdentity callCenter = IdentityOf(*d->callCenter);
     if (d->targetIdentity.isKnown() && (d->targetIdentity == d->sourceIdentity || d->targetIdentity == callCenter))
-        throw DatabaseError::Internal(QStringLiteral("The backup target %1 is the %2 database itself; choose another "
+        throw DatabaseError::Refusal(QStringLiteral("The backup target %1 is the %2 database itself; choose another "
                                                      "database for the backup.")
                                           .arg(d->targetIdentity.shown,
                                                d->targetIdentity == d->sourceIdentity ? QStringLiteral("statistics")

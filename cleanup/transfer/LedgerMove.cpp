@@ -57,7 +57,14 @@ QStringList SqlServerLiterals(const WalkKey& key, const QStringList& texts)
     return literals;
 }
 
+// What the program will not do with what it found.
 DatabaseError Refusal(const Connection& source, const QString& text)
+{
+    return DatabaseError::Refusal(text, source.origin());
+}
+
+// A check of the program's own that failed.
+DatabaseError Inconsistency(const Connection& source, const QString& text)
 {
     return DatabaseError::Internal(text, source.origin());
 }
@@ -112,7 +119,7 @@ RowBatch LedgerMove::TakeRange(const KeyRange& range)
     if (!count.Fetch(take, {ValueForm::Integer}, 1) || count.column(0).integers[0] != static_cast<long long>(columns_.size()))
         throw ColumnsChanged();
     if (!take.NextResult())
-        throw Refusal(move_.source, QStringLiteral("The rows of a batch of %1 were not handed back.").arg(move_.table));
+        throw Inconsistency(move_.source, QStringLiteral("The rows of a batch of %1 were not handed back.").arg(move_.table));
     RowBatch batch;
     batch.Fetch(take, reads_.forms, kWholeResult);
     take.DrainResults();
@@ -278,7 +285,7 @@ MoveResult LedgerMove::MoveSQLite()
         const long long deleted =
             move_.source.Execute(Sql::SQLiteDeleteRange(move_.table, move_.key, move_.condition, KeyRange{after, through}));
         if (deleted != entry.rows)
-            throw Refusal(move_.source, QStringLiteral("%1 rows of %2 were copied into the backup but %3 would be deleted "
+            throw Inconsistency(move_.source, QStringLiteral("%1 rows of %2 were copied into the backup but %3 would be deleted "
                                                        "from the statistics database; the delete was undone and the "
                                                        "backup's ledger keeps the batch.")
                                             .arg(entry.rows)

@@ -205,9 +205,7 @@ std::function<void(long long, double)> RecordTransfer::ProgressReport(Connection
         TableProgress progress = base;
         progress.done = moved;
         progress.estimated = counted < 0 && walked < 1.0;
-        progress.total = counted >= 0 ? std::max(counted, moved)
-            : walked > 0 ? std::max(moved, static_cast<long long>(static_cast<double>(moved) / walked + 0.5))
-                         : moved;
+        progress.total = counted >= 0 ? std::max(counted, moved) : EstimatedTotal(moved, walked);
         progress.seconds = static_cast<double>(clock->nsecsElapsed()) / 1e9;
         show(progress);
     };
@@ -288,9 +286,9 @@ bool RecordTransfer::BackupWholeTable(const QString& table)
         // The target copy of a reference table always equals the source.
         const int stage = state_.stage;
         const long long copied = CopyWholeTable(databases_.referenceSource(), *databases_.target, table,
-                                                databases_.targetCatalog->StatementName(table), columns, [this, stage](long long copied) {
+                                                databases_.targetCatalog->StatementName(table), columns, [this, stage](long long sofar) {
             feedback_.PumpMessages();
-            feedback_.ShowStatus(RecordsCopiedText(stage, copied, copied));
+            feedback_.ShowStatus(RecordsCopiedText(stage, sofar, sofar));
         });
         outcome_->TableEntry(table).copied += copied;
         return true;

@@ -74,7 +74,7 @@ WalkKey SQLiteWalkKey(Connection& connection, Catalog& catalog, const QString& t
         return key;
     }
     if (freeRowidName.isEmpty()) {
-        DatabaseError error = DatabaseError::Internal(
+        DatabaseError error = DatabaseError::Refusal(
             QStringLiteral("%1 has columns named rowid, _rowid_ and oid, which hide the row numbers its rows are "
                            "told apart by; it cannot be cleaned safely. Nothing of %1 was copied or deleted.")
                 .arg(table));

@@ -80,7 +80,7 @@ TEST_F(BackupIdentityTest, ASecondPathToASourceFileIsRefusedBeforeAnythingChange
                              + QStringList{"--set", "BackupType=1", "--set", "StatTgt=" + SQLiteConnection(c.target)});
         EXPECT_EQ(r.exitCode, 1) << what;
         EXPECT_TRUE(r.out.isEmpty()) << what << ": " << r.out.toStdString();
-        EXPECT_TRUE(r.err.startsWith(QStringLiteral("ADO error in DoSQLCleanup ("))) << what << ": " << r.err.toStdString();
+        EXPECT_TRUE(r.err.startsWith(QStringLiteral("Refused in DoSQLCleanup: The backup target "))) << what << ": " << r.err.toStdString();
         EXPECT_TRUE(r.err.contains(QStringLiteral("is the %1 database itself").arg(QLatin1String(c.database))))
             << what << ": " << r.err.toStdString();
         EXPECT_EQ(Digest(statistics), statisticsBytes) << what;

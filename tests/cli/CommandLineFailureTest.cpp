@@ -115,8 +115,8 @@ TEST_F(CommandLineFailureTest, EachReportNamesItsSettingAndAnEmptyOneSaysHowToSe
 
     const Result empty = Run(QStringList{"by-date"} + Settings() + QStringList{"--set", "StatSrc="});
     EXPECT_EQ(empty.exitCode, 1);
-    EXPECT_EQ(empty.err, QStringLiteral("ADO error in DoSQLCleanup ('QelCleanup data access' : 'StatSrc is empty: set it in the "
-                                        "window or with --set StatSrc=...')\n"));
+    EXPECT_EQ(empty.err, QStringLiteral("Settings error in DoSQLCleanup: StatSrc is empty: set it in the window or with "
+                                        "--set StatSrc=...\n"));
 }
 
 TEST_F(CommandLineFailureTest, AWebTableWhoseTitleALiveSurveyStillUsesIsKept)
@@ -153,6 +153,29 @@ TEST_F(CommandLineFailureTest, WithoutACommandOrADisplayTheProgramPointsAtHelp)
 {
     const Result r = Run({});
     EXPECT_EQ(r.exitCode, 2);
+#if QELCLEANUP_HAS_WINDOW
     EXPECT_EQ(r.err, QStringLiteral("qelcleanup: no display to show the window on; give a command to run without one\n"
                                     "Try 'qelcleanup --help' for more information.\n"));
+#else
+    EXPECT_EQ(r.err, QStringLiteral("qelcleanup: this qelcleanup was built without the window; give a command to run\n"
+                                    "Try 'qelcleanup --help' for more information.\n"));
+#endif
+    EXPECT_TRUE(r.out.isEmpty());
 }
+
+#if !QELCLEANUP_HAS_WINDOW
+// Built without the window, a display changes nothing: the program says so
+// and leaves the toolkit's options alone.
+TEST_F(CommandLineFailureTest, BuiltWithoutTheWindowNoCommandIsAUsageErrorAlsoUnderADisplay)
+{
+    QProcessEnvironment display;
+    display.insert(QStringLiteral("DISPLAY"), QStringLiteral(":0"));
+    display.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    for (const QStringList& arguments : {QStringList{}, QStringList{"-platform", "offscreen"}}) {
+        const Result r = Run(arguments, display);
+        EXPECT_EQ(r.exitCode, 2) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(r.err.startsWith(QStringLiteral("qelcleanup: this qelcleanup was built without the window")))
+            << r.err.toStdString();
+    }
+}
+#endif

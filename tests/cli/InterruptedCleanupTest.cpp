@@ -330,7 +330,7 @@ TEST_P(InterruptedCleanupTest, KilledAfterATimeOrOnceTheBackupHasGrownARerunFini
     // Once the backup file has grown past a share of what a whole run makes of it.
     for (const double share : {0.6}) {
         auto run = Start(product);
-        const bool grown = run->WaitFor([&](const QString&) { return QFileInfo(backup).size() > share * wholeBackup; });
+        const bool grown = run->WaitFor([&](const QString&) { return static_cast<double>(QFileInfo(backup).size()) > share * static_cast<double>(wholeBackup); });
         if (!run->Kill().killed)
             continue;
         EXPECT_TRUE(grown);

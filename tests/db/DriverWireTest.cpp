@@ -29,7 +29,7 @@ std::optional<DatabaseError> TryOpen(const QString& connection)
         Connection::Open(connection, 5);
         ADD_FAILURE() << "a connection to the listener was opened";
     } catch (const DatabaseError& e) {
-        if (e.source() == DatabaseError::Internal({}).source())
+        if (e.kind() == DatabaseError::Kind::Setting) // the program's own refusal, not the driver's
             return e;
     }
     return std::nullopt;

@@ -48,7 +48,7 @@ int main(int argc, char** argv)
             if (!state.removalDate.isValid())
                 return Usage(QStringLiteral("not a date: %1").arg(value));
         } else if (arg == QLatin1String("--set")) {
-            const int equals = value.indexOf(QLatin1Char('='));
+            const qsizetype equals = value.indexOf(QLatin1Char('='));
             const SettingDefinition* setting = equals > 0 ? FindSetting(value.left(equals)) : nullptr;
             if (!setting)
                 return Usage(QStringLiteral("unknown setting: %1").arg(value));

@@ -92,6 +92,66 @@ bool Interrupt(QProcess& process)
 #endif
 }
 
+#ifdef _WIN32
+
+bool CanSetSignalActions()
+{
+    return false;
+}
+
+StopSignalActions CurrentStopSignalActions()
+{
+    return {SignalAction::Default, SignalAction::Default, SignalAction::Default};
+}
+
+void SetStopSignalActions(const StopSignalActions&) {}
+
+#else
+
+namespace {
+
+void TestHandler(int) {}
+
+SignalAction ActionOf(int signal)
+{
+    struct sigaction current {};
+    sigaction(signal, nullptr, &current);
+    if (current.sa_handler == SIG_DFL)
+        return SignalAction::Default;
+    if (current.sa_handler == SIG_IGN)
+        return SignalAction::Ignored;
+    return current.sa_handler == TestHandler ? SignalAction::Handled : SignalAction::Other;
+}
+
+void SetAction(int signal, SignalAction action)
+{
+    struct sigaction wanted {};
+    sigemptyset(&wanted.sa_mask);
+    wanted.sa_handler = action == SignalAction::Ignored ? SIG_IGN : action == SignalAction::Handled ? TestHandler : SIG_DFL;
+    sigaction(signal, &wanted, nullptr);
+}
+
+} // namespace
+
+bool CanSetSignalActions()
+{
+    return true;
+}
+
+StopSignalActions CurrentStopSignalActions()
+{
+    return {ActionOf(SIGINT), ActionOf(SIGTERM), ActionOf(SIGPIPE)};
+}
+
+void SetStopSignalActions(const StopSignalActions& actions)
+{
+    SetAction(SIGINT, actions.interrupt);
+    SetAction(SIGTERM, actions.terminate);
+    SetAction(SIGPIPE, actions.pipe);
+}
+
+#endif
+
 QString MemoryBackedTempPath()
 {
 #ifdef __linux__

@@ -34,6 +34,21 @@ void LimitChild(QProcess& process, const ChildLimits& limits);
 bool CanInterruptChildren();
 bool Interrupt(QProcess& process);
 
+// The actions of this program's stop signals (Ctrl-C, SIGTERM, a closed
+// pipe's SIGPIPE), set and read, to see that whoever takes them over gives
+// back what it found. CanSetSignalActions() is false where there are no
+// such signals (Windows). Handled: a handler of the tests' own, which does
+// nothing; Other: any other handler.
+enum class SignalAction { Default, Ignored, Handled, Other };
+struct StopSignalActions {
+    SignalAction interrupt;
+    SignalAction terminate;
+    SignalAction pipe;
+};
+bool CanSetSignalActions();
+StopSignalActions CurrentStopSignalActions();
+void SetStopSignalActions(const StopSignalActions& actions); // Other is not set
+
 // A folder for temporary files whose contents live in memory where the
 // system has one (/dev/shm on Linux), else the temporary folder. Tests that
 // commit thousands of small transactions use it: a killed program leaves

@@ -1,4 +1,8 @@
+#ifdef QEL_TEST_WINDOW
 #include <QApplication>
+#else
+#include <QCoreApplication>
+#endif
 #include <QFile>
 #include <QByteArray>
 #include <QSettings>
@@ -9,10 +13,12 @@
 #include <cstdlib>
 
 // Every test program isolates itself before anything else runs: an
-// offscreen display, and settings in a folder of its own that is removed at
-// the end, so a test run by hand never touches a user's settings. (On
-// Windows, where settings live in the registry, the tests also keep them
-// under an application name of their own: see TestSettings.h.)
+// offscreen display (for the window's tests and for any program a test
+// starts), and settings in a folder of its own that is removed at the end,
+// so a test run by hand never touches a user's settings. (On Windows, where
+// settings live in the registry, the tests also keep them under an
+// application name of their own: see TestSettings.h.) Built twice: with
+// QEL_TEST_WINDOW for the window's tests, and without widgets for the rest.
 int main(int argc, char** argv)
 {
     QTemporaryDir settingsHome;
@@ -24,7 +30,11 @@ int main(int argc, char** argv)
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsHome.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsHome.path());
 
+#ifdef QEL_TEST_WINDOW
     QApplication app(argc, argv);
+#else
+    QCoreApplication app(argc, argv);
+#endif
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

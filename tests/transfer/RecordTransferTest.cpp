@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace qel;
 using namespace qel::test;
 
@@ -41,6 +43,38 @@ TEST(ErrorReportTest, ShowsContextSourceAndDescriptionThroughTheFeedback)
     EXPECT_EQ(feedback.messages[0].kind, MessageKind::DatabaseError);
 }
 
+// A refusal and a setting that cannot be used are the program's own words,
+// not a database's error: they are not dressed as one.
+TEST(ErrorReportTest, RefusalsAndSettingsSpeakForThemselves)
+{
+    const DatabaseError refusal = DatabaseError::Refusal(QStringLiteral("The backup target x.db is the statistics database "
+                                                                        "itself; choose another database for the backup."),
+                                                         QStringLiteral("Database of StatTgt: the SQLite file x.db"));
+    EXPECT_EQ(refusal.kind(), DatabaseError::Kind::Refusal);
+    EXPECT_EQ(DatabaseErrorReport(QStringLiteral("DoSQLCleanup"), refusal),
+              QStringLiteral("Refused in DoSQLCleanup: The backup target x.db is the statistics database itself; choose "
+                             "another database for the backup.\nDatabase of StatTgt: the SQLite file x.db"));
+
+    const DatabaseError setting = DatabaseError::Setting(QStringLiteral("StatSrc is empty: set it with --set StatSrc=..."));
+    EXPECT_EQ(setting.kind(), DatabaseError::Kind::Setting);
+    EXPECT_EQ(DatabaseErrorText(QStringLiteral("DoSQLCleanup"), setting),
+              QStringLiteral("Settings error in DoSQLCleanup: StatSrc is empty: set it with --set StatSrc=..."));
+
+    // A check of the program's own is still a database step's failure.
+    const DatabaseError check = DatabaseError::Internal(QStringLiteral("The rows of a batch of t were not handed back."));
+    EXPECT_EQ(check.kind(), DatabaseError::Kind::Database);
+    EXPECT_EQ(DatabaseErrorText(QStringLiteral("t"), check),
+              QStringLiteral("ADO error in t ('QelCleanup data access' : 'The rows of a batch of t were not handed back.')"));
+
+    // A command time-out below zero is a setting: nothing is opened.
+    try {
+        Connection::Open(QStringLiteral("Driver=SQLite3;Database=:memory:"), -1);
+        ADD_FAILURE() << "a negative time-out was taken";
+    } catch (const DatabaseError& e) {
+        EXPECT_EQ(e.kind(), DatabaseError::Kind::Setting) << e.what();
+    }
+}
+
 TEST(BackupLedgerKeys, ValuesRoundTripAndAnythingElseIsRefused)
 {
     const QStringList values{QStringLiteral("-9223372036854775808"), QStringLiteral("CAST(X'6B007A' AS TEXT)"),
@@ -49,6 +83,41 @@ TEST(BackupLedgerKeys, ValuesRoundTripAndAnythingElseIsRefused)
     EXPECT_EQ(BackupLedger::DecodeValues(BackupLedger::EncodeValues({})), QStringList());
     EXPECT_THROW(BackupLedger::DecodeValues(QStringLiteral("5:x")), DatabaseError);
     EXPECT_THROW(BackupLedger::DecodeValues(QStringLiteral("[5]")), DatabaseError);
+}
+
+// Batch numbers only grow, past every entry the backup holds; an entry
+// with the largest number there is (written by hand, or damaged) stops the
+// run with words of its own rather than wrapping round to a number below it.
+TEST(BackupLedgerKeys, BatchNumbersGrowPastEveryEntryAndStopAtTheLargest)
+{
+    TempDatabases dir;
+    auto target = Connection::Open(dir.connection(QStringLiteral("backup.db")));
+    Catalog catalog(*target);
+    BackupLedger ledger(*target, QStringLiteral("statistics"));
+    ledger.EnsureTable(catalog);
+    BackupLedger::Entry entry;
+    entry.table = QStringLiteral("Statistic_Agent");
+    entry.keyColumns = QStringList{QStringLiteral("rowid")};
+    entry.through = QStringList{QStringLiteral("7")};
+    entry.rows = 1;
+
+    entry.batchId = std::numeric_limits<qint64>::max() - 1;
+    ledger.Record(entry);
+    ASSERT_EQ(ledger.Pending(entry.table).size(), 1u);
+    EXPECT_EQ(ledger.NextBatchId(), std::numeric_limits<qint64>::max());
+
+    ledger.Forget(entry);
+    entry.batchId = std::numeric_limits<qint64>::max();
+    ledger.Record(entry);
+    BackupLedger again(*target, QStringLiteral("statistics"));
+    again.EnsureTable(catalog);
+    ASSERT_EQ(again.Pending(entry.table).size(), 1u);
+    try {
+        again.NextBatchId();
+        ADD_FAILURE() << "a batch was numbered after the largest number there is";
+    } catch (const DatabaseError& error) {
+        EXPECT_TRUE(error.description().contains(QStringLiteral("9223372036854775807"))) << error.what();
+    }
 }
 
 namespace {
@@ -120,7 +189,7 @@ protected:
 };
 
 INSTANTIATE_TEST_SUITE_P(Routes, RecordTransferTest, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "RowByRow" : "Attached"; });
+                         [](const ::testing::TestParamInfo<bool>& route) { return route.param ? "RowByRow" : "Attached"; });
 
 TEST_P(RecordTransferTest, BeforeDateMovesExactlyTheOldRowsAndKeepsTheCutOffDay)
 {
@@ -349,7 +418,7 @@ protected:
 };
 
 INSTANTIATE_TEST_SUITE_P(Routes, InterruptedBatch, ::testing::Values(false, true),
-                         [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "RowByRow" : "Attached"; });
+                         [](const ::testing::TestParamInfo<bool>& route) { return route.param ? "RowByRow" : "Attached"; });
 
 TEST_P(InterruptedBatch, ARerunDeletesWhatTheBackupHoldsWithoutCopyingItAgain)
 {

@@ -94,7 +94,7 @@ int Run(const QStringList& args)
     QElapsedTimer clock;
     clock.start();
     const bool ok = operations.CleanUpByDate(TargetConnection(settings, state)).completed();
-    const double seconds = clock.nsecsElapsed() / 1e9;
+    const double seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9; // nanoseconds: exact below 104 days
     std::printf("ok=%d seconds=%.3f peak_mb=%.1f message=\"%s\"\n", ok ? 1 : 0, seconds, PeakMemoryMegabytes(),
                 qPrintable(feedback.message));
     return ok ? 0 : 1;

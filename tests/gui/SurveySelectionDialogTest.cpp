@@ -5,6 +5,7 @@
 
 #include "fixtures/ProductDatabases.h"
 #include "tests/support/RecordingFeedback.h"
+#include "tests/support/StoredSettings.h"
 #include "tests/support/TempDatabases.h"
 #include "tests/support/TestSettings.h"
 
@@ -43,7 +44,12 @@ void Check(SurveySelectionDialog& dialog, const char* name)
 
 class SurveySelectionDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override { product.CreateAll(); }
+    // A window reads the stored settings: none are left from another test.
+    void SetUp() override
+    {
+        ForgetSettings();
+        product.CreateAll();
+    }
     TempDatabases temp;
     ProductDatabases product{temp.path(QStringLiteral("product"))};
     RecordingFeedback feedback;

@@ -4,6 +4,7 @@
 #include "gui/ConfirmationDialog.h"
 #include "gui/MainWindow.h"
 #include "tests/gui/ScriptedWindow.h"
+#include "tests/support/StoredSettings.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -53,6 +54,10 @@ protected:
         button->click();
     }
 
+    // The window reads the stored settings: none are left from another test.
+    struct NoStoredSettings {
+        NoStoredSettings() { ForgetSettings(); }
+    } noStoredSettings;
     // What the confirmation showed.
     struct Shown {
         QString deleteText;
