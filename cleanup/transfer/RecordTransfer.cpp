@@ -93,11 +93,11 @@ bool RecordTransfer::BackupAndDelete(const StepRows& step, long long& deletedRec
             if (shape < kShapesPerStep)
                 continue;
             Record(step.table, stepRows, clock.nsecsElapsed());
-            DatabaseError error = DatabaseError::Internal(
+            const DatabaseError error = DatabaseError::Refusal(
                 QStringLiteral("The columns of %1 changed again and again while its rows were moved; the clean-up "
                                "stopped before the next batch. Run it again when the table has its final columns.")
-                    .arg(step.table));
-            error.setOrigin(databases_.source->origin());
+                    .arg(step.table),
+                databases_.source->origin());
             ReportFailure(feedback_, *outcome_, step.table, error);
             return false;
         } catch (const Interrupted&) {

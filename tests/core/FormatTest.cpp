@@ -59,13 +59,13 @@ TEST(ProgressDetailText, RatesAndTimesBeyondAnyClockStayInRange)
     fast.total = 8000;
     fast.seconds = 1e-320;
     EXPECT_EQ(ProgressDetailText(fast),
-              QStringLiteral("4000 of 8000 rows, 9223372036854775807 rows/s, 0:00 left"));
+              QStringLiteral("4,000 of 8,000 rows, 9,223,372,036,854,775,807 rows/s, 0:00 left"));
 
     TableProgress usual;
     usual.done = 12000;
     usual.total = 40000;
     usual.seconds = 3.8;
-    EXPECT_EQ(ProgressDetailText(usual), QStringLiteral("12000 of 40000 rows, 3158 rows/s, 0:09 left"));
+    EXPECT_EQ(ProgressDetailText(usual), QStringLiteral("12,000 of 40,000 rows, 3,158 rows/s, 0:09 left"));
 }
 
 // The total a step shows while it walks a table it did not count: the rows
