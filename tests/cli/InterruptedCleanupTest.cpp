@@ -143,6 +143,17 @@ protected:
         return kills;
     }
 
+    // Another connection, as the product's would: it reads the statistics
+    // file and keeps its read open, so that no commit of the run can go
+    // until it ends. It gets in at once, however the run's transactions lie.
+    std::unique_ptr<Connection> HoldTheStatisticsFile()
+    {
+        auto holder = Connection::Open(product.statistics());
+        holder->Execute(QStringLiteral("BEGIN"));
+        Scalar(*holder, QStringLiteral("SELECT COUNT(*) FROM Statistic_Call"));
+        return holder;
+    }
+
     // Another connection reads the statistics file and holds it, so the
     // next batch's delete cannot commit: on the row-by-row route the batch
     // is then in the backup and in its ledger; on the attached route its
@@ -382,56 +393,54 @@ TEST_P(InterruptedCleanupTest, AReadOnlyStatisticsFileFailsTheDeleteAndARerunCop
     ExpectTheSameAsAnUninterruptedRun();
 }
 
-TEST_P(InterruptedCleanupTest, AnotherWriterHoldingTheStatisticsFileEndsTheRunAfterItsTimeout)
+TEST_P(InterruptedCleanupTest, AnotherConnectionHoldingTheStatisticsFileEndsTheRunAfterItsTimeout)
 {
     auto run = Start(product, 1);
-    ASSERT_TRUE(run->WaitForLine({QStringLiteral("Stage 3/21: "), QStringLiteral("records copied")}));
-    auto writer = Connection::Open(product.statistics());
-    writer->Execute(QStringLiteral("BEGIN IMMEDIATE"));
+    ASSERT_TRUE(run->WaitForLine({QStringLiteral("Stage 2/21: "), QStringLiteral("records copied")}));
+    auto holder = HoldTheStatisticsFile();
     const CleanupProcess::Outcome failed = run->Finish(20000);
-    writer->Execute(QStringLiteral("ROLLBACK"));
-    writer.reset();
+    holder->Execute(QStringLiteral("ROLLBACK"));
+    holder.reset();
     EXPECT_EQ(failed.exitCode, 1) << failed.err.toStdString();
     EXPECT_TRUE(failed.err.contains(QLatin1String("database is locked"))) << failed.err.toStdString();
     EXPECT_FALSE(failed.out.contains(QLatin1String("Clean up successful"))) << failed.out.toStdString();
-    EXPECT_FALSE(Statistics(product.statistics()) == before) << "the run had moved rows before the writer came";
-    ExpectNothingLost("after the writer's lock");
+    EXPECT_FALSE(Statistics(product.statistics()) == before) << "the run had moved rows before the other connection came";
+    ExpectNothingLost("after the other connection's hold");
 
     const CleanupProcess::Outcome rerun = RunToTheEnd(product);
     ASSERT_EQ(rerun.exitCode, 0) << rerun.err.toStdString();
     ExpectTheSameAsAnUninterruptedRun();
 }
 
-// The same writer, but a run that would wait ten minutes for it: Ctrl-C ends
+// The same hold, but a run that would wait ten minutes for it: Ctrl-C ends
 // the wait at once, with 3 and the rows that had left before, and a rerun
 // carries on.
-TEST_P(InterruptedCleanupTest, CtrlCEndsAWaitForAnotherWritersLockAtOnce)
+TEST_P(InterruptedCleanupTest, CtrlCEndsAWaitForAnotherConnectionsHoldAtOnce)
 {
     if (rowByRow())
         GTEST_SKIP() << "the command line is the program that takes Ctrl-C";
     if (!CanInterruptChildren())
         GTEST_SKIP() << "this system cannot send a child program Ctrl-C";
     auto run = Start(product, 600);
-    ASSERT_TRUE(run->WaitForLine({QStringLiteral("Stage 3/21: "), QStringLiteral("records copied")}));
-    auto writer = Connection::Open(product.statistics());
-    writer->Execute(QStringLiteral("BEGIN IMMEDIATE"));
+    ASSERT_TRUE(run->WaitForLine({QStringLiteral("Stage 2/21: "), QStringLiteral("records copied")}));
+    auto holder = HoldTheStatisticsFile();
     // Long enough for the run to be in the wait, not only near it.
     QThread::msleep(700);
-    ASSERT_TRUE(run->running()) << "the run ended although the writer holds the file";
+    ASSERT_TRUE(run->running()) << "the run ended although another connection holds the file";
     QElapsedTimer answered;
     answered.start();
     ASSERT_TRUE(run->Interrupt());
     const CleanupProcess::Outcome stopped = run->Finish(30000);
     const qint64 milliseconds = answered.elapsed();
-    writer->Execute(QStringLiteral("ROLLBACK"));
-    writer.reset();
+    holder->Execute(QStringLiteral("ROLLBACK"));
+    holder.reset();
     EXPECT_EQ(stopped.exitCode, 3) << stopped.err.toStdString();
-    EXPECT_LT(milliseconds, 2000) << "Ctrl-C waited for the writer";
+    EXPECT_LT(milliseconds, 2000) << "Ctrl-C waited for the other connection";
     const QRegularExpressionMatch count =
         QRegularExpression(QStringLiteral("^Stopped: (\\d+) records deleted\n$")).match(stopped.out);
     ASSERT_TRUE(count.hasMatch()) << stopped.out.toStdString();
     EXPECT_GT(count.captured(1).toLongLong(), 0);
-    ExpectNothingLost("after Ctrl-C in the writer's lock");
+    ExpectNothingLost("after Ctrl-C in the other connection's hold");
 
     const CleanupProcess::Outcome rerun = RunToTheEnd(product);
     ASSERT_EQ(rerun.exitCode, 0) << rerun.err.toStdString();
