@@ -13,7 +13,7 @@ namespace {
 
 // The setting a connection string came from. The backup target is StatTgt,
 // or with BackupType 2 the Access driver's string built from AccessTgt.
-QString SettingOf(const ConnectionSpec& connection, DatabaseRole role)
+QString SettingOf(const ParsedConnection& connection, DatabaseRole role)
 {
     if (role == DatabaseRole::BackupTarget && connection.kind() == DriverKind::Access)
         return QStringLiteral("AccessTgt");
@@ -45,10 +45,10 @@ ReadOnlyOpening::~ReadOnlyOpening()
 
 QString ReadOnlyConnectionString(const QString& connectionString)
 {
-    return ReadOnlyConnection(ConnectionSpec(connectionString)).text();
+    return ReadOnlyConnection(ParsedConnection(connectionString)).text();
 }
 
-ConnectionSpec ReadOnlyConnection(const ConnectionSpec& connection)
+ParsedConnection ReadOnlyConnection(const ParsedConnection& connection)
 {
     // The file is named by the string's Database key or by the data source
     // it names; either way the string's key is what the driver opens.
@@ -81,10 +81,10 @@ const char* SettingKeyOf(DatabaseRole role)
 
 QString DatabaseOrigin(const QString& connectionString, DatabaseRole role)
 {
-    return DatabaseOrigin(ConnectionSpec(connectionString), role);
+    return DatabaseOrigin(ParsedConnection(connectionString), role);
 }
 
-QString DatabaseOrigin(const ConnectionSpec& connection, DatabaseRole role)
+QString DatabaseOrigin(const ParsedConnection& connection, DatabaseRole role)
 {
     const QString database = connection.description();
     const QString setting = SettingOf(connection, role);
@@ -95,10 +95,10 @@ QString DatabaseOrigin(const ConnectionSpec& connection, DatabaseRole role)
 std::unique_ptr<Connection> OpenDatabase(const QString& connectionString, DatabaseRole role,
                                          std::optional<int> commandTimeout)
 {
-    return OpenDatabase(ConnectionSpec(connectionString), role, commandTimeout);
+    return OpenDatabase(ParsedConnection(connectionString), role, commandTimeout);
 }
 
-std::unique_ptr<Connection> OpenDatabase(const ConnectionSpec& setting, DatabaseRole role,
+std::unique_ptr<Connection> OpenDatabase(const ParsedConnection& setting, DatabaseRole role,
                                          std::optional<int> commandTimeout)
 {
     // The driver manager would answer "Data source name not found".
@@ -108,7 +108,7 @@ std::unique_ptr<Connection> OpenDatabase(const ConnectionSpec& setting, Database
     const QString origin = DatabaseOrigin(setting, role);
     const MissingDatabase missing = role == DatabaseRole::BackupTarget ? MissingDatabase::Create : MissingDatabase::Refuse;
     try {
-        const ConnectionSpec opened = readOnlyOpenings > 0 ? ReadOnlyConnection(setting) : setting;
+        const ParsedConnection opened = readOnlyOpenings > 0 ? ReadOnlyConnection(setting) : setting;
         auto connection = Connection::Open(opened, commandTimeout, missing);
         connection->setOrigin(origin);
         return connection;

@@ -26,7 +26,7 @@ const char* SettingKeyOf(DatabaseRole role);
 // The line a database-error report adds to say where the failure came
 // from: the setting and the database it names, never a password. A backup
 // target that names the Access driver is the one built from AccessTgt.
-QString DatabaseOrigin(const ConnectionSpec& connection, DatabaseRole role);
+QString DatabaseOrigin(const ParsedConnection& connection, DatabaseRole role);
 QString DatabaseOrigin(const QString& connectionString, DatabaseRole role);
 
 // Opens the database of a role from its connection string. Every clean-up
@@ -37,7 +37,7 @@ QString DatabaseOrigin(const QString& connectionString, DatabaseRole role);
 //   for the backup target, which may be new;
 // - every error of the connection, now or later, carries DatabaseOrigin.
 // The setting is read once for all of these and the open itself.
-std::unique_ptr<Connection> OpenDatabase(const ConnectionSpec& connection, DatabaseRole role,
+std::unique_ptr<Connection> OpenDatabase(const ParsedConnection& connection, DatabaseRole role,
                                          std::optional<int> commandTimeout = std::nullopt);
 std::unique_ptr<Connection> OpenDatabase(const QString& connectionString, DatabaseRole role,
                                          std::optional<int> commandTimeout = std::nullopt);
@@ -56,7 +56,7 @@ public:
 
 // The connection string that opens the same SQLite file read-only; any
 // other string as it is.
-ConnectionSpec ReadOnlyConnection(const ConnectionSpec& connection);
+ParsedConnection ReadOnlyConnection(const ParsedConnection& connection);
 QString ReadOnlyConnectionString(const QString& connectionString);
 
 } // namespace qel

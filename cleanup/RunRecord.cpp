@@ -1,6 +1,6 @@
 #include "cleanup/RunRecord.h"
 
-#include "db/ConnectionSpec.h"
+#include "db/ParsedConnection.h"
 
 #include <QDir>
 #include <QFile>
@@ -89,7 +89,7 @@ RunRecord BeginRunRecord(const QString& command, const QString& frontEnd, const 
 
 QString MaskPasswords(const QString& connectionString)
 {
-    return ConnectionSpec(connectionString).masked();
+    return ParsedConnection(connectionString).masked();
 }
 
 QString RunLogPath()

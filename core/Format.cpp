@@ -15,7 +15,7 @@ namespace {
 
 constexpr int kMaxField = 9999;
 
-QString FormatInteger(const QByteArray& spec, const FormatArg* arg)
+QString FormatInteger(const QByteArray& conversion, const FormatArg* arg)
 {
     std::int64_t value = 0;
     if (arg) {
@@ -27,10 +27,10 @@ QString FormatInteger(const QByteArray& spec, const FormatArg* arg)
         else
             value = std::get<QString>(v).toLongLong();
     }
-    return QString::asprintf(spec.constData(), static_cast<long long>(value));
+    return QString::asprintf(conversion.constData(), static_cast<long long>(value));
 }
 
-QString FormatFloating(const QByteArray& spec, const FormatArg* arg)
+QString FormatFloating(const QByteArray& conversion, const FormatArg* arg)
 {
     double value = 0.0;
     if (arg) {
@@ -42,7 +42,7 @@ QString FormatFloating(const QByteArray& spec, const FormatArg* arg)
         else
             value = std::get<QString>(v).toDouble();
     }
-    return QString::asprintf(spec.constData(), value);
+    return QString::asprintf(conversion.constData(), value);
 }
 
 QString FormatText(int width, bool leftAlign, int precision, const FormatArg* arg)
@@ -118,29 +118,29 @@ QString Format(const QString& format, std::initializer_list<FormatArg> args)
             break;
         }
         const char conv = format.at(j).toLatin1();
-        QByteArray spec = "%" + flags;
+        QByteArray conversion = "%" + flags;
         if (width > 0)
-            spec += QByteArray::number(width);
+            conversion += QByteArray::number(width);
         if (precision >= 0)
-            spec += "." + QByteArray::number(precision);
+            conversion += "." + QByteArray::number(precision);
         switch (conv) {
         case 'd':
         case 'i':
-            out += FormatInteger(spec + "lld", takeArg());
+            out += FormatInteger(conversion + "lld", takeArg());
             break;
         case 'u':
-            out += FormatInteger(spec + "llu", takeArg());
+            out += FormatInteger(conversion + "llu", takeArg());
             break;
         case 'x':
         case 'X':
-            out += FormatInteger(spec + "ll" + conv, takeArg());
+            out += FormatInteger(conversion + "ll" + conv, takeArg());
             break;
         case 'g':
         case 'G':
         case 'f':
         case 'e':
         case 'E':
-            out += FormatFloating(spec + conv, takeArg());
+            out += FormatFloating(conversion + conv, takeArg());
             break;
         case 's':
             out += FormatText(width, flags.contains('-'), precision, takeArg());

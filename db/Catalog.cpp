@@ -14,13 +14,6 @@ namespace qel {
 
 namespace {
 
-QString SqlText(const QString& text)
-{
-    QString quoted = text;
-    quoted.replace(QLatin1Char('\''), QLatin1String("''"));
-    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
-}
-
 // Names equal when only the case of the letters A to Z differs: SQLite
 // folds those alone, so "ZEBLiſt1" with a long s is another table than
 // "ZEBList1".
@@ -253,7 +246,7 @@ std::vector<ColumnDefinition> Catalog::ReadSQLiteColumns(const TableEntry& table
 {
     std::vector<ColumnDefinition> columns;
     const QString sql = QStringLiteral("SELECT name, type, \"notnull\" FROM pragma_table_info(%1, %2) ORDER BY cid")
-                            .arg(SqlText(table.name), SqlText(table.schema));
+                            .arg(connection_.dialect().TextLiteral(table.name), connection_.dialect().TextLiteral(table.schema));
     for (Result rows(connection_, sql); rows.Next();) {
         ColumnDefinition column;
         column.name = rows.Value(0).text();
@@ -371,14 +364,14 @@ void Catalog::ChangeColumnTypes(const QString& table, const std::vector<ColumnDe
     const QString master = QStringLiteral("%1.sqlite_master").arg(dialect.QuoteIdentifier(entry.schema));
     QString definition;
     for (Result rows(connection_, QStringLiteral("SELECT sql FROM %1 WHERE type = 'table' AND name = %2")
-                                      .arg(master, SqlText(entry.name)));
+                                      .arg(master, connection_.dialect().TextLiteral(entry.name)));
          rows.Next();)
         definition = rows.Value(0).text();
     QStringList dependents; // CREATE INDEX and CREATE TRIGGER texts, in their order
     QStringList dependentNames;
     for (Result rows(connection_, QStringLiteral("SELECT name, sql FROM %1 WHERE type IN ('index', 'trigger') AND "
                                                  "tbl_name = %2 AND sql IS NOT NULL ORDER BY rowid")
-                                      .arg(master, SqlText(entry.name)));
+                                      .arg(master, connection_.dialect().TextLiteral(entry.name)));
          rows.Next();) {
         dependentNames << rows.Value(0).text();
         dependents << rows.Value(1).text();

@@ -68,7 +68,7 @@ void Connection::Disconnect()
     }
 }
 
-void Connection::Connect(const ConnectionSpec& connection)
+void Connection::Connect(const ParsedConnection& connection)
 {
     Check(DriverConnect(dbc_, connection), "SQLDriverConnect");
     connected_ = true;
@@ -85,11 +85,11 @@ namespace {
 // string sets it itself: a short busy time-out when this program waits for
 // locks (LockWait.h), and NoCreat when a missing file must not be created.
 struct SQLiteKeys {
-    ConnectionSpec connection;
+    ParsedConnection connection;
     bool programWaitsForLocks = false;
 };
 
-SQLiteKeys WithSQLiteKeys(const ConnectionSpec& connection, std::optional<int> commandTimeout, MissingDatabase missing)
+SQLiteKeys WithSQLiteKeys(const ParsedConnection& connection, std::optional<int> commandTimeout, MissingDatabase missing)
 {
     SQLiteKeys keys{connection};
     if (commandTimeout && !connection.has(QStringLiteral("Timeout"))) {
@@ -127,10 +127,10 @@ DatabaseError ExplainSQLiteConnectFailure(const DatabaseError& error, const std:
 std::unique_ptr<Connection> Connection::Open(const QString& connectionString, std::optional<int> commandTimeout,
                                              MissingDatabase missing)
 {
-    return Open(ConnectionSpec(connectionString), commandTimeout, missing);
+    return Open(ParsedConnection(connectionString), commandTimeout, missing);
 }
 
-std::unique_ptr<Connection> Connection::Open(const ConnectionSpec& connection, std::optional<int> commandTimeout,
+std::unique_ptr<Connection> Connection::Open(const ParsedConnection& connection, std::optional<int> commandTimeout,
                                              MissingDatabase missing)
 {
     if (commandTimeout && *commandTimeout < 0)
@@ -144,7 +144,7 @@ std::unique_ptr<Connection> Connection::Open(const ConnectionSpec& connection, s
               SQL_HANDLE_ENV, c->env_, "SQLSetEnvAttr");
     CheckOdbc(SQLAllocHandle(SQL_HANDLE_DBC, c->env_, &c->dbc_), SQL_HANDLE_ENV, c->env_, "SQLAllocHandle");
 
-    ConnectionSpec odbc = connection.isProviderString() ? connection.ForOdbc(InstalledOdbcDrivers()) : connection;
+    ParsedConnection odbc = connection.isProviderString() ? connection.ForOdbc(InstalledOdbcDrivers()) : connection;
     odbc = WithDriverEncryption(odbc);
     // A SQLite file named through a data source gets the same keys as one
     // named by its driver: the driver manager says which driver a DSN names.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/ConnectionSpec.h"
+#include "db/ParsedConnection.h"
 #include "db/Dialect.h"
 #include "db/OdbcApi.h"
 #include "db/Statement.h"
@@ -36,7 +36,7 @@ public:
     // for once; a negative one is refused. Throws DatabaseError on any
     // failure. A string given as text is read once, and every step of the
     // open works on what was read.
-    static std::unique_ptr<Connection> Open(const ConnectionSpec& connection,
+    static std::unique_ptr<Connection> Open(const ParsedConnection& connection,
                                             std::optional<int> commandTimeout = std::nullopt,
                                             MissingDatabase missing = MissingDatabase::Create);
     static std::unique_ptr<Connection> Open(const QString& connectionString,
@@ -79,7 +79,7 @@ public:
 
 private:
     Connection() = default;
-    void Connect(const ConnectionSpec& connection);
+    void Connect(const ParsedConnection& connection);
     void Disconnect();
 
     SQLHENV env_ = SQL_NULL_HENV;

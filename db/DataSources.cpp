@@ -62,7 +62,7 @@ bool NamesLibrary(const QString& driver)
     return driver.contains(QLatin1Char('/')) || driver.contains(QLatin1Char('\\'));
 }
 
-std::optional<QString> FirstKey(const ConnectionSpec& parsed, std::initializer_list<const char*> keys)
+std::optional<QString> FirstKey(const ParsedConnection& parsed, std::initializer_list<const char*> keys)
 {
     for (const char* key : keys)
         if (auto value = parsed.value(QLatin1String(key)))
@@ -102,10 +102,10 @@ bool ReachedDatabase::isSQLite() const
 
 ReachedDatabase DatabaseReachedBy(const QString& connectionString)
 {
-    return DatabaseReachedBy(ConnectionSpec(connectionString));
+    return DatabaseReachedBy(ParsedConnection(connectionString));
 }
 
-ReachedDatabase DatabaseReachedBy(const ConnectionSpec& parsed)
+ReachedDatabase DatabaseReachedBy(const ParsedConnection& parsed)
 {
     ReachedDatabase reached;
     reached.driver = parsed.value(QStringLiteral("Driver")).value_or(QString());

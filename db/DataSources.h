@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/ConnectionSpec.h"
+#include "db/ParsedConnection.h"
 
 #include <QString>
 
@@ -35,7 +35,7 @@ struct ReachedDatabase {
     // The SQLite ODBC driver, by its name or its library.
     bool isSQLite() const;
 };
-ReachedDatabase DatabaseReachedBy(const ConnectionSpec& connection);
+ReachedDatabase DatabaseReachedBy(const ParsedConnection& connection);
 ReachedDatabase DatabaseReachedBy(const QString& connectionString);
 
 } // namespace qel

@@ -10,7 +10,7 @@ class Connection;
 // than from the connection string, so that two strings that lead to one
 // database are seen to: for a SQLite database the identity of its file, for
 // SQL Server the server's own name and the database's name.
-// (ConnectionSpec::identity tells the same from a string's keys alone,
+// (ParsedConnection::identity tells the same from a string's keys alone,
 // before anything is opened: a file's identity is the same either way; a
 // server there is named as the string names it, so compare such an
 // identity with another string's only.)

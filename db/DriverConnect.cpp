@@ -63,10 +63,10 @@ bool LibraryHasWideConnect(const QString& library)
 
 bool DriverTakesWideConnectionStrings(const QString& connectionString)
 {
-    return DriverTakesWideConnectionStrings(ConnectionSpec(connectionString));
+    return DriverTakesWideConnectionStrings(ParsedConnection(connectionString));
 }
 
-bool DriverTakesWideConnectionStrings(const ConnectionSpec& connectionString)
+bool DriverTakesWideConnectionStrings(const ParsedConnection& connectionString)
 {
 #ifdef _WIN32
     // The Windows driver manager converts for a narrow driver itself, and
@@ -79,7 +79,7 @@ bool DriverTakesWideConnectionStrings(const ConnectionSpec& connectionString)
 #endif
 }
 
-SQLRETURN DriverConnect(SQLHDBC connection, const ConnectionSpec& connectionString)
+SQLRETURN DriverConnect(SQLHDBC connection, const ParsedConnection& connectionString)
 {
     // An ASCII string reaches every driver intact either way.
     if (!IsAscii(connectionString.text()) && !DriverTakesWideConnectionStrings(connectionString)) {

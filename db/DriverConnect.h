@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/ConnectionSpec.h"
+#include "db/ParsedConnection.h"
 #include "db/OdbcApi.h"
 
 #include <QString>
@@ -24,11 +24,11 @@ namespace qel {
 // through SQLDriverConnect. Which entry points a driver has is read from its
 // library, as the driver manager names it; a driver whose library cannot be
 // found gets the narrow call, as before.
-SQLRETURN DriverConnect(SQLHDBC connection, const ConnectionSpec& connectionString);
+SQLRETURN DriverConnect(SQLHDBC connection, const ParsedConnection& connectionString);
 
 // Whether the driver the connection string reaches is handed the string
 // through SQLDriverConnectW; false when it cannot be told.
-bool DriverTakesWideConnectionStrings(const ConnectionSpec& connectionString);
+bool DriverTakesWideConnectionStrings(const ParsedConnection& connectionString);
 bool DriverTakesWideConnectionStrings(const QString& connectionString);
 
 } // namespace qel

@@ -74,7 +74,7 @@ QString DriverWords(const OdbcDriver& driver)
     return driver.name.isEmpty() ? QStringLiteral("the driver of this connection") : QStringLiteral("the driver %1").arg(driver.name);
 }
 
-ConnectionSpec ForFreeTds(const ConnectionSpec& parsed, Asked asked, const QString& encrypt)
+ParsedConnection ForFreeTds(const ParsedConnection& parsed, Asked asked, const QString& encrypt)
 {
     if (asked == Asked::Strict)
         Refuse(QStringLiteral("Encrypt=strict asks for TDS 8.0, which the FreeTDS driver does not speak; use Microsoft's "
@@ -102,10 +102,10 @@ ConnectionSpec ForFreeTds(const ConnectionSpec& parsed, Asked asked, const QStri
 
 QString WithDriverEncryption(const QString& connection, const OdbcDriver& driver)
 {
-    return WithDriverEncryption(ConnectionSpec(connection), driver).text();
+    return WithDriverEncryption(ParsedConnection(connection), driver).text();
 }
 
-ConnectionSpec WithDriverEncryption(const ConnectionSpec& connection, const OdbcDriver& driver)
+ParsedConnection WithDriverEncryption(const ParsedConnection& connection, const OdbcDriver& driver)
 {
     const std::optional<QString> encrypt = connection.value(QStringLiteral("Encrypt"));
     const Asked asked = EncryptionAsked(encrypt);
@@ -137,7 +137,7 @@ ConnectionSpec WithDriverEncryption(const ConnectionSpec& connection, const Odbc
                .arg(encrypt->trimmed(), DriverWords(driver)));
 }
 
-ConnectionSpec WithDriverEncryption(const ConnectionSpec& connection)
+ParsedConnection WithDriverEncryption(const ParsedConnection& connection)
 {
     if (EncryptionAsked(connection.value(QStringLiteral("Encrypt"))) == Asked::Nothing)
         return connection;

@@ -25,11 +25,11 @@ namespace qel {
 // A string that asks for no encryption (no Encrypt key, or no, false or
 // optional) is returned unchanged, and so is every key besides. A refusal
 // is a DatabaseError, raised before anything is sent.
-ConnectionSpec WithDriverEncryption(const ConnectionSpec& connection, const OdbcDriver& driver);
+ParsedConnection WithDriverEncryption(const ParsedConnection& connection, const OdbcDriver& driver);
 QString WithDriverEncryption(const QString& connection, const OdbcDriver& driver);
 
 // The same for the driver the connection string reaches, looked up only
 // when the string asks for encryption.
-ConnectionSpec WithDriverEncryption(const ConnectionSpec& connection);
+ParsedConnection WithDriverEncryption(const ParsedConnection& connection);
 
 } // namespace qel

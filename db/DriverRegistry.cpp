@@ -106,10 +106,10 @@ QStringList InstalledOdbcDrivers()
 
 OdbcDriver DriverOf(const QString& connection)
 {
-    return DriverOf(ConnectionSpec(connection));
+    return DriverOf(ParsedConnection(connection));
 }
 
-OdbcDriver DriverOf(const ConnectionSpec& parsed)
+OdbcDriver DriverOf(const ParsedConnection& parsed)
 {
     QString driver = parsed.value(QStringLiteral("Driver")).value_or(QString()).trimmed();
     if (driver.isEmpty())

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "db/ConnectionSpec.h"
+#include "db/ParsedConnection.h"
 
 #include <QString>
 #include <QStringList>
@@ -24,7 +24,7 @@ struct OdbcDriver {
 // the one its data source (DSN) is set up with. A Driver value that is a
 // library file rather than a registered name is its own library. Name and
 // library are empty where the driver manager knows neither.
-OdbcDriver DriverOf(const ConnectionSpec& connection);
+OdbcDriver DriverOf(const ParsedConnection& connection);
 OdbcDriver DriverOf(const QString& connection);
 
 } // namespace qel

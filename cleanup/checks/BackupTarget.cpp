@@ -1,6 +1,6 @@
 #include "cleanup/checks/BackupTarget.h"
 
-#include "db/ConnectionSpec.h"
+#include "db/ParsedConnection.h"
 #include "db/DataSources.h"
 #include "db/DriverRegistry.h"
 
@@ -23,7 +23,7 @@ QString TargetConnection(const CleanupSettings& settings, RunState& state)
     state.accessTarget = settings.backupType == 2;
     if (state.accessTarget)
         // Blanks around the path are no part of the file's name.
-        return ConnectionSpec::AccessFile(settings.accessTgt.trimmed(), InstalledOdbcDrivers()).text();
+        return ParsedConnection::AccessFile(settings.accessTgt.trimmed(), InstalledOdbcDrivers()).text();
     return settings.statTgt;
 }
 
@@ -75,7 +75,7 @@ std::optional<SettingProblem> BackupTargetProblem(const CleanupSettings& setting
     if (settings.statTgt.trimmed().isEmpty())
         return problem(QStringLiteral("StatTgt is empty: name the database the backup goes into (in the window, or "
                                       "with --set StatTgt=...)"));
-    const ConnectionSpec setting(settings.statTgt);
+    const ParsedConnection setting(settings.statTgt);
     const ReachedDatabase reached =
         DatabaseReachedBy(setting.isProviderString() ? setting.ForOdbc(InstalledOdbcDrivers()) : setting);
     // A data source the driver manager does not know fails the open, which

@@ -4,7 +4,7 @@
 #include "cleanup/transfer/TransferStatements.h"
 #include "cleanup/transfer/WalkKey.h"
 #include "db/Catalog.h"
-#include "db/ConnectionSpec.h"
+#include "db/ParsedConnection.h"
 #include "db/DriverRegistry.h"
 #include "db/DataSources.h"
 #include "db/DatabaseError.h"
@@ -214,7 +214,7 @@ void CheckBackupTables(CleanupDatabases& databases, const std::vector<CleanupSte
 void CheckDateColumns(const CleanupSettings& settings, const std::vector<CleanupStep>& steps, const QDate& cutoff)
 {
     const bool sqlOnlySteps = settings.sourceSQL != 0;
-    const ConnectionSpec statistics(settings.statSrc);
+    const ParsedConnection statistics(settings.statSrc);
     if (std::none_of(steps.begin(), steps.end(), [&](const CleanupStep& step) { return ComparesDates(step, sqlOnlySteps); })
         || !DatabaseReachedBy(statistics).isSQLite())
         return;
@@ -272,7 +272,7 @@ void CheckBackupDriver(const CleanupSettings& settings, const QString& targetCon
     if (settings.backupType == 0)
         return;
     const QStringList installed = InstalledOdbcDrivers();
-    const ConnectionSpec target(targetConnection);
+    const ParsedConnection target(targetConnection);
     const ReachedDatabase reached = DatabaseReachedBy(target.isProviderString() ? target.ForOdbc(installed) : target);
     const QString driver = reached.driver.trimmed();
     if (driver.isEmpty() || driver.contains(QLatin1Char('/')) || driver.contains(QLatin1Char('\\')))

@@ -11,13 +11,6 @@ namespace qel {
 
 namespace {
 
-QString SqlText(const QString& text)
-{
-    QString quoted = text;
-    quoted.replace(QLatin1Char('\''), QLatin1String("''"));
-    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
-}
-
 // A SQLite file in write-ahead-log mode commits each attached file on its
 // own; only the rollback journal commits several files as one.
 bool UsesWriteAheadLog(Connection& connection, const QString& schema)
@@ -81,7 +74,7 @@ BackupRoute ChooseRoute(CleanupDatabases& d, const CleanupDatabases::Options& op
         if (UsesWriteAheadLog(*d.source, QStringLiteral("main")) || UsesWriteAheadLog(*d.target, QStringLiteral("main")))
             return BackupRoute::Ledger;
         d.source->Execute(QStringLiteral("ATTACH DATABASE %1 AS %2")
-                              .arg(SqlText(d.targetIdentity.shown), QLatin1String(CleanupDatabases::kAttachedTarget)));
+                              .arg(source.TextLiteral(d.targetIdentity.shown), QLatin1String(CleanupDatabases::kAttachedTarget)));
         return BackupRoute::Attached;
     }
     if (source.isSqlServer() && target.isSqlServer() && d.sourceIdentity.sameServerAs(d.targetIdentity)) {

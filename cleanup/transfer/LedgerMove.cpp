@@ -324,17 +324,9 @@ MoveResult LedgerMove::MoveSqlServer()
             result.stopped = true;
             return result;
         }
-        const auto end = RetryBatch(move_.source, move_.table, [&]() -> std::optional<QStringList> {
-            Result rows(move_.source,
-                        Sql::SqlServerBatchEnd(move_.table, move_.key, move_.condition, SqlServerLiterals(move_.key, after),
-                                               batchSize),
-                        Duration::Long);
-            if (!rows.Next())
-                return std::nullopt;
-            QStringList texts;
-            for (int i = 0; i < rows.ColumnCount(); ++i)
-                texts << rows.Value(i).text();
-            return texts;
+        const auto end = RetryBatch(move_.source, move_.table, [&] {
+            return FirstRowTexts(move_.source, Sql::SqlServerBatchEnd(move_.table, move_.key, move_.condition,
+                                                                      SqlServerLiterals(move_.key, after), batchSize));
         });
         if (!end)
             return result;

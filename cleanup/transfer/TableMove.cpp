@@ -33,19 +33,6 @@ void AfterBatch(const TableMove& move, long long batchRows, long long moved, dou
         move.onBatch(moved, walked);
 }
 
-// The key literals of the first row of a query, if it has one.
-std::optional<QStringList> FirstRowTexts(Connection& connection, const QString& sql)
-{
-    // Where the next batch ends: on SQL Server a read that may wait for
-    // another session's locks.
-    Result rows(connection, sql, connection.dialect().isSqlServer() ? Duration::Long : Duration::Short);
-    if (!rows.Next())
-        return std::nullopt;
-    QStringList texts;
-    for (int i = 0; i < rows.ColumnCount(); ++i)
-        texts << rows.Value(i).text();
-    return texts;
-}
 
 // The words of an error that may lie in the source or in the backup
 // attached to it (a commit writes both files).
@@ -157,6 +144,19 @@ long long SelectedCount(Connection& connection, const QString& sql)
 }
 
 } // namespace
+
+std::optional<QStringList> FirstRowTexts(Connection& connection, const QString& sql)
+{
+    // Where the next batch ends: on SQL Server a read that may wait for
+    // another session's locks.
+    Result rows(connection, sql, connection.dialect().isSqlServer() ? Duration::Long : Duration::Short);
+    if (!rows.Next())
+        return std::nullopt;
+    QStringList texts;
+    for (int i = 0; i < rows.ColumnCount(); ++i)
+        texts << rows.Value(i).text();
+    return texts;
+}
 
 double WalkedShare(qint64 first, qint64 reached, qint64 last)
 {

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 namespace qel {
 
@@ -42,6 +43,10 @@ struct MoveResult {
     long long rows = 0;   // rows that left the source (and, with a backup, arrived in it)
     bool stopped = false; // ended early because a stop was asked for
 };
+
+// The texts of the first row a query answers, if it answers one: where the
+// next batch of a walk ends.
+std::optional<QStringList> FirstRowTexts(Connection& connection, const QString& sql);
 
 // The share of a walk from `first` to `last` done once `reached` is.
 double WalkedShare(qint64 first, qint64 reached, qint64 last);

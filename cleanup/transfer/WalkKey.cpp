@@ -12,13 +12,6 @@ namespace qel {
 
 namespace {
 
-QString SqlText(const QString& text)
-{
-    QString quoted = text;
-    quoted.replace(QLatin1Char('\''), QLatin1String("''"));
-    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
-}
-
 // The names SQLite answers to with the rowid, unless a column has taken them.
 const char* const kRowidNames[] = {"_rowid_", "rowid", "oid"};
 
@@ -29,7 +22,7 @@ bool WithoutRowid(Connection& connection, const TableEntry& table, const QString
 {
     try {
         Result list(connection, QStringLiteral("SELECT wr FROM pragma_table_list WHERE schema = %1 AND name = %2")
-                                    .arg(SqlText(table.schema), SqlText(table.name)));
+                                    .arg(connection.dialect().TextLiteral(table.schema), connection.dialect().TextLiteral(table.name)));
         if (list.Next())
             return list.Value(0).toInt64() != 0;
     } catch (const DatabaseError&) {
@@ -54,7 +47,7 @@ WalkKey SQLiteWalkKey(Connection& connection, Catalog& catalog, const QString& t
     QStringList names;
     std::map<int, QString> primaryKey;
     for (Result rows(connection, QStringLiteral("SELECT name, pk FROM pragma_table_info(%1, %2)")
-                                     .arg(SqlText(entry.name), SqlText(entry.schema)));
+                                     .arg(connection.dialect().TextLiteral(entry.name), connection.dialect().TextLiteral(entry.schema)));
          rows.Next();) {
         names << rows.Value(0).text();
         if (const auto position = rows.Value(1).toInt64(); position > 0)

@@ -1,4 +1,4 @@
-#include "db/ConnectionSpec.h"
+#include "db/ParsedConnection.h"
 #include "db/ConnectionString.h"
 #include "db/DatabaseError.h"
 #include "db/DriverEncryption.h"

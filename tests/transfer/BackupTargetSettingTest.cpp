@@ -2,7 +2,7 @@
 #include "cleanup/checks/BackupTarget.h"
 #include "core/CleanupSettings.h"
 #include "core/RunState.h"
-#include "db/ConnectionSpec.h"
+#include "db/ParsedConnection.h"
 #include "db/DatabaseError.h"
 
 #include "tests/support/TempDatabases.h"
@@ -23,14 +23,14 @@ TEST(BackupTargetSetting, AnAccessTargetIsOpenedThroughTheAccessDriverAndNamedAs
     const QString access = TargetConnection(settings, state);
     EXPECT_TRUE(state.accessTarget);
     EXPECT_FALSE(access.contains(QLatin1String("Provider"), Qt::CaseInsensitive)) << access.toStdString();
-    const ConnectionSpec target(access);
+    const ParsedConnection target(access);
     EXPECT_EQ(target.kind(), DriverKind::Access);
     EXPECT_EQ(target.value(QStringLiteral("DBQ")), settings.accessTgt) << "the setting is the file's path, carried intact";
     EXPECT_EQ(DatabaseOrigin(access, DatabaseRole::BackupTarget),
               QStringLiteral("Database of AccessTgt: the Access file %1").arg(settings.accessTgt));
     const QString path = settings.accessTgt;
     settings.accessTgt = QStringLiteral("  ") + path + QStringLiteral(" ");
-    EXPECT_EQ(ConnectionSpec(TargetConnection(settings, state)).value(QStringLiteral("DBQ")), path);
+    EXPECT_EQ(ParsedConnection(TargetConnection(settings, state)).value(QStringLiteral("DBQ")), path);
     settings.accessTgt = path;
 
     settings.backupType = 1;
@@ -46,10 +46,10 @@ TEST(BackupTargetSetting, AnAccessTargetIsOpenedThroughTheAccessDriverAndNamedAs
 TEST(BackupTargetSetting, AReadOnlyOpeningReachesTheSameFile)
 {
     TempDatabases temp;
-    const ConnectionSpec setting(temp.connection(QStringLiteral("stats.db")));
+    const ParsedConnection setting(temp.connection(QStringLiteral("stats.db")));
     OpenDatabase(setting, DatabaseRole::BackupTarget)->Execute(QStringLiteral("CREATE TABLE t (x int)"));
 
-    const ConnectionSpec readOnly = ReadOnlyConnection(setting);
+    const ParsedConnection readOnly = ReadOnlyConnection(setting);
     EXPECT_TRUE(readOnly.value(QStringLiteral("Database")).value_or(QString()).endsWith(QLatin1String("?mode=ro")))
         << readOnly.text().toStdString();
     EXPECT_TRUE(readOnly.sameDatabaseAs(setting));

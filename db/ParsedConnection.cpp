@@ -1,4 +1,4 @@
-#include "db/ConnectionSpec.h"
+#include "db/ParsedConnection.h"
 
 #include "db/FileIdentity.h"
 
@@ -120,26 +120,26 @@ DatabaseIdentity FileDatabase(const QString& name)
 
 } // namespace
 
-ConnectionSpec::ConnectionSpec(const QString& text)
-    : ConnectionSpec(text, ConnectionString::Parse(text))
+ParsedConnection::ParsedConnection(const QString& text)
+    : ParsedConnection(text, ConnectionString::Parse(text))
 {
 }
 
-ConnectionSpec::ConnectionSpec(QString text, ConnectionString keys)
+ParsedConnection::ParsedConnection(QString text, ConnectionString keys)
     : text_(std::move(text))
     , keys_(std::move(keys))
     , kind_(KindOf(keys_))
 {
 }
 
-ConnectionSpec ConnectionSpec::AccessFile(const QString& path, const QStringList& installedDrivers)
+ParsedConnection ParsedConnection::AccessFile(const QString& path, const QStringList& installedDrivers)
 {
     const QString ace = QStringLiteral("Microsoft Access Driver (*.mdb, *.accdb)");
     const QString driver = PreferredDriver(installedDrivers, {ace, QStringLiteral("Microsoft Access Driver (*.mdb)")}, ace);
-    return ConnectionSpec().WithKey(QStringLiteral("Driver"), driver).WithKey(QStringLiteral("DBQ"), path);
+    return ParsedConnection().WithKey(QStringLiteral("Driver"), driver).WithKey(QStringLiteral("DBQ"), path);
 }
 
-QString ConnectionSpec::firstOf(std::initializer_list<const char*> keys) const
+QString ParsedConnection::firstOf(std::initializer_list<const char*> keys) const
 {
     for (const char* key : keys)
         if (auto v = keys_.value(QLatin1String(key)))
@@ -147,12 +147,12 @@ QString ConnectionSpec::firstOf(std::initializer_list<const char*> keys) const
     return {};
 }
 
-bool ConnectionSpec::isProviderString() const
+bool ParsedConnection::isProviderString() const
 {
     return text_.trimmed().startsWith(QLatin1String("Provider="), Qt::CaseInsensitive);
 }
 
-ConnectionSpec ConnectionSpec::WithKey(const QString& key, const QString& value) const
+ParsedConnection ParsedConnection::WithKey(const QString& key, const QString& value) const
 {
     ConnectionString keys = keys_;
     keys.Append(key, value);
@@ -163,12 +163,12 @@ ConnectionSpec ConnectionSpec::WithKey(const QString& key, const QString& value)
         QString text = text_;
         if (!text.trimmed().isEmpty() && !text.trimmed().endsWith(QLatin1Char(';')))
             text += QLatin1Char(';');
-        return ConnectionSpec(text + key + QLatin1String("={") + escaped + QLatin1Char('}'), std::move(keys));
+        return ParsedConnection(text + key + QLatin1String("={") + escaped + QLatin1Char('}'), std::move(keys));
     }
-    return ConnectionSpec(AppendConnectionKey(text_, key, value), std::move(keys));
+    return ParsedConnection(AppendConnectionKey(text_, key, value), std::move(keys));
 }
 
-ConnectionSpec ConnectionSpec::WithValue(const QString& key, const QString& value) const
+ParsedConnection ParsedConnection::WithValue(const QString& key, const QString& value) const
 {
     if (!has(key))
         return WithKey(key, value);
@@ -179,10 +179,10 @@ ConnectionSpec ConnectionSpec::WithValue(const QString& key, const QString& valu
         keys.Append(k, kept);
         pairs << OdbcPair(k, kept);
     }
-    return ConnectionSpec(pairs.join(QLatin1Char(';')), std::move(keys));
+    return ParsedConnection(pairs.join(QLatin1Char(';')), std::move(keys));
 }
 
-ConnectionSpec ConnectionSpec::ForOdbc(const QStringList& installed) const
+ParsedConnection ParsedConnection::ForOdbc(const QStringList& installed) const
 {
     if (!isProviderString())
         return *this;
@@ -195,7 +195,7 @@ ConnectionSpec ConnectionSpec::ForOdbc(const QStringList& installed) const
                                                 QStringLiteral("SQL Server")},
                                                QStringLiteral("SQL Server"));
         const bool freeTds = driver.compare(QLatin1String("FreeTDS"), Qt::CaseInsensitive) == 0;
-        ConnectionSpec odbc = ConnectionSpec().WithKey(QStringLiteral("Driver"), driver);
+        ParsedConnection odbc = ParsedConnection().WithKey(QStringLiteral("Driver"), driver);
 
         const QString server = firstOf({"Data Source", "Server", "Address", "Addr", "Network Address"});
         if (!server.isEmpty()) {
@@ -232,7 +232,7 @@ ConnectionSpec ConnectionSpec::ForOdbc(const QStringList& installed) const
         return odbc;
     }
     if (IsJetProvider(provider)) {
-        ConnectionSpec odbc = AccessFile(firstOf({"Data Source", "DBQ"}), installed);
+        ParsedConnection odbc = AccessFile(firstOf({"Data Source", "DBQ"}), installed);
         const QString user = firstOf({"User ID", "UID"});
         if (!user.isEmpty())
             odbc = odbc.WithKey(QStringLiteral("UID"), user);
@@ -244,7 +244,7 @@ ConnectionSpec ConnectionSpec::ForOdbc(const QStringList& installed) const
     return *this;
 }
 
-QString ConnectionSpec::description() const
+QString ParsedConnection::description() const
 {
     if (IsJetProvider(ProviderOf(keys_)))
         return QStringLiteral("the Access file %1").arg(firstOf({"Data Source"}));
@@ -267,7 +267,7 @@ QString ConnectionSpec::description() const
     return parts.join(QStringLiteral(", "));
 }
 
-QString ConnectionSpec::masked() const
+QString ParsedConnection::masked() const
 {
     bool anySecret = false;
     QStringList pairs;
@@ -279,7 +279,7 @@ QString ConnectionSpec::masked() const
     return anySecret ? pairs.join(QLatin1Char(';')) : text_;
 }
 
-DatabaseIdentity ConnectionSpec::identity() const
+DatabaseIdentity ParsedConnection::identity() const
 {
     switch (kind_) {
     case DriverKind::SQLite:
@@ -315,12 +315,12 @@ bool IsPasswordKey(const QString& key)
 
 QString TranslateConnectionString(const QString& connection, const QStringList& installedDrivers)
 {
-    return ConnectionSpec(connection).ForOdbc(installedDrivers).text();
+    return ParsedConnection(connection).ForOdbc(installedDrivers).text();
 }
 
 QString DescribeDatabase(const QString& connection)
 {
-    return ConnectionSpec(connection).description();
+    return ParsedConnection(connection).description();
 }
 
 } // namespace qel

@@ -22,17 +22,17 @@ enum class DriverKind { SQLite, SqlServer, Access, Other };
 // Adding or replacing a key gives a new value without reading any text
 // again, so that an open reads its setting once however many steps look
 // at it.
-class ConnectionSpec {
+class ParsedConnection {
 public:
-    ConnectionSpec() = default;
-    explicit ConnectionSpec(const QString& text);
+    ParsedConnection() = default;
+    explicit ParsedConnection(const QString& text);
 
     // The ODBC string that opens an Access file: the Access Database
     // Engine's driver, named for both file kinds (the only one a 64-bit
     // program can load), or the older Jet driver where that alone is
     // installed; the first when neither is, so that the driver manager's
     // own error says it is missing.
-    static ConnectionSpec AccessFile(const QString& path, const QStringList& installedDrivers);
+    static ParsedConnection AccessFile(const QString& path, const QStringList& installedDrivers);
 
     // The string as written, or as built.
     const QString& text() const { return text_; }
@@ -52,12 +52,12 @@ public:
     // the matching driver among the installed ones, carrying over the
     // server, database, integrated security, encryption, user and
     // password; any other string as it is.
-    ConnectionSpec ForOdbc(const QStringList& installedDrivers) const;
+    ParsedConnection ForOdbc(const QStringList& installedDrivers) const;
 
     // The key appended, after a separator where one is needed.
-    ConnectionSpec WithKey(const QString& key, const QString& value) const;
+    ParsedConnection WithKey(const QString& key, const QString& value) const;
     // Every key of that name given this value; appended when there is none.
-    ConnectionSpec WithValue(const QString& key, const QString& value) const;
+    ParsedConnection WithValue(const QString& key, const QString& value) const;
 
     // The database in words a report can show: "the SQLite file PATH",
     // "the Access file PATH", "server S, database D", "the data source N",
@@ -76,10 +76,10 @@ public:
     // SQL Server. Not known for a data source, a database held in memory,
     // a server without a database name, or any other kind.
     DatabaseIdentity identity() const;
-    bool sameDatabaseAs(const ConnectionSpec& other) const { return identity() == other.identity(); }
+    bool sameDatabaseAs(const ParsedConnection& other) const { return identity() == other.identity(); }
 
 private:
-    ConnectionSpec(QString text, ConnectionString keys);
+    ParsedConnection(QString text, ConnectionString keys);
 
     QString text_;
     ConnectionString keys_;
@@ -90,10 +90,10 @@ private:
 // ("Password", "Jet OLEDB:Database Password").
 bool IsPasswordKey(const QString& key);
 
-// ConnectionSpec(connection).ForOdbc(installedDrivers).text().
+// ParsedConnection(connection).ForOdbc(installedDrivers).text().
 QString TranslateConnectionString(const QString& connection, const QStringList& installedDrivers);
 
-// ConnectionSpec(connection).description().
+// ParsedConnection(connection).description().
 QString DescribeDatabase(const QString& connection);
 
 } // namespace qel
