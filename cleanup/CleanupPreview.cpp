@@ -136,7 +136,8 @@ bool CleanupOperations::PreviewStatistics(const QString& targetConnection, const
         checked.insert(checked.end(), ReferenceTableSteps().begin(), ReferenceTableSteps().end());
     CheckStepTables(databases, checked, settings_.sourceSQL != 0);
     CheckWalkKeys(databases, steps, settings_.sourceSQL != 0, settings_.batchSize, false);
-    CheckDateColumns(*databases.source, checked, settings_.sourceSQL != 0, selection.cutoff);
+    CheckDateColumns(*databases.source, checked, settings_.sourceSQL != 0, selection.cutoff, settings_.batchSize,
+                     &databases.pacing);
 
     const QString quotedCutoff = selection.cutoff.isValid()
         ? Sql::QuotedDate(databases.source->dialect(), selection.cutoff, settings_.sourceSQL != 0)

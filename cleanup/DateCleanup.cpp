@@ -1,3 +1,4 @@
+#include "cleanup/transfer/CallSet.h"
 #include "cleanup/transfer/CleanupDatabases.h"
 #include "cleanup/CleanupOperations.h"
 #include "cleanup/ErrorReport.h"
@@ -45,10 +46,10 @@ RunOutcome CleanupOperations::CleanUpByDate(const QString& targetConnection)
         transfer.setExpectedRows(expectedRows_);
         StepSelection selection;
         selection.cutoff = state_.removalDate;
-        const QString oldCalls = TransferStatements::CallSelectionBeforeDate(
+        const QString oldCalls = TransferStatements::CallsBeforeDate(
             TransferStatements::QuotedDate(databases->source->dialect(), state_.removalDate, settings_.sourceSQL != 0));
-        transfer.setCallSelectionOrigin(oldCalls);
-        selection.callSelections = PrepareCallSelections(*databases, settings_.batchSize, {oldCalls});
+        transfer.setCallSelectionOrigin(TransferStatements::CallSelection(oldCalls));
+        selection.callSelections = PrepareCallSelections(*databases, settings_.batchSize, {oldCalls}, stopRequested_);
 
         state_.stage = 0;
         for (const CleanupStep& step : DateCleanupSteps()) {

@@ -1,3 +1,4 @@
+#include "cleanup/transfer/CallSet.h"
 #include "cleanup/transfer/CleanupDatabases.h"
 #include "cleanup/CleanupOperations.h"
 #include "cleanup/Databases.h"
@@ -47,13 +48,16 @@ RunOutcome CleanupOperations::CleanUpBySurveys(const QString& targetConnection, 
         transfer.setExpectedRows(expectedRows_);
         StepSelection selection;
         selection.surveyParts = SurveyParts(surveyIds);
+        QStringList callConditions;
         QStringList callSelections;
-        for (const IdentifierArray& part : selection.surveyParts)
-            callSelections << TransferStatements::CallSelectionOfSurveys(
-                TransferStatements::SurveyCondition(QStringLiteral("TaskID"), part));
+        for (const IdentifierArray& part : selection.surveyParts) {
+            callConditions << TransferStatements::SurveyCondition(QStringLiteral("TaskID"), part);
+            callSelections << TransferStatements::CallSelection(callConditions.back());
+        }
         transfer.setCallSelectionOrigin(callSelections.join(QStringLiteral(" UNION ")));
         if (options.stats)
-            selection.callSelections = PrepareCallSelections(*databases, settings_.batchSize, callSelections);
+            selection.callSelections =
+                PrepareCallSelections(*databases, settings_.batchSize, callConditions, stopRequested_);
 
         if (options.stats) {
             state_.stage = 0;

@@ -1,8 +1,10 @@
 #include "cleanup/checks/RunChecks.h"
 
 #include "cleanup/Databases.h"
+#include "cleanup/transfer/TableMove.h"
 #include "cleanup/transfer/TransferStatements.h"
 #include "cleanup/transfer/WalkKey.h"
+#include "cleanup/transfer/WriterPacing.h"
 #include "db/Catalog.h"
 #include "db/ParsedConnection.h"
 #include "db/DriverRegistry.h"
@@ -220,10 +222,30 @@ void CheckDateColumns(const CleanupSettings& settings, const std::vector<Cleanup
         return;
     const ReadOnlyOpening readOnly;
     auto source = OpenDatabase(statistics, DatabaseRole::Statistics, CommandTimeout(settings.timeout));
-    CheckDateColumns(*source, steps, sqlOnlySteps, cutoff);
+    WriterPacing pacing = WriterPacing::ForSQLite();
+    CheckDateColumns(*source, steps, sqlOnlySteps, cutoff, settings.batchSize, &pacing);
 }
 
-void CheckDateColumns(Connection& source, const std::vector<CleanupStep>& steps, bool sqlOnlySteps, const QDate& cutoff)
+namespace {
+
+DatabaseError DateFormRefusal(const Connection& source, const CleanupStep& step, Result& offender)
+{
+    QString example = offender.Value(0).text();
+    if (example.size() > 60)
+        example = example.left(57) + QStringLiteral("...");
+    DatabaseError error = DatabaseError::Refusal(
+        QStringLiteral("%1.%2 holds %3, a %4 value: the clean-up compares the dates of %2 as texts in the form "
+                       "YYYY-MM-DD, and would judge this one wrongly against the cut-off. Store the column's dates "
+                       "as texts like '2024-03-05 14:30:00'. Nothing was deleted.")
+            .arg(step.table, step.column, example, offender.Value(1).text()));
+    error.setOrigin(source.origin());
+    return error;
+}
+
+} // namespace
+
+void CheckDateColumns(Connection& source, const std::vector<CleanupStep>& steps, bool sqlOnlySteps, const QDate& cutoff,
+                      int batchSize, WriterPacing* pacing)
 {
     const Dialect& dialect = source.dialect();
     if (!dialect.isSQLite())
@@ -237,33 +259,27 @@ void CheckDateColumns(Connection& source, const std::vector<CleanupStep>& steps,
         if (checked.contains(key, Qt::CaseInsensitive))
             continue;
         checked << key;
-        // One pass over the rows the run would delete, and the BLOBs, which
-        // it would keep, ending at the first value out of form. Without an
-        // index on the column that is a scan of the table; with one, SQLite
-        // reads the index in two ranges, which hold numbers first and BLOBs
-        // last, so that such a value is met at once, and a column in form
-        // costs the reading of the index entries before the cut-off. Only
-        // those texts need their form tested: a comparison makes a text
-        // (>= '' and < x'') of every other value.
-        const QString column = dialect.QuoteIdentifier(step.column);
-        const QString sql = QStringLiteral("SELECT quote(%1), typeof(%1) FROM %2 WHERE (%1 < %3 OR %1 >= x'') AND NOT "
-                                           "(%1 >= '' AND %1 < x'' AND %1 GLOB "
-                                           "'[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*') LIMIT 1")
-                                .arg(column, dialect.QuoteIdentifier(step.table),
-                                     dialect.TextLiteral(dialect.DateLiteral(cutoff)));
-        Result offender(source, sql, Duration::Long);
-        if (!offender.Next())
+        if (batchSize <= 0) {
+            // One pass over the rows the run would delete, and the BLOBs,
+            // which it would keep, ending at the first value out of form.
+            // With an index on the column SQLite reads it in two ranges,
+            // which hold numbers first and BLOBs last.
+            Result offender(source, Sql::SQLiteDateFormOffender(step.table, step.column, cutoff, QString()), Duration::Long);
+            if (offender.Next())
+                throw DateFormRefusal(source, step, offender);
             continue;
-        QString example = offender.Value(0).text();
-        if (example.size() > 60)
-            example = example.left(57) + QStringLiteral("...");
-        DatabaseError error = DatabaseError::Refusal(
-            QStringLiteral("%1.%2 holds %3, a %4 value: the clean-up compares the dates of %2 as texts in the form "
-                           "YYYY-MM-DD, and would judge this one wrongly against the cut-off. Store the column's dates "
-                           "as texts like '2024-03-05 14:30:00'. Nothing was deleted.")
-                .arg(step.table, step.column, example, offender.Value(1).text()));
-        error.setOrigin(source.origin());
-        throw error;
+        }
+        // A batched clean-up reads the table as its deletes will: along its
+        // key in windows, paced, so that the product's writers get in.
+        const WalkKey walkKey = FindWalkKey(source, catalog, step.table, step.column);
+        const TableMove walk{source, step.table, QString(), walkKey, batchSize, pacing, {}, {}, {}, {}};
+        WalkSQLiteTable(walk, [&](const KeyRange& range) -> long long {
+            Result offender(source, Sql::SQLiteDateFormOffender(step.table, step.column, cutoff,
+                                                                WalkStatements::RangeCondition(dialect, walkKey, range)));
+            if (offender.Next())
+                throw DateFormRefusal(source, step, offender);
+            return 0;
+        });
     }
 }
 
@@ -287,19 +303,6 @@ void CheckBackupDriver(const CleanupSettings& settings, const QString& targetCon
             .arg(driver, setting, installed.isEmpty() ? QStringLiteral("none") : installed.join(QStringLiteral(", "))));
     error.setOrigin(DatabaseOrigin(target, DatabaseRole::BackupTarget));
     throw error;
-}
-
-QStringList PrepareCallSelections(CleanupDatabases& databases, int batchSize, const QStringList& selections)
-{
-    Connection& source = *databases.source;
-    const Dialect& dialect = source.dialect();
-    if (batchSize <= 0 || !(dialect.isSQLite() || dialect.isSqlServer()))
-        return selections;
-    for (const QString& sql : Sql::CreateCallSet(dialect))
-        source.Execute(sql);
-    for (const QString& selection : selections)
-        source.Execute(Sql::AddToCallSet(dialect, selection), Duration::Long);
-    return {Sql::CallSetSelection(dialect)};
 }
 
 } // namespace qel

@@ -51,8 +51,11 @@ void CheckBackupTables(CleanupDatabases& databases, const std::vector<CleanupSte
 // DatabaseError naming the table, the column and the value. A text after
 // the cut-off is kept whatever its form, and NULL is taken by no
 // comparison; neither is read. Other databases compare typed dates and are
-// not read, nor are missing tables (CheckStepTables names those).
-void CheckDateColumns(Connection& source, const std::vector<CleanupStep>& steps, bool sqlOnlySteps, const QDate& cutoff);
+// not read, nor are missing tables (CheckStepTables names those). With a
+// batch size, each table is read as its batches walk it, paced by
+// `pacing` when given, so that the product's writers get in meanwhile.
+void CheckDateColumns(Connection& source, const std::vector<CleanupStep>& steps, bool sqlOnlySteps, const QDate& cutoff,
+                      int batchSize, WriterPacing* pacing);
 
 // The same before the clean-up opens anything else: the statistics
 // database of the settings is opened read-only for it, and only when the
@@ -66,11 +69,5 @@ void CheckDateColumns(const CleanupSettings& settings, const std::vector<Cleanup
 // named by its library, or a data source the driver manager does not know,
 // is left to the open.
 void CheckBackupDriver(const CleanupSettings& settings, const QString& targetConnection);
-
-// The call selections a batched clean-up reads: the calls of the given
-// selections kept once in a temporary table of the statistics connection
-// (see TransferStatements), or, when the clean-up goes one statement per
-// table, the selections as they are.
-QStringList PrepareCallSelections(CleanupDatabases& databases, int batchSize, const QStringList& selections);
 
 } // namespace qel

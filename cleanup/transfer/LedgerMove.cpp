@@ -265,6 +265,8 @@ MoveResult LedgerMove::MoveSQLite()
             result.stopped = true;
             return result;
         }
+        if (move_.pacing)
+            move_.pacing->BeforeTransaction(move_.source);
         // The source is held from the read to the delete, so that the rows
         // deleted are exactly the rows copied.
         Transaction hold(move_.source);

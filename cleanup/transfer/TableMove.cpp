@@ -53,60 +53,6 @@ void CommitNamingBoth(const TableMove& move, Transaction& transaction)
     }
 }
 
-// Walks a SQLite table along its key in windows of at most batchSize rows
-// of the table, each window one batch: a batch thus takes at most batchSize
-// rows, and each row is read once by the statements that take the rows, as
-// by one statement over the whole table. Each transaction holds the write
-// lock for a bounded time (see WriterPacing), taking windows one after
-// another, each sized by how fast the rows went so far to end within that
-// time; `work` deletes (and copies) the rows of one range that the
-// condition picks and answers how many there were.
-MoveResult WalkSQLite(const TableMove& move, const std::function<long long(const KeyRange&)>& work)
-{
-    MoveResult result;
-    const WalkProgress progress(move.source, move.table, move.key);
-    double rowsPerMs = 0; // how fast windows have gone, in rows of the table, once one has
-    QStringList after;
-    for (bool finished = false; !finished;) {
-        if (StopRequested(move)) {
-            result.stopped = true;
-            return result;
-        }
-        const qint64 budgetMs = move.pacing ? move.pacing->TransactionMilliseconds() : 0;
-        QElapsedTimer held;
-        held.start();
-        Transaction transaction(move.source);
-        if (move.checkColumns)
-            move.checkColumns();
-        long long rows = 0;
-        QStringList reached = after;
-        do {
-            const qint64 startedMs = held.elapsed();
-            int size = move.batchSize;
-            if (rowsPerMs > 0 && budgetMs > 0) {
-                const double fits = rowsPerMs * static_cast<double>(std::max<qint64>(budgetMs - startedMs, 1));
-                size = static_cast<int>(std::clamp(fits, 100.0, static_cast<double>(move.batchSize)));
-            }
-            KeyRange range{reached, {}};
-            const auto end = FirstRowTexts(move.source, Sql::SQLiteWindowEnd(move.table, move.key, reached, size));
-            if (end)
-                range.through = *end;
-            rows += work(range);
-            finished = !end;
-            if (end)
-                reached = *end;
-            const qint64 tookMs = held.elapsed() - startedMs;
-            if (end && tookMs > 0)
-                rowsPerMs = static_cast<double>(size) / static_cast<double>(tookMs);
-        } while (!finished && held.elapsed() < budgetMs);
-        CommitNamingBoth(move, transaction);
-        after = reached;
-        result.rows += rows;
-        AfterBatch(move, rows, result.rows, finished ? 1.0 : progress.ShareAfter(after));
-    }
-    return result;
-}
-
 // Walks a SQL Server table along its key, one statement per batch, each
 // retried when the server chose it as a deadlock's victim.
 MoveResult WalkSqlServer(const TableMove& move, const std::function<long long(const KeyRange&)>& work)
@@ -144,6 +90,62 @@ long long SelectedCount(Connection& connection, const QString& sql)
 }
 
 } // namespace
+
+// Walks a SQLite table along its key in windows of at most batchSize rows
+// of the table, each window one batch: a batch thus takes at most batchSize
+// rows, and each row is read once by the statements that take the rows, as
+// by one statement over the whole table. Each transaction holds the write
+// lock for a bounded time (see WriterPacing), taking windows one after
+// another, each sized by how fast the rows went so far to end within that
+// time; `work` deletes (and copies) the rows of one range that the
+// condition picks and answers how many there were.
+MoveResult WalkSQLiteTable(const TableMove& move, const std::function<long long(const KeyRange&)>& work)
+{
+    MoveResult result;
+    const WalkProgress progress(move.source, move.table, move.key);
+    double rowsPerMs = 0; // how fast windows have gone, in rows of the table, once one has
+    QStringList after;
+    for (bool finished = false; !finished;) {
+        if (StopRequested(move)) {
+            result.stopped = true;
+            return result;
+        }
+        if (move.pacing)
+            move.pacing->BeforeTransaction(move.source);
+        const qint64 budgetMs = move.pacing ? move.pacing->TransactionMilliseconds() : 0;
+        QElapsedTimer held;
+        held.start();
+        Transaction transaction(move.source);
+        if (move.checkColumns)
+            move.checkColumns();
+        long long rows = 0;
+        QStringList reached = after;
+        do {
+            const qint64 startedMs = held.elapsed();
+            int size = move.batchSize;
+            if (rowsPerMs > 0 && budgetMs > 0) {
+                const double fits = rowsPerMs * static_cast<double>(std::max<qint64>(budgetMs - startedMs, 1));
+                size = static_cast<int>(std::clamp(fits, 100.0, static_cast<double>(move.batchSize)));
+            }
+            KeyRange range{reached, {}};
+            const auto end = FirstRowTexts(move.source, Sql::SQLiteWindowEnd(move.table, move.key, reached, size));
+            if (end)
+                range.through = *end;
+            rows += work(range);
+            finished = !end;
+            if (end)
+                reached = *end;
+            const qint64 tookMs = held.elapsed() - startedMs;
+            if (end && tookMs > 0)
+                rowsPerMs = static_cast<double>(size) / static_cast<double>(tookMs);
+        } while (!finished && held.elapsed() < budgetMs);
+        CommitNamingBoth(move, transaction);
+        after = reached;
+        result.rows += rows;
+        AfterBatch(move, rows, result.rows, finished ? 1.0 : progress.ShareAfter(after));
+    }
+    return result;
+}
 
 std::optional<QStringList> FirstRowTexts(Connection& connection, const QString& sql)
 {
@@ -192,7 +194,7 @@ MoveResult DeleteRows(const TableMove& move)
     const Dialect& dialect = move.source.dialect();
     const bool walked = move.key.walked() && move.batchSize > 0;
     if (dialect.isSQLite() && walked)
-        return WalkSQLite(move, [&](const KeyRange& range) {
+        return WalkSQLiteTable(move, [&](const KeyRange& range) {
             return move.source.Execute(Sql::SQLiteDeleteRange(move.table, move.key, move.condition, range));
         });
     if (dialect.isSqlServer() && walked)
@@ -259,7 +261,7 @@ MoveResult MoveRowsAttached(const TableMove& move, const QString& attachedTarget
         return deleted;
     };
     if (move.batchSize > 0)
-        return WalkSQLite(move, moveRange);
+        return WalkSQLiteTable(move, moveRange);
 
     // One batch of the whole table, still one transaction.
     MoveResult result;

@@ -51,6 +51,12 @@ std::optional<QStringList> FirstRowTexts(Connection& connection, const QString& 
 // The share of a walk from `first` to `last` done once `reached` is.
 double WalkedShare(qint64 first, qint64 reached, qint64 last);
 
+// Walks a SQLite table along its key in windows, as every SQLite route
+// does; `work` takes the rows of one range that the condition picks and
+// answers how many there were. Reads walk this way too, so that the
+// product's writers get in between windows.
+MoveResult WalkSQLiteTable(const TableMove& move, const std::function<long long(const KeyRange&)>& work);
+
 // Deletes the rows without a backup.
 MoveResult DeleteRows(const TableMove& move);
 

@@ -24,14 +24,24 @@ QString QuotedDate(const Dialect& source, const QDate& cutoff, bool sqlServerQuo
     return sqlServerQuotes ? QStringLiteral("'%1'").arg(literal) : QStringLiteral("#%1#").arg(literal);
 }
 
+QString CallsBeforeDate(const QString& quotedDate)
+{
+    return Format(QStringLiteral("Start_Time<%s"), {quotedDate});
+}
+
+QString CallSelection(const QString& callCondition)
+{
+    return Format(QStringLiteral("Select CallID from Statistic_Call WHERE %s"), {callCondition});
+}
+
 QString CallSelectionBeforeDate(const QString& quotedDate)
 {
-    return Format(QStringLiteral("Select CallID from Statistic_Call WHERE Start_Time<%s"), {quotedDate});
+    return CallSelection(CallsBeforeDate(quotedDate));
 }
 
 QString CallSelectionOfSurveys(const QString& surveyCondition)
 {
-    return Format(QStringLiteral("Select CallID from Statistic_Call WHERE %s"), {surveyCondition});
+    return CallSelection(surveyCondition);
 }
 
 QString ByCallCondition(const QString& columnSuffix, const QString& callSelection)
@@ -175,6 +185,23 @@ QString SQLiteDeleteRange(const QString& table, const WalkKey& key, const QStrin
 {
     return QStringLiteral("DELETE FROM %1 WHERE %2")
         .arg(table, Where({WalkStatements::RangeCondition(SQLite(), key, range), SQLiteCondition(condition)}));
+}
+
+QString SQLiteAddRangeToCallSet(const WalkKey& key, const QString& callCondition, const KeyRange& range)
+{
+    return QStringLiteral("INSERT OR IGNORE INTO %1 SELECT CallID FROM Statistic_Call WHERE %2")
+        .arg(CallSetName(SQLite()), Where({WalkStatements::RangeCondition(SQLite(), key, range),
+                                           SQLiteCondition(callCondition), QStringLiteral("CallID IS NOT NULL")}));
+}
+
+QString SQLiteDateFormOffender(const QString& table, const QString& column, const QDate& cutoff, const QString& range)
+{
+    const QString quoted = SQLite().QuoteIdentifier(column);
+    const QString test = QStringLiteral("(%1 < %2 OR %1 >= x'') AND NOT (%1 >= '' AND %1 < x'' AND %1 GLOB "
+                                        "'[0-9][0-9][0-9][0-9]-[0-9][0-9]-[0-9][0-9]*')")
+                             .arg(quoted, SQLite().TextLiteral(SQLite().DateLiteral(cutoff)));
+    return QStringLiteral("SELECT quote(%1), typeof(%1) FROM %2 WHERE %3 LIMIT 1")
+        .arg(quoted, SQLite().QuoteIdentifier(table), range.isEmpty() ? test : Where({range, SQLiteCondition(test)}));
 }
 
 QString SQLiteCopyRange(const QString& attachedTarget, const QString& table, const QStringList& columns,

@@ -20,6 +20,9 @@ namespace TransferStatements {
 QString QuotedDate(const Dialect& source, const QDate& cutoff, bool sqlServerQuotes);
 
 // The texts the clean-ups have always sent, one statement per table.
+// The calls are chosen by a condition on Statistic_Call.
+QString CallsBeforeDate(const QString& quotedDate); // the condition of old calls
+QString CallSelection(const QString& callCondition);
 QString CallSelectionBeforeDate(const QString& quotedDate); // old calls
 QString CallSelectionOfSurveys(const QString& surveyCondition);
 QString ByCallCondition(const QString& columnSuffix, const QString& callSelection);
@@ -58,6 +61,15 @@ QString CallSetSelection(const Dialect& dialect); // the subquery that reads it
 // condition is read once per row by the statement that takes them, as in
 // a single statement over the whole table.
 QString SQLiteWindowEnd(const QString& table, const WalkKey& key, const QStringList& after, int rowCount);
+// SQLite: the first value of a date column that a comparison with the
+// cut-off, made on texts, would misjudge, among the rows of a range of the
+// table's key (a RangeCondition; all rows when empty). Only the texts
+// before the cut-off need their form tested: a comparison makes a text
+// (>= '' and < x'') of every other value.
+QString SQLiteDateFormOffender(const QString& table, const QString& column, const QDate& cutoff, const QString& range);
+// SQLite: the calls of one range of Statistic_Call that the condition
+// picks, added to the call set.
+QString SQLiteAddRangeToCallSet(const WalkKey& key, const QString& callCondition, const KeyRange& range);
 // The smallest and largest value of a one-column integer key, as texts.
 QString SQLiteKeyBounds(const QString& table, const WalkKey& key);
 QString SQLiteDeleteRange(const QString& table, const WalkKey& key, const QString& condition, const KeyRange& range);

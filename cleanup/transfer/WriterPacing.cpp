@@ -25,6 +25,11 @@ constexpr qint64 kQuietWorkMs = 500;
 constexpr unsigned long kQuietPauseMs = 30;
 // A writer seen within this long counts as about.
 constexpr qint64 kWritersAboutMs = 2000;
+// A writer seen within this long, but not lately, may be waiting still:
+// one that has waited a while tries only every 100 ms, so the quiet pauses
+// are then a little longer than that, to be sure to take it in.
+constexpr qint64 kWritersLatelyMs = 15000;
+constexpr unsigned long kLatelyPauseMs = 110;
 
 // SQLite's count of the commits other connections made to the file.
 long long DataVersion(Connection& source)
@@ -73,15 +78,35 @@ void WriterPacing::LookForWriters(Connection& source)
     dataVersion_ = version;
 }
 
+void WriterPacing::BeforeTransaction(Connection& source)
+{
+    if (!enabled_ || dataVersion_ >= 0)
+        return;
+    // The first look: a pause in which a writer that was kept waiting so
+    // far (by whatever ran before) gets in, and is seen, so that the walk
+    // begins at the pace writers need rather than finding them later.
+    LookForWriters(source);
+    Pause(source, kQuietPauseMs);
+}
+
 void WriterPacing::AfterTransaction(Connection& source)
 {
     if (!enabled_)
         return;
     LookForWriters(source);
-    const bool busy = writersAbout();
-    if (!busy && sincePause_.elapsed() < kQuietWorkMs)
+    if (writersAbout()) {
+        Pause(source, kBusyPauseMs);
         return;
-    QThread::msleep(busy ? kBusyPauseMs : kQuietPauseMs);
+    }
+    if (sincePause_.elapsed() < kQuietWorkMs)
+        return;
+    const bool lately = sinceWriterSeen_.isValid() && sinceWriterSeen_.elapsed() < kWritersLatelyMs;
+    Pause(source, lately ? kLatelyPauseMs : kQuietPauseMs);
+}
+
+void WriterPacing::Pause(Connection& source, unsigned long milliseconds)
+{
+    QThread::msleep(milliseconds);
     // What was written in the pause is seen now, not counted again later.
     LookForWriters(source);
     sincePause_.restart();

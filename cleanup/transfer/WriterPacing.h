@@ -22,7 +22,9 @@ class Connection;
 // within the first 128 ms of its wait, and it has the file about half the
 // time. While none is, transactions are long and pauses rare, so that the
 // clean-up costs little more than the database's own statements would, and
-// a writer that comes along is found at the next pause.
+// a writer that comes along is found at the next pause. While one was
+// about not long ago, and may be waiting still with its longest spacing,
+// these pauses are longer than that spacing.
 class WriterPacing {
 public:
     // `transactionMilliseconds`, when given, sizes every transaction instead.
@@ -35,6 +37,8 @@ public:
     // batch after batch; 0 takes one batch per transaction.
     qint64 TransactionMilliseconds() const;
 
+    // Called before each transaction; the first call looks for writers.
+    void BeforeTransaction(Connection& source);
     // Called after each transaction has committed and released its lock.
     void AfterTransaction(Connection& source);
 
@@ -45,6 +49,7 @@ private:
     WriterPacing(bool enabled, std::optional<qint64> transactionMilliseconds);
     // Notes whether another connection has committed since the last look.
     void LookForWriters(Connection& source);
+    void Pause(Connection& source, unsigned long milliseconds);
 
     bool enabled_;
     std::optional<qint64> transactionMilliseconds_;

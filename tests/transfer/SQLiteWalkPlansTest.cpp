@@ -52,3 +52,35 @@ TEST(SQLiteWalkPlans, NoStatementOfTheWalkScansTheTable)
                                                                                << step.toStdString();
     }
 }
+
+// The reads before the first delete walk too: the calls a run takes and the
+// check of the date columns each read one window of the table along its
+// key, even where an index of the column they compare would tempt SQLite
+// to read that index whole in every window.
+TEST(SQLiteWalkPlans, TheCallSetAndTheDateCheckReadOneWindowAlongTheKey)
+{
+    TempDatabases temp;
+    auto connection = Connection::Open(temp.connection(QStringLiteral("plans.db")));
+    connection->Execute(QStringLiteral("CREATE TABLE Statistic_Call (CallID int NOT NULL, TaskID int, Start_Time datetime)"));
+    connection->Execute(QStringLiteral("CREATE INDEX Started ON Statistic_Call (Start_Time)"));
+    connection->Execute(QStringLiteral("CREATE INDEX Tasks ON Statistic_Call (TaskID, CallID)"));
+    connection->Execute(QStringLiteral("ANALYZE"));
+    for (const QString& sql : Sql::CreateCallSet(connection->dialect()))
+        connection->Execute(sql);
+    Catalog catalog(*connection);
+    const WalkKey key = FindWalkKey(*connection, catalog, QStringLiteral("Statistic_Call"), QString());
+    const KeyRange range{{QStringLiteral("4000")}, {QStringLiteral("8000")}};
+    const QString window = WalkStatements::RangeCondition(connection->dialect(), key, range);
+    const QStringList statements{
+        Sql::SQLiteAddRangeToCallSet(key, Sql::CallsBeforeDate(QStringLiteral("'2024-03-05'")), range),
+        Sql::SQLiteAddRangeToCallSet(key, Sql::SurveyCondition(QStringLiteral("TaskID"), {3, 4}), range),
+        Sql::SQLiteDateFormOffender(QStringLiteral("Statistic_Call"), QStringLiteral("Start_Time"), QDate(2024, 3, 5), window)};
+    for (const QString& sql : statements) {
+        const QStringList plan = PlanOf(*connection, sql);
+        const auto read = std::find_if(plan.begin(), plan.end(),
+                                       [](const QString& step) { return step.contains(QLatin1String("Statistic_Call")); });
+        ASSERT_NE(read, plan.end()) << sql.toStdString();
+        EXPECT_TRUE(read->startsWith(QLatin1String("SEARCH Statistic_Call USING INTEGER PRIMARY KEY")))
+            << sql.toStdString() << "\n" << plan.join('\n').toStdString();
+    }
+}

@@ -5,6 +5,7 @@
 // QEL_TEST_SQLSERVER; those that make logins of their own also need a
 // server that takes SQL Server logins and a login that may create them.
 #include "cleanup/checks/BackupTarget.h"
+#include "cleanup/transfer/CallSet.h"
 #include "cleanup/transfer/CleanupDatabases.h"
 #include "cleanup/CleanupOperations.h"
 #include "cleanup/transfer/RecordTransfer.h"
@@ -322,9 +323,9 @@ TEST_F(AdministeredServerOnSqlServer, NocountInTheSessionsLeavesEveryRouteExact)
         RecordTransfer transfer(settings, state, feedback, *databases);
         StepSelection selection;
         selection.cutoff = kCutoff;
-        const QString oldCalls = TransferStatements::CallSelectionBeforeDate(
+        const QString oldCalls = TransferStatements::CallsBeforeDate(
             TransferStatements::QuotedDate(databases->source->dialect(), kCutoff, true));
-        transfer.setCallSelectionOrigin(oldCalls);
+        transfer.setCallSelectionOrigin(TransferStatements::CallSelection(oldCalls));
         selection.callSelections = PrepareCallSelections(*databases, settings.batchSize, {oldCalls});
         long long deleted = 0;
         for (const CleanupStep& step : DateCleanupSteps())
