@@ -49,7 +49,7 @@ RunOutcome CleanupOperations::CleanUpByDate(const QString& targetConnection)
         const QString oldCalls = TransferStatements::CallsBeforeDate(
             TransferStatements::QuotedDate(databases->source->dialect(), state_.removalDate, settings_.sourceSQL != 0));
         transfer.setCallSelectionOrigin(TransferStatements::CallSelection(oldCalls));
-        selection.callSelections = PrepareCallSelections(*databases, settings_.batchSize, {oldCalls}, stopRequested_);
+        selection.callSelections = PrepareCallSelections(*databases, settings_.batchSize, {oldCalls});
 
         state_.stage = 0;
         for (const CleanupStep& step : DateCleanupSteps()) {

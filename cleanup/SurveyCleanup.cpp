@@ -56,8 +56,7 @@ RunOutcome CleanupOperations::CleanUpBySurveys(const QString& targetConnection, 
         }
         transfer.setCallSelectionOrigin(callSelections.join(QStringLiteral(" UNION ")));
         if (options.stats)
-            selection.callSelections =
-                PrepareCallSelections(*databases, settings_.batchSize, callConditions, stopRequested_);
+            selection.callSelections = PrepareCallSelections(*databases, settings_.batchSize, callConditions);
 
         if (options.stats) {
             state_.stage = 0;

@@ -5,6 +5,7 @@
 #include "cleanup/transfer/TransferStatements.h"
 #include "cleanup/transfer/WalkKey.h"
 #include "db/Connection.h"
+#include "db/WaitHook.h"
 
 namespace qel {
 
@@ -14,24 +15,24 @@ namespace {
 
 const QString kCallTable = QStringLiteral("Statistic_Call");
 
-void FillSQLiteCallSet(CleanupDatabases& databases, int batchSize, const QStringList& callConditions,
-                       const std::function<bool()>& stopRequested)
+void FillSQLiteCallSet(CleanupDatabases& databases, int batchSize, const QStringList& callConditions)
 {
     Connection& source = *databases.source;
     const WalkKey key = FindWalkKey(source, *databases.sourceCatalog, kCallTable, QStringLiteral("CallID"));
     for (const QString& condition : callConditions) {
-        const TableMove move{source, kCallTable, condition, key, batchSize, &databases.pacing, {}, stopRequested, {}, {}};
+        // Between windows the front end is kept answering, and asked whether
+        // to stop, as during one long statement.
+        const TableMove move{source, kCallTable, condition, key, batchSize, &databases.pacing, {}, WaitAbandoned, {}, {}};
         if (WalkSQLiteTable(move, [&](const KeyRange& range) {
                 return source.Execute(Sql::SQLiteAddRangeToCallSet(key, condition, range));
             }).stopped)
-            return;
+            throw Interrupted();
     }
 }
 
 } // namespace
 
-QStringList PrepareCallSelections(CleanupDatabases& databases, int batchSize, const QStringList& callConditions,
-                                  const std::function<bool()>& stopRequested)
+QStringList PrepareCallSelections(CleanupDatabases& databases, int batchSize, const QStringList& callConditions)
 {
     QStringList selections;
     for (const QString& condition : callConditions)
@@ -43,7 +44,7 @@ QStringList PrepareCallSelections(CleanupDatabases& databases, int batchSize, co
     for (const QString& sql : Sql::CreateCallSet(dialect))
         source.Execute(sql);
     if (dialect.isSQLite()) {
-        FillSQLiteCallSet(databases, batchSize, callConditions, stopRequested);
+        FillSQLiteCallSet(databases, batchSize, callConditions);
     } else {
         for (const QString& selection : selections)
             source.Execute(Sql::AddToCallSet(dialect, selection), Duration::Long);

@@ -3,8 +3,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
-
 namespace qel {
 
 struct CleanupDatabases;
@@ -16,9 +14,8 @@ struct CleanupDatabases;
 // on SQLite that table is filled along Statistic_Call's key in windows,
 // paced as the deletes are, so that the product's writers get in while the
 // calls are read. A clean-up that goes one statement per table reads the
-// selections as they are. A stop asked for while the calls are read ends
-// the reading early; the caller asks again before its first step.
-QStringList PrepareCallSelections(CleanupDatabases& databases, int batchSize, const QStringList& callConditions,
-                                  const std::function<bool()>& stopRequested = {});
+// selections as they are. A stop asked for through the thread's wait hook
+// while the calls are read ends the reading with Interrupted.
+QStringList PrepareCallSelections(CleanupDatabases& databases, int batchSize, const QStringList& callConditions);
 
 } // namespace qel
