@@ -1,5 +1,6 @@
 #include "cleanup/CleanupPreview.h"
 
+#include "cleanup/transfer/CallSet.h"
 #include "cleanup/transfer/CleanupDatabases.h"
 #include "cleanup/CleanupOperations.h"
 #include "cleanup/Databases.h"
@@ -8,11 +9,15 @@
 #include "cleanup/transfer/RecordTransfer.h"
 #include "cleanup/checks/RunChecks.h"
 #include "cleanup/transfer/StatisticsCatalogue.h"
+#include "cleanup/transfer/TableMove.h"
 #include "cleanup/transfer/TransferStatements.h"
+#include "cleanup/transfer/WalkKey.h"
 #include "core/Progress.h"
 #include "db/DatabaseError.h"
 #include "db/Result.h"
+#include "db/WaitHook.h"
 
+#include <algorithm>
 #include <set>
 
 namespace qel {
@@ -47,6 +52,48 @@ long long CountRows(Connection& connection, const QString& table, const QString&
     Result count(connection, Sql::Count(connection.dialect(), table, condition.isEmpty() ? QStringLiteral("1=1") : condition),
                  Duration::Long);
     return count.Next() ? count.Value(0).toInt64() : 0;
+}
+
+// The rows a step's condition picks. Where the run walks the table in
+// batches on SQLite, so does the count, paced as the run is: a preview, and
+// the count before a run, keep the product's writers waiting no longer
+// than the run itself does, where one count of a large table would hold
+// them off for its whole length.
+long long CountStepRows(CleanupDatabases& databases, const CleanupStep& step, const QString& condition, int batchSize)
+{
+    Connection& source = *databases.source;
+    if (!source.dialect().isSQLite() || batchSize <= 0)
+        return CountRows(source, step.table, condition);
+    const WalkKey key = FindWalkKey(source, *databases.sourceCatalog, step.table, ConditionColumn(step));
+    const TableMove walk{source, step.table, condition, key, batchSize, &databases.pacing, {}, WaitAbandoned, {}, {}};
+    const MoveResult counted = WalkSQLiteTable(walk, [&](const KeyRange& range) -> long long {
+        Result count(source, Sql::SQLiteCountRange(step.table, key, condition, range));
+        return count.Next() ? count.Value(0).toInt64() : 0;
+    });
+    if (counted.stopped)
+        throw Interrupted();
+    return counted.rows;
+}
+
+// The call selections of the steps keyed by call, as the run makes them:
+// on a batched SQLite run from the call set it fills window by window,
+// elsewhere the calls read in place.
+QStringList PreviewCallSelections(CleanupDatabases& databases, const StepSelection& selection,
+                                  const QString& quotedCutoff, int batchSize)
+{
+    QStringList conditions;
+    if (selection.cutoff.isValid()) {
+        conditions << Sql::CallsBeforeDate(quotedCutoff);
+    } else {
+        for (const IdentifierArray& part : selection.surveyParts)
+            conditions << Sql::SurveyCondition(QStringLiteral("TaskID"), part);
+    }
+    if (databases.source->dialect().isSQLite() && batchSize > 0)
+        return PrepareCallSelections(databases, batchSize, conditions);
+    QStringList selections;
+    for (const QString& condition : conditions)
+        selections << Sql::CallSelection(condition);
+    return selections;
 }
 
 // The conditions of one step, one per part, as RecordTransfer writes them.
@@ -142,11 +189,9 @@ bool CleanupOperations::PreviewStatistics(const QString& targetConnection, const
     const QString quotedCutoff = selection.cutoff.isValid()
         ? Sql::QuotedDate(databases.source->dialect(), selection.cutoff, settings_.sourceSQL != 0)
         : QString();
-    // The old calls as the run selects them before it keeps them in its
-    // temporary call set: the same calls, read in place.
     StepSelection chosen = selection;
-    if (selection.cutoff.isValid())
-        chosen.callSelections = QStringList{Sql::CallSelectionBeforeDate(quotedCutoff)};
+    if (std::any_of(steps.begin(), steps.end(), [](const CleanupStep& step) { return step.rule == StepRule::ByCall; }))
+        chosen.callSelections = PreviewCallSelections(databases, selection, quotedCutoff, settings_.batchSize);
     for (const CleanupStep& step : checked) {
         if (step.sqlOnly && settings_.sourceSQL == 0)
             continue;
@@ -162,7 +207,7 @@ bool CleanupOperations::PreviewStatistics(const QString& targetConnection, const
             table.rows = CountRows(databases.referenceSource(), step.table, QString());
         } else {
             for (const QString& condition : StepConditions(step, chosen, quotedCutoff))
-                table.rows += CountRows(*databases.source, step.table, condition);
+                table.rows += CountStepRows(databases, step, condition, settings_.batchSize);
         }
         feedback_.ShowStatus(QStringLiteral("Counting %1").arg(step.table));
         feedback_.PumpMessages();
@@ -207,9 +252,6 @@ RunOutcome CleanupOperations::PreviewBySurveys(const QString& targetConnection, 
         ShowOpeningDatabases(feedback_);
         StepSelection selection;
         selection.surveyParts = SurveyParts(surveyIds);
-        for (const IdentifierArray& part : selection.surveyParts)
-            selection.callSelections << TransferStatements::CallSelectionOfSurveys(
-                TransferStatements::SurveyCondition(QStringLiteral("TaskID"), part));
         const std::vector<CleanupStep> noSteps;
         if (!PreviewStatistics(targetConnection, options.stats ? SurveyCleanupSteps() : noSteps, true, selection, preview))
             return outcome_;

@@ -63,9 +63,8 @@ void CheckWalkKeys(CleanupDatabases& databases, const std::vector<CleanupStep>& 
     for (const CleanupStep& step : steps) {
         if ((step.sqlOnly && !sqlOnlySteps) || step.rule == StepRule::Whole)
             continue;
-        const QString conditionColumn = step.rule == StepRule::ByCall ? QStringLiteral("CallID") + step.column : step.column;
         // SQLite refuses a table it cannot walk here, naming it.
-        const WalkKey key = FindWalkKey(*databases.source, *databases.sourceCatalog, step.table, conditionColumn);
+        const WalkKey key = FindWalkKey(*databases.source, *databases.sourceCatalog, step.table, ConditionColumn(step));
         if (ledger && !dialect.isSQLite() && !key.walked())
             unwalkable << step.table;
     }

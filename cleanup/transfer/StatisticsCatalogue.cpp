@@ -82,6 +82,11 @@ const std::vector<CleanupStep>& SurveyCleanupSteps()
     return steps;
 }
 
+QString ConditionColumn(const CleanupStep& step)
+{
+    return step.rule == StepRule::ByCall ? QStringLiteral("CallID") + step.column : step.column;
+}
+
 QStringList MovedTables(const std::vector<CleanupStep>& steps, bool sqlOnlySteps)
 {
     QStringList tables;

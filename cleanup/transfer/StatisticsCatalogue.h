@@ -22,6 +22,10 @@ struct CleanupStep {
     bool sqlOnly;     // taken only when the statistics database is SQL Server
 };
 
+// The column a step's condition compares: CallID with its suffix, or the
+// step's column.
+QString ConditionColumn(const CleanupStep& step);
+
 // The tables of the clean-up by date, in the order they are taken: the
 // tables keyed by call before Statistic_Call, whose rows the call
 // selection reads; the three reference tables of the call centre last.

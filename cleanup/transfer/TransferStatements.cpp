@@ -194,6 +194,12 @@ QString SQLiteAddRangeToCallSet(const WalkKey& key, const QString& callCondition
                                            SQLiteCondition(callCondition), QStringLiteral("CallID IS NOT NULL")}));
 }
 
+QString SQLiteCountRange(const QString& table, const WalkKey& key, const QString& condition, const KeyRange& range)
+{
+    return QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2")
+        .arg(table, Where({WalkStatements::RangeCondition(SQLite(), key, range), SQLiteCondition(condition)}));
+}
+
 QString SQLiteDateFormOffender(const QString& table, const QString& column, const QDate& cutoff, const QString& range)
 {
     const QString quoted = SQLite().QuoteIdentifier(column);

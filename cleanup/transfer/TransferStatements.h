@@ -70,6 +70,8 @@ QString SQLiteDateFormOffender(const QString& table, const QString& column, cons
 // SQLite: the calls of one range of Statistic_Call that the condition
 // picks, added to the call set.
 QString SQLiteAddRangeToCallSet(const WalkKey& key, const QString& callCondition, const KeyRange& range);
+// SQLite: how many rows of one range of the table's key the condition picks.
+QString SQLiteCountRange(const QString& table, const WalkKey& key, const QString& condition, const KeyRange& range);
 // The smallest and largest value of a one-column integer key, as texts.
 QString SQLiteKeyBounds(const QString& table, const WalkKey& key);
 QString SQLiteDeleteRange(const QString& table, const WalkKey& key, const QString& condition, const KeyRange& range);

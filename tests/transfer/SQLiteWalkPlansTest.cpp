@@ -53,11 +53,11 @@ TEST(SQLiteWalkPlans, NoStatementOfTheWalkScansTheTable)
     }
 }
 
-// The reads before the first delete walk too: the calls a run takes and the
-// check of the date columns each read one window of the table along its
-// key, even where an index of the column they compare would tempt SQLite
-// to read that index whole in every window.
-TEST(SQLiteWalkPlans, TheCallSetAndTheDateCheckReadOneWindowAlongTheKey)
+// The reads before the first delete walk too: the calls a run takes, the
+// check of the date columns, and the counts of a preview each read one
+// window of the table along its key, even where an index of the column they
+// compare would tempt SQLite to read that index whole in every window.
+TEST(SQLiteWalkPlans, TheCallSetTheDateCheckAndThePreviewsCountsReadOneWindowAlongTheKey)
 {
     TempDatabases temp;
     auto connection = Connection::Open(temp.connection(QStringLiteral("plans.db")));
@@ -74,7 +74,9 @@ TEST(SQLiteWalkPlans, TheCallSetAndTheDateCheckReadOneWindowAlongTheKey)
     const QStringList statements{
         Sql::SQLiteAddRangeToCallSet(key, Sql::CallsBeforeDate(QStringLiteral("'2024-03-05'")), range),
         Sql::SQLiteAddRangeToCallSet(key, Sql::SurveyCondition(QStringLiteral("TaskID"), {3, 4}), range),
-        Sql::SQLiteDateFormOffender(QStringLiteral("Statistic_Call"), QStringLiteral("Start_Time"), QDate(2024, 3, 5), window)};
+        Sql::SQLiteDateFormOffender(QStringLiteral("Statistic_Call"), QStringLiteral("Start_Time"), QDate(2024, 3, 5), window),
+        Sql::SQLiteCountRange(QStringLiteral("Statistic_Call"), key, Sql::CallsBeforeDate(QStringLiteral("'2024-03-05'")), range),
+        Sql::SQLiteCountRange(QStringLiteral("Statistic_Call"), key, Sql::SurveyCondition(QStringLiteral("TaskID"), {3, 4}), range)};
     for (const QString& sql : statements) {
         const QStringList plan = PlanOf(*connection, sql);
         const auto read = std::find_if(plan.begin(), plan.end(),
