@@ -15,7 +15,6 @@
 #include "core/Progress.h"
 #include "db/DatabaseError.h"
 #include "db/Result.h"
-#include "db/WaitHook.h"
 
 #include <algorithm>
 #include <set>
@@ -65,14 +64,10 @@ long long CountStepRows(CleanupDatabases& databases, const CleanupStep& step, co
     if (!source.dialect().isSQLite() || batchSize <= 0)
         return CountRows(source, step.table, condition);
     const WalkKey key = FindWalkKey(source, *databases.sourceCatalog, step.table, ConditionColumn(step));
-    const TableMove walk{source, step.table, condition, key, batchSize, &databases.pacing, {}, WaitAbandoned, {}, {}};
-    const MoveResult counted = WalkSQLiteTable(walk, [&](const KeyRange& range) -> long long {
+    return ReadSQLiteTableInWindows(source, step.table, key, batchSize, &databases.pacing, [&](const KeyRange& range) {
         Result count(source, Sql::SQLiteCountRange(step.table, key, condition, range));
         return count.Next() ? count.Value(0).toInt64() : 0;
     });
-    if (counted.stopped)
-        throw Interrupted();
-    return counted.rows;
 }
 
 // The call selections of the steps keyed by call, as the run makes them:

@@ -11,7 +11,6 @@
 #include "db/DataSources.h"
 #include "db/DatabaseError.h"
 #include "db/Result.h"
-#include "db/WaitHook.h"
 
 #include <algorithm>
 
@@ -269,21 +268,16 @@ void CheckDateColumns(Connection& source, const std::vector<CleanupStep>& steps,
                 throw DateFormRefusal(source, step, offender);
             continue;
         }
-        // A batched clean-up reads the table as its deletes will: along its
-        // key in windows, paced, so that the product's writers get in, and
-        // between windows the front end is kept answering and asked whether
-        // to stop, as during one long statement.
+        // A batched clean-up reads the table as its deletes will, so that
+        // the product's writers get in meanwhile.
         const WalkKey walkKey = FindWalkKey(source, catalog, step.table, step.column);
-        const TableMove walk{source, step.table, QString(), walkKey, batchSize, pacing, {}, WaitAbandoned, {}, {}};
-        const MoveResult read = WalkSQLiteTable(walk, [&](const KeyRange& range) -> long long {
+        ReadSQLiteTableInWindows(source, step.table, walkKey, batchSize, pacing, [&](const KeyRange& range) -> long long {
             Result offender(source, Sql::SQLiteDateFormOffender(step.table, step.column, cutoff,
                                                                 WalkStatements::RangeCondition(dialect, walkKey, range)));
             if (offender.Next())
                 throw DateFormRefusal(source, step, offender);
             return 0;
         });
-        if (read.stopped)
-            throw Interrupted();
     }
 }
 

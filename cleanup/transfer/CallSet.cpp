@@ -5,7 +5,6 @@
 #include "cleanup/transfer/TransferStatements.h"
 #include "cleanup/transfer/WalkKey.h"
 #include "db/Connection.h"
-#include "db/WaitHook.h"
 
 namespace qel {
 
@@ -20,13 +19,9 @@ void FillSQLiteCallSet(CleanupDatabases& databases, int batchSize, const QString
     Connection& source = *databases.source;
     const WalkKey key = FindWalkKey(source, *databases.sourceCatalog, kCallTable, QStringLiteral("CallID"));
     for (const QString& condition : callConditions) {
-        // Between windows the front end is kept answering, and asked whether
-        // to stop, as during one long statement.
-        const TableMove move{source, kCallTable, condition, key, batchSize, &databases.pacing, {}, WaitAbandoned, {}, {}};
-        if (WalkSQLiteTable(move, [&](const KeyRange& range) {
-                return source.Execute(Sql::SQLiteAddRangeToCallSet(key, condition, range));
-            }).stopped)
-            throw Interrupted();
+        ReadSQLiteTableInWindows(source, kCallTable, key, batchSize, &databases.pacing, [&](const KeyRange& range) {
+            return source.Execute(Sql::SQLiteAddRangeToCallSet(key, condition, range));
+        });
     }
 }
 

@@ -7,6 +7,7 @@
 #include "db/DatabaseError.h"
 #include "db/Result.h"
 #include "db/Transaction.h"
+#include "db/WaitHook.h"
 
 #include <QElapsedTimer>
 
@@ -145,6 +146,16 @@ MoveResult WalkSQLiteTable(const TableMove& move, const std::function<long long(
         AfterBatch(move, rows, result.rows, finished ? 1.0 : progress.ShareAfter(after));
     }
     return result;
+}
+
+long long ReadSQLiteTableInWindows(Connection& source, const QString& table, const WalkKey& key, int batchSize,
+                                   WriterPacing* pacing, const std::function<long long(const KeyRange&)>& work)
+{
+    const TableMove walk{source, table, QString(), key, batchSize, pacing, {}, WaitAbandoned, {}, {}};
+    const MoveResult read = WalkSQLiteTable(walk, work);
+    if (read.stopped)
+        throw Interrupted();
+    return read.rows;
 }
 
 std::optional<QStringList> FirstRowTexts(Connection& connection, const QString& sql)

@@ -57,6 +57,14 @@ double WalkedShare(qint64 first, qint64 reached, qint64 last);
 // product's writers get in between windows.
 MoveResult WalkSQLiteTable(const TableMove& move, const std::function<long long(const KeyRange&)>& work);
 
+// A read before the deletes (a check, a count, the call set) walking a
+// SQLite table as they will: in paced windows, asking the thread's wait
+// hook between them as during one long statement, so that the front end
+// keeps answering and a stop ends the read with Interrupted. Answers the
+// sum of what `work` answered.
+long long ReadSQLiteTableInWindows(Connection& source, const QString& table, const WalkKey& key, int batchSize,
+                                   WriterPacing* pacing, const std::function<long long(const KeyRange&)>& work);
+
 // Deletes the rows without a backup.
 MoveResult DeleteRows(const TableMove& move);
 

@@ -39,11 +39,6 @@ QString CallSelectionBeforeDate(const QString& quotedDate)
     return CallSelection(CallsBeforeDate(quotedDate));
 }
 
-QString CallSelectionOfSurveys(const QString& surveyCondition)
-{
-    return CallSelection(surveyCondition);
-}
-
 QString ByCallCondition(const QString& columnSuffix, const QString& callSelection)
 {
     return Format(QStringLiteral("CallID%s in (%s)"), {columnSuffix, callSelection});

@@ -24,7 +24,6 @@ QString QuotedDate(const Dialect& source, const QDate& cutoff, bool sqlServerQuo
 QString CallsBeforeDate(const QString& quotedDate); // the condition of old calls
 QString CallSelection(const QString& callCondition);
 QString CallSelectionBeforeDate(const QString& quotedDate); // old calls
-QString CallSelectionOfSurveys(const QString& surveyCondition);
 QString ByCallCondition(const QString& columnSuffix, const QString& callSelection);
 QString BeforeDateCondition(const QString& dateColumn, const QString& quotedDate);
 QString Delete(const QString& table, const QString& condition);

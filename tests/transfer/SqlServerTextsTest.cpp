@@ -128,7 +128,7 @@ TEST(SqlServerStatisticsTexts, AnAccessSourceGetsItsDatesBetweenHashSigns)
 TEST(SqlServerStatisticsTexts, TheCleanupBySurveySendsTheseInOneStatementPerTable)
 {
     const IdentifierArray surveys{3, 7};
-    const QString calls = Sql::CallSelectionOfSurveys(Sql::SurveyCondition(QStringLiteral("TaskID"), surveys));
+    const QString calls = Sql::CallSelection(Sql::SurveyCondition(QStringLiteral("TaskID"), surveys));
     EXPECT_EQ(calls, QStringLiteral("Select CallID from Statistic_Call WHERE  (TaskID = 3)OR  (TaskID = 7)"));
 
     const QString ofSurveys = QStringLiteral(" in (Select CallID from Statistic_Call WHERE  (TaskID = 3)OR  (TaskID = 7))");
@@ -169,7 +169,7 @@ TEST(SqlServerStatisticsTexts, ManySurveysGoInPartsOfFourHundredEachTheSameText)
         {"first part", Sql::SurveyCondition(QStringLiteral("TaskID"), parts[0]), firstPart},
         {"second part", Sql::Delete(QStringLiteral("Statistic_Call"), Sql::SurveyCondition(QStringLiteral("TaskID"), parts[1])),
          QStringLiteral("DELETE  FROM Statistic_Call WHERE  (TaskID = 401)")},
-        {"single survey", Sql::CallSelectionOfSurveys(Sql::SurveyCondition(QStringLiteral("TaskID"), {42})),
+        {"single survey", Sql::CallSelection(Sql::SurveyCondition(QStringLiteral("TaskID"), {42})),
          QStringLiteral("Select CallID from Statistic_Call WHERE  (TaskID = 42)")},
         {"identifier past the signed range", Sql::SurveyCondition(QStringLiteral("SurveyID"), {4294967295u, 2147483648u}),
          QStringLiteral(" (SurveyID = -1)OR  (SurveyID = -2147483648)")},
